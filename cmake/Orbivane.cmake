@@ -1,0 +1,23 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# orbivane_platform_area(NAME SOURCES... [DEPENDS area...] [LIBS lib...])
+# One static library per platform area, named platform_<NAME>, with its headers in include/.
+function(orbivane_platform_area name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPENDS;LIBS" ${ARGN})
+  add_library(platform_${name} STATIC ${A_SOURCES})
+  target_include_directories(platform_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
+                                              PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  foreach(dep ${A_DEPENDS})
+    target_link_libraries(platform_${name} PUBLIC platform_${dep})
+  endforeach()
+  target_link_libraries(platform_${name} PUBLIC ${A_LIBS} Threads::Threads)
+endfunction()
+
+# orbivane_test(NAME SOURCES... LIBS lib...)
+# A GoogleTest executable; every test runs with a fresh platform home and headless.
+function(orbivane_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} orbivane_test_main GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,22 @@
+// The main of every test program: a fresh platform home, headless windows, then GoogleTest.
+
+#include "TempHome.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    std::string home = test_support::make_temp_dir("orbivane-test");
+    std::filesystem::create_directories(home + "/run");
+    setenv("ORBIVANE_HOME", home.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
+    setenv("ORBIVANE_HEADLESS", "1", 1);
+    test_support::set_temp_home(home);
+    int result = RUN_ALL_TESTS();
+    if (!std::getenv("ORBIVANE_KEEP_TEST_HOME"))
+        std::filesystem::remove_all(home);
+    return result;
+}
