@@ -38,8 +38,8 @@ FileRead read_file(const std::string& path)
     FileRead read;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT)
-            return read;
+        if (errno == ENOENT || errno == ENOTDIR)
+            return read; // no file there
         read.result = FileRead::Result::Unreadable;
         read.error = std::strerror(errno);
         read.stamp = stamp_of(path);
