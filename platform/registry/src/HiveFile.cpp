@@ -4,8 +4,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -147,6 +150,24 @@ LONG replace_file(const std::string& path, const std::string& text, FileStamp& s
     sync_folder(path);
     stamp = stamp_of(path);
     return ERROR_SUCCESS;
+}
+
+void remove_stale_temporaries(const std::string& path)
+{
+    std::string folder = folder_of(path);
+    std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
 }
 
 std::string set_aside(const std::string& path, std::int64_t wall_seconds, std::string& error)

@@ -39,6 +39,9 @@ FileRead read_file(const std::string& path);
 // old file is untouched. Returns ERROR_SUCCESS or a system error code, with the reason in `error`.
 LONG replace_file(const std::string& path, const std::string& text, FileStamp& stamp, std::string& error);
 
+// Removes temporary files of `path` left by processes that died while saving.
+void remove_stale_temporaries(const std::string& path);
+
 // Renames `path` to `path`.corrupt-<UTC date and time>[-N], never over an existing file.
 // Returns the new path, or "" with the reason in `error`.
 std::string set_aside(const std::string& path, std::int64_t wall_seconds, std::string& error);

@@ -63,8 +63,10 @@ std::string Store::lock_path() const { return base::platform_home() + "/registry
 
 void Store::load(Hive& hive, bool lock_held)
 {
-    if (!hive.loaded)
+    if (!hive.loaded) {
         hive.path = base::platform_home() + "/" + hive.file_name;
+        remove_stale_temporaries(hive.path);
+    }
     FILETIME now = now_filetime();
     for (int attempt = 0;; ++attempt) {
         FileRead read = read_file(hive.path);

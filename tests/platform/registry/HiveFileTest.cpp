@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -76,6 +77,22 @@ TEST_F(HiveFile, IsReplacedWholeAndLeavesNoTemporaryFiles)
 
     EXPECT_EQ(home_files(), (std::vector<std::string> { "HKEY_CURRENT_USER.hive", "registry.lock" }));
     EXPECT_TRUE(registry::read_value(HKEY_CURRENT_USER, program_key, "Event19"));
+}
+
+TEST_F(HiveFile, TemporariesOfProcessesThatDiedWhileSavingAreRemoved)
+{
+    pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    std::string path = registry::hive_path(HKEY_CURRENT_USER);
+    std::string stale = path + ".tmp-" + std::to_string(dead) + "-1";
+    std::string live = path + ".tmp-" + std::to_string(getppid()) + "-1";
+    write_text(stale, "half a hive");
+    write_text(live, "still being written");
+    EXPECT_FALSE(registry::key_exists(HKEY_CURRENT_USER, "Software"));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live)) << "its process is running";
 }
 
 TEST_F(HiveFile, AnUnreadableFileIsKeptAsideReportedOnceAndTheHiveStartsEmpty)

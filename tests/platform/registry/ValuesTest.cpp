@@ -129,7 +129,8 @@ TEST_F(Values, ATableSavedReloadedAndSavedAgainGivesTheSameFile)
         auto list = samples();
         if (reversed)
             std::reverse(list.begin(), list.end());
-        for (const char* path : { "Software\\Zeta", program_key, "Software\\alpha\\Beta", "Software\\Kestrelon\\Other" }) {
+        for (const char* path : { "Software\\Zeta", program_key, "Software\\alpha\\Beta", "Software\\Kestrelon\\Other",
+                 "Software\\50% [x] \xc3\xa9\x01 %41" }) {
             HKEY key = create(HKEY_CURRENT_USER, path);
             for (const auto& s : list)
                 ASSERT_EQ(set(key, s.name, s.type, s.data), ERROR_SUCCESS);
@@ -146,6 +147,8 @@ TEST_F(Values, ATableSavedReloadedAndSavedAgainGivesTheSameFile)
     ASSERT_EQ(set(key, "Volume", REG_BINARY, { 50 }), ERROR_SUCCESS); // unchanged, but saved again
     ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(read_text(path), first);
+    EXPECT_TRUE(registry::key_exists(HKEY_CURRENT_USER, "software\\50% [X] \xc3\xa9\x01 %41"));
+    EXPECT_NE(first.find("[Software\\50%25 %5bx%5d \xc3\xa9%01 %2541]"), std::string::npos) << first;
 
     // The same table made in another order writes the same bytes.
     std::filesystem::remove(path);
