@@ -81,7 +81,7 @@ struct Span {
 Span span(int origin, int extent)
 {
     if (extent < 0)
-        return { origin + extent, -extent, true };
+        return { origin + extent + 1, -extent, true }; // covers origin down to origin + extent + 1
     return { origin, extent, false };
 }
 

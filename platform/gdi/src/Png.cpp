@@ -43,7 +43,7 @@ bool write_png(const Surface& surface, const RECT& rect, const std::string& path
     const Pixel* first = surface.row(r.top) + r.left;
     std::string temp = path + ".partial";
     int ok = png_image_write_to_file(&image, temp.c_str(), 0, first,
-        static_cast<png_int_32>(surface.stride() / 4 * 4), nullptr);
+        static_cast<png_int_32>(surface.stride()), nullptr);
     png_image_free(&image);
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());

@@ -267,8 +267,9 @@ HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int width, int heigh
     } else if (type == IMAGE_ICON && (flags & LR_SHARED)) {
         return shared_icon(module, name, width, height);
     } else {
-        image = (!module && type == IMAGE_ICON && IS_INTRESOURCE(name)) ? system_icon(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)))
-                                                                         : load_surface(name);
+        UINT id = IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
+        bool system = !module && type == IMAGE_ICON && id >= 32512 && id <= 32517;
+        image = system ? system_icon(id) : load_surface(name);
         if (!image) {
             SetLastError(kErrorResourceNameNotFound);
             return nullptr;

@@ -66,7 +66,7 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR t
     const INT* dx);
 // Lays out text in rect; length -1 means up to the terminating zero. Returns the text's height
 // (0 on failure). With DT_CALCRECT it draws nothing and sets rect's right and bottom to the
-// text's extent (width kept with DT_WORDBREAK unless a word is wider).
+// text's extent: the widest line (with DT_WORDBREAK a word wider than rect widens it).
 int DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format);
 BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
 BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
