@@ -635,8 +635,12 @@ BOOL MoveFileA(LPCSTR existing, LPCSTR new_name)
         return fail(missing_error(from));
     FileKey key(st.st_dev, st.st_ino);
     struct stat target;
-    if (lstat(to.c_str(), &target) == 0 && FileKey(target.st_dev, target.st_ino) != key)
-        return fail(ERROR_ALREADY_EXISTS);
+    if (lstat(to.c_str(), &target) == 0) {
+        if (FileKey(target.st_dev, target.st_ino) != key)
+            return fail(ERROR_ALREADY_EXISTS);
+        // The same file under another case: a rename to the spelling given.
+        to = parent_of(to) + "/" + std::string(file_name_of(to_linux_path(new_name)));
+    }
     if (!is_directory(parent_of(to)))
         return fail(ERROR_PATH_NOT_FOUND);
     if (folder_read_only(from) || folder_read_only(to))

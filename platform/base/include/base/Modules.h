@@ -18,7 +18,9 @@
 #include <map>
 #include <string>
 
-using FARPROC = INT_PTR (*)();
+// Windows declares it returning INT_PTR; `void (*)()` lets callers cast it to the real signature
+// without a function-type warning.
+using FARPROC = void (*)();
 
 namespace base {
 
