@@ -179,7 +179,7 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix)
 namespace {
 
 // One conversion of the Windows formatter: flags, width, precision, size and type.
-struct Spec {
+struct Conversion {
     bool left = false;
     bool zero = false;
     bool alternate = false;
@@ -189,19 +189,19 @@ struct Spec {
     bool half = false;
 };
 
-void pad_into(std::string& out, std::string_view body, const Spec& spec, bool numeric, std::size_t sign_prefix)
+void pad_into(std::string& out, std::string_view body, const Conversion& conv, bool numeric, std::size_t sign_prefix)
 {
     std::size_t length = body.size();
-    std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+    std::size_t width = conv.width > 0 ? static_cast<std::size_t>(conv.width) : 0;
     if (length >= width) {
         out += body;
         return;
     }
     std::size_t fill = width - length;
-    if (spec.left) {
+    if (conv.left) {
         out += body;
         out.append(fill, ' ');
-    } else if (spec.zero && numeric) {
+    } else if (conv.zero && numeric) {
         out += body.substr(0, sign_prefix);
         out.append(fill, '0');
         out += body.substr(sign_prefix);
@@ -211,7 +211,7 @@ void pad_into(std::string& out, std::string_view body, const Spec& spec, bool nu
     }
 }
 
-void format_integer(std::string& out, ULONGLONG magnitude, bool negative, unsigned radix, bool upper, const Spec& spec)
+void format_integer(std::string& out, ULONGLONG magnitude, bool negative, unsigned radix, bool upper, const Conversion& conv)
 {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string number;
@@ -223,16 +223,16 @@ void format_integer(std::string& out, ULONGLONG magnitude, bool negative, unsign
             magnitude /= radix;
         }
     }
-    if (spec.precision >= 0 && number.size() < static_cast<std::size_t>(spec.precision))
-        number.insert(0, static_cast<std::size_t>(spec.precision) - number.size(), '0');
-    if (spec.precision == 0 && number == "0")
+    if (conv.precision >= 0 && number.size() < static_cast<std::size_t>(conv.precision))
+        number.insert(0, static_cast<std::size_t>(conv.precision) - number.size(), '0');
+    if (conv.precision == 0 && number == "0")
         number.clear();
     std::string prefix;
     if (negative)
         prefix = "-";
-    else if (spec.alternate && radix == 16 && number != "0" && !number.empty())
+    else if (conv.alternate && radix == 16 && number != "0" && !number.empty())
         prefix = upper ? "0X" : "0x";
-    pad_into(out, prefix + number, spec, spec.precision < 0, prefix.size());
+    pad_into(out, prefix + number, conv, conv.precision < 0, prefix.size());
 }
 
 std::string format_impl(const char* format, va_list args, bool wide)
@@ -246,32 +246,32 @@ std::string format_impl(const char* format, va_list args, bool wide)
             continue;
         }
         ++p;
-        Spec spec;
+        Conversion conv;
         for (;; ++p) {
             if (*p == '-')
-                spec.left = true;
+                conv.left = true;
             else if (*p == '0')
-                spec.zero = true;
+                conv.zero = true;
             else if (*p == '#')
-                spec.alternate = true;
+                conv.alternate = true;
             else
                 break;
         }
         while (*p >= '0' && *p <= '9')
-            spec.width = spec.width * 10 + (*p++ - '0');
+            conv.width = conv.width * 10 + (*p++ - '0');
         if (*p == '.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             while (*p >= '0' && *p <= '9')
-                spec.precision = spec.precision * 10 + (*p++ - '0');
+                conv.precision = conv.precision * 10 + (*p++ - '0');
         }
         if (*p == 'l') {
             ++p; // 32 bits: the same as no size
         } else if (*p == 'h') {
-            spec.half = true;
+            conv.half = true;
             ++p;
         } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-            spec.wide_64 = true;
+            conv.wide_64 = true;
             p += 3;
         }
         char type = *p;
@@ -281,20 +281,20 @@ std::string format_impl(const char* format, va_list args, bool wide)
         switch (type) {
         case 'd':
         case 'i': {
-            LONGLONG value = spec.wide_64 ? va_arg(args, LONGLONG) : static_cast<LONGLONG>(va_arg(args, int));
-            if (spec.half)
+            LONGLONG value = conv.wide_64 ? va_arg(args, LONGLONG) : static_cast<LONGLONG>(va_arg(args, int));
+            if (conv.half)
                 value = static_cast<SHORT>(value);
             ULONGLONG magnitude = value < 0 ? ULONGLONG(0) - static_cast<ULONGLONG>(value) : static_cast<ULONGLONG>(value);
-            format_integer(out, magnitude, value < 0, 10, false, spec);
+            format_integer(out, magnitude, value < 0, 10, false, conv);
             break;
         }
         case 'u':
         case 'x':
         case 'X': {
-            ULONGLONG value = spec.wide_64 ? va_arg(args, ULONGLONG) : static_cast<ULONGLONG>(va_arg(args, unsigned int));
-            if (spec.half)
+            ULONGLONG value = conv.wide_64 ? va_arg(args, ULONGLONG) : static_cast<ULONGLONG>(va_arg(args, unsigned int));
+            if (conv.half)
                 value = static_cast<WORD>(value);
-            format_integer(out, value, false, type == 'u' ? 10 : 16, type == 'X', spec);
+            format_integer(out, value, false, type == 'u' ? 10 : 16, type == 'X', conv);
             break;
         }
         case 'c':
@@ -306,7 +306,7 @@ std::string format_impl(const char* format, va_list args, bool wide)
                 body = to_utf8(std::u16string(1, static_cast<char16_t>(value)));
             else
                 body = std::string(1, static_cast<char>(value));
-            pad_into(out, body, spec, false, 0);
+            pad_into(out, body, conv, false, 0);
             break;
         }
         case 's':
@@ -316,17 +316,17 @@ std::string format_impl(const char* format, va_list args, bool wide)
             if (wide_string) {
                 auto* text = va_arg(args, const WCHAR*);
                 std::u16string_view view = text ? std::u16string_view(text, u16_length(text)) : u"(null)";
-                if (spec.precision >= 0 && view.size() > static_cast<std::size_t>(spec.precision))
-                    view = view.substr(0, static_cast<std::size_t>(spec.precision));
+                if (conv.precision >= 0 && view.size() > static_cast<std::size_t>(conv.precision))
+                    view = view.substr(0, static_cast<std::size_t>(conv.precision));
                 body = to_utf8(view);
             } else {
                 auto* text = va_arg(args, const char*);
                 std::string_view view = text ? text : "(null)";
-                if (spec.precision >= 0)
-                    view = view.substr(0, utf8_cut(view, static_cast<std::size_t>(spec.precision)));
+                if (conv.precision >= 0)
+                    view = view.substr(0, utf8_cut(view, static_cast<std::size_t>(conv.precision)));
                 body = std::string(view);
             }
-            pad_into(out, body, spec, false, 0);
+            pad_into(out, body, conv, false, 0);
             break;
         }
         default:
