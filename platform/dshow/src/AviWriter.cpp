@@ -389,7 +389,8 @@ std::vector<BYTE> AviWriter::Impl::build_header()
         b.begin(open_dml ? avi::indx : avi::JUNK);
         b.raw(&ih, sizeof(ih));
         b.raw(s.super.data(), s.super.size() * sizeof(avi::SuperIndexEntry));
-        b.zeros((options.max_riffs - s.super.size()) * sizeof(avi::SuperIndexEntry));
+        std::size_t unused = options.max_riffs > s.super.size() ? options.max_riffs - s.super.size() : 0;
+        b.zeros(unused * sizeof(avi::SuperIndexEntry));
         b.end();
         b.end();
     }
@@ -526,6 +527,10 @@ HRESULT AviWriter::write(int stream, std::span<const BYTE> data, REFERENCE_TIME 
     auto block = floor_div(key, impl.options.interleave);
     if (impl.block_set && block < impl.block)
         return impl.emit_sample(s, data.data(), data.size(), start, has_time, keyframe);
+    // Capture: the open block is written as it arrives, straight from the caller's memory.
+    if (impl.options.mode == INTERLEAVE_CAPTURE && impl.queued_bytes == 0 && impl.block_set && block == impl.block
+        && std::all_of(impl.streams.begin(), impl.streams.end(), [](const Stream& t) { return t.queue.empty(); }))
+        return impl.emit_sample(s, data.data(), data.size(), start, has_time, keyframe);
 
     Pending p;
     if (!impl.spare.empty()) {
@@ -576,6 +581,11 @@ HRESULT AviWriter::Impl::schedule(bool force_all)
         if (!block_set || first > block) {
             block = first;
             block_set = true;
+        }
+        if (options.mode == INTERLEAVE_CAPTURE && first <= block) {
+            if (auto hr = emit_block(block); FAILED(hr))
+                return hr;
+            continue;
         }
         bool write_now = force_all || queued_bytes > options.queue_limit;
         if (!write_now) {

@@ -20,12 +20,15 @@
 // Interleaving (the modes of IConfigInterleaving):
 // - INTERLEAVE_NONE, INTERLEAVE_NONE_BUFFERED: each sample is written when it arrives; the file
 //   is not flagged as interleaved.
-// - INTERLEAVE_CAPTURE: samples are written in blocks of `interleave` stream time, audio of a
-//   block before its video, audio `preroll` ahead of the video. A stream never waits for another
-//   more than one block: when one stream runs more than a block ahead of a silent one, the block
-//   is written without it, and the late samples follow as they come. Nothing is ever dropped.
-// - INTERLEAVE_FULL: as CAPTURE, but a block is only written once every stream has delivered past
-//   it (or ended, see end_of_stream), so the order is exact whatever the arrival order. Up to
+// - INTERLEAVE_CAPTURE: samples are written in blocks of `interleave` stream time, audio
+//   `preroll` ahead of the video. Samples of the open block are written as they arrive (no copy);
+//   samples of a later block wait until every stream has passed the open block. A stream never
+//   waits for another more than one block: when one stream runs more than a block ahead of a
+//   silent one, the block is closed without it, and late samples follow as they come. Nothing is
+//   ever dropped.
+// - INTERLEAVE_FULL: a block is only written once every stream has delivered past it (or ended,
+//   see end_of_stream), sound of a block before its video, so the order is exact whatever the
+//   arrival order. Up to
 //   `queue_limit` bytes are held; beyond that the oldest block is written anyway.
 // The block of a sample is its start time (minus the preroll for sound) divided by `interleave`.
 //
