@@ -1,0 +1,1013 @@
+#include <base/Errors.h>
+#include <base/Files.h>
+#include <base/Path.h>
+#include <base/Text.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <vector>
+
+namespace base {
+
+namespace {
+
+constexpr ULONGLONG epoch_delta = 116444736000000000ull; // 100 ns units from 1601 to 1970
+
+ULONGLONG to_u64(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+FILETIME from_u64(ULONGLONG v) { return FILETIME { static_cast<DWORD>(v), static_cast<DWORD>(v >> 32) }; }
+
+FILETIME from_timespec(std::int64_t seconds, std::uint32_t nanoseconds)
+{
+    return from_u64(static_cast<ULONGLONG>(seconds * 10000000ll + nanoseconds / 100) + epoch_delta);
+}
+
+using FileKey = std::pair<dev_t, ino_t>;
+
+class FileObject;
+
+// What this process holds open, by file, and the test overrides of creation times.
+std::mutex s_files_mutex;
+std::multimap<FileKey, FileObject*> s_open;
+std::map<FileKey, FILETIME> s_creation_override;
+
+bool wants_read(DWORD access) { return access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA); }
+bool wants_write(DWORD access) { return access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA); }
+
+class FileObject final : public KernelObject {
+public:
+    FileObject(int fd, FileKey key, DWORD access, DWORD share)
+        : fd(fd)
+        , key(key)
+        , access(access)
+        , share(share)
+    {
+    }
+    ~FileObject() override
+    {
+        {
+            std::lock_guard lock(s_files_mutex);
+            auto [begin, end] = s_open.equal_range(key);
+            for (auto it = begin; it != end; ++it) {
+                if (it->second == this) {
+                    s_open.erase(it);
+                    break;
+                }
+            }
+        }
+        ::close(fd);
+    }
+    int fd;
+    FileKey key;
+    DWORD access;
+    DWORD share;
+};
+
+// Whether an open with `access` and `share` is refused by the opens already held (lock held).
+bool share_conflict(const FileKey& key, DWORD access, DWORD share)
+{
+    auto [begin, end] = s_open.equal_range(key);
+    for (auto it = begin; it != end; ++it) {
+        const FileObject& held = *it->second;
+        if ((wants_read(access) && !(held.share & FILE_SHARE_READ)) || (wants_write(access) && !(held.share & FILE_SHARE_WRITE))
+            || ((access & DELETE) && !(held.share & FILE_SHARE_DELETE)))
+            return true;
+        if ((wants_read(held.access) && !(share & FILE_SHARE_READ)) || (wants_write(held.access) && !(share & FILE_SHARE_WRITE))
+            || ((held.access & DELETE) && !(share & FILE_SHARE_DELETE)))
+            return true;
+    }
+    return false;
+}
+
+std::string parent_of(const std::string& linux_path)
+{
+    auto cut = linux_path.find_last_of('/');
+    if (cut == std::string::npos)
+        return ".";
+    return cut == 0 ? "/" : linux_path.substr(0, cut);
+}
+
+bool is_directory(const std::string& linux_path)
+{
+    struct stat st;
+    return stat(linux_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Without the owner's write permission a file or folder counts as read-only, for every user.
+bool read_only(const struct stat& st) { return !(st.st_mode & S_IWUSR); }
+
+bool folder_read_only(const std::string& linux_path)
+{
+    struct stat st;
+    return stat(parent_of(linux_path).c_str(), &st) == 0 && read_only(st);
+}
+
+// The error for a path that is not there: the file, or a folder on its way.
+DWORD missing_error(const std::string& linux_path)
+{
+    return is_directory(parent_of(linux_path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+BOOL fail(DWORD code)
+{
+    SetLastError(code);
+    return FALSE;
+}
+
+struct Info {
+    DWORD attributes;
+    FILETIME created;
+    FILETIME accessed;
+    FILETIME written;
+    ULONGLONG size;
+};
+
+bool query(const std::string& linux_path, Info& info)
+{
+    struct statx sx;
+    if (statx(AT_FDCWD, linux_path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return false;
+    bool directory = S_ISDIR(sx.stx_mode);
+    info.attributes = directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!(sx.stx_mode & S_IWUSR))
+        info.attributes |= FILE_ATTRIBUTE_READONLY;
+    std::string_view name = file_name_of(linux_path);
+    if (name.size() > 1 && name[0] == '.' && name != "..")
+        info.attributes |= FILE_ATTRIBUTE_HIDDEN;
+    info.written = from_timespec(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    info.accessed = from_timespec(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    info.created = (sx.stx_mask & STATX_BTIME) ? from_timespec(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : info.written;
+    info.size = directory ? 0 : sx.stx_size;
+    std::lock_guard lock(s_files_mutex);
+    auto it = s_creation_override.find(FileKey(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino));
+    if (it != s_creation_override.end())
+        info.created = it->second;
+    return true;
+}
+
+bool key_of(const std::string& linux_path, FileKey& key, bool follow = true)
+{
+    struct stat st;
+    if ((follow ? stat(linux_path.c_str(), &st) : lstat(linux_path.c_str(), &st)) != 0)
+        return false;
+    key = FileKey(st.st_dev, st.st_ino);
+    return true;
+}
+
+bool copy_contents(int from, int to)
+{
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(from, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0)
+                return false;
+            done += w;
+        }
+    }
+}
+
+// Copies a regular file's bytes, permission and modification time; the error code or 0.
+DWORD copy_file(const std::string& from, const std::string& to)
+{
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return error_from_errno(errno);
+    struct stat st;
+    fstat(in, &st);
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        DWORD code = error_from_errno(errno);
+        ::close(in);
+        return code;
+    }
+    bool ok = copy_contents(in, out);
+    int saved = errno;
+    struct timespec times[2] = { st.st_atim, st.st_mtim };
+    futimens(out, times);
+    fchmod(out, st.st_mode & 07777);
+    ::close(in);
+    if (::close(out) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    return ok ? 0 : error_from_errno(saved);
+}
+
+std::shared_ptr<FileObject> file_of(HANDLE handle)
+{
+    auto file = Handles::get<FileObject>(handle);
+    if (!file)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return file;
+}
+
+// Copies a result into a caller's buffer the Windows way: the length without the terminator,
+// or, when it does not fit, the size needed with it.
+DWORD return_text(const std::string& text, LPSTR buffer, DWORD size)
+{
+    if (!buffer || size < text.size() + 1)
+        return static_cast<DWORD>(text.size() + 1);
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<DWORD>(text.size());
+}
+
+}
+
+DWORD error_from_errno(int error)
+{
+    switch (error) {
+    case 0:
+        return ERROR_SUCCESS;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case EMFILE:
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EBADF:
+        return ERROR_INVALID_HANDLE;
+    case EXDEV:
+        return ERROR_NOT_SAME_DEVICE;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    case EBUSY:
+        return ERROR_SHARING_VIOLATION;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+FILETIME filetime_from_unix_ms(std::int64_t ms) { return from_u64(static_cast<ULONGLONG>(ms * 10000) + epoch_delta); }
+
+std::int64_t unix_ms_from_filetime(const FILETIME& time)
+{
+    return (static_cast<std::int64_t>(to_u64(time)) - static_cast<std::int64_t>(epoch_delta)) / 10000;
+}
+
+bool set_creation_time(const char* windows_path, const FILETIME& time)
+{
+    FileKey key;
+    if (!windows_path || !key_of(resolve_path(windows_path), key))
+        return false;
+    std::lock_guard lock(s_files_mutex);
+    s_creation_override[key] = time;
+    return true;
+}
+
+bool is_open_in_process(const char* windows_path)
+{
+    FileKey key;
+    if (!windows_path || !key_of(resolve_path(windows_path), key))
+        return false;
+    std::lock_guard lock(s_files_mutex);
+    return s_open.count(key) > 0;
+}
+
+}
+
+using namespace base;
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer)
+{
+    char* cwd = getcwd(nullptr, 0);
+    if (!cwd) {
+        SetLastError(error_from_errno(errno));
+        return 0;
+    }
+    std::string text = to_windows_path(cwd);
+    std::free(cwd);
+    return return_text(text, buffer, size);
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR path)
+{
+    if (!path || !*path)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string linux_path = resolve_path(path);
+    struct stat st;
+    if (stat(linux_path.c_str(), &st) != 0)
+        return fail(missing_error(linux_path));
+    if (!S_ISDIR(st.st_mode))
+        return fail(ERROR_DIRECTORY);
+    if (chdir(linux_path.c_str()) != 0)
+        return fail(error_from_errno(errno));
+    return TRUE;
+}
+
+DWORD GetTempPathA(DWORD size, LPSTR buffer)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp && is_directory(tmp) ? tmp : "/tmp";
+    std::string text = to_windows_path(folder);
+    if (text.back() != '\\')
+        text += '\\';
+    return return_text(text, buffer, size);
+}
+
+DWORD GetShortPathNameA(LPCSTR long_path, LPSTR short_path, DWORD size)
+{
+    if (!long_path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string linux_path = resolve_path(long_path);
+    struct stat st;
+    if (stat(linux_path.c_str(), &st) != 0) {
+        SetLastError(missing_error(linux_path));
+        return 0;
+    }
+    return return_text(long_path, short_path, size);
+}
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
+{
+    if (!path || !*path)
+        return fail(ERROR_PATH_NOT_FOUND);
+    std::string linux_path = resolve_path(path);
+    while (linux_path.size() > 1 && linux_path.back() == '/')
+        linux_path.pop_back();
+    struct stat st;
+    if (lstat(linux_path.c_str(), &st) == 0)
+        return fail(ERROR_ALREADY_EXISTS);
+    if (!is_directory(parent_of(linux_path)))
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (folder_read_only(linux_path))
+        return fail(ERROR_ACCESS_DENIED);
+    if (mkdir(linux_path.c_str(), 0777) != 0)
+        return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : error_from_errno(errno));
+    return TRUE;
+}
+
+BOOL RemoveDirectoryA(LPCSTR path)
+{
+    if (!path)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string linux_path = resolve_path(path);
+    struct stat st;
+    if (lstat(linux_path.c_str(), &st) != 0)
+        return fail(missing_error(linux_path));
+    if (!S_ISDIR(st.st_mode))
+        return fail(ERROR_DIRECTORY);
+    if (rmdir(linux_path.c_str()) != 0)
+        return fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : error_from_errno(errno));
+    return TRUE;
+}
+
+BOOL MakeSureDirectoryPathExists(LPCSTR path)
+{
+    if (!path)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string_view text(path);
+    auto cut = text.find_last_of("\\/");
+    if (cut == std::string_view::npos)
+        return TRUE;
+    std::string folders = to_linux_path(text.substr(0, cut + 1));
+    for (std::size_t at = 1; at <= folders.size(); ++at) {
+        if (at != folders.size() && folders[at] != '/')
+            continue;
+        std::string level = resolve_path(folders.substr(0, at));
+        if (level.empty() || is_directory(level))
+            continue;
+        if (mkdir(level.c_str(), 0777) != 0 && !is_directory(level))
+            return fail(error_from_errno(errno));
+    }
+    return TRUE;
+}
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags, HANDLE)
+{
+    if (!name || disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string linux_path = resolve_path(name);
+    std::lock_guard lock(s_files_mutex);
+    struct stat st;
+    bool exists = stat(linux_path.c_str(), &st) == 0;
+    auto refuse = [](DWORD code) {
+        SetLastError(code);
+        return INVALID_HANDLE_VALUE;
+    };
+    if (exists && S_ISDIR(st.st_mode))
+        return refuse(ERROR_ACCESS_DENIED);
+    if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
+        return refuse(missing_error(linux_path));
+    if (!exists && !is_directory(parent_of(linux_path)))
+        return refuse(ERROR_PATH_NOT_FOUND);
+    if (exists && disposition == CREATE_NEW)
+        return refuse(ERROR_FILE_EXISTS);
+    bool writes = wants_write(access) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    if (exists && writes && read_only(st))
+        return refuse(ERROR_ACCESS_DENIED);
+    if (!exists && folder_read_only(linux_path))
+        return refuse(ERROR_ACCESS_DENIED);
+    if (exists && share_conflict(FileKey(st.st_dev, st.st_ino), access, share_mode))
+        return refuse(ERROR_SHARING_VIOLATION);
+    if (disposition == TRUNCATE_EXISTING && !wants_write(access))
+        return refuse(ERROR_INVALID_PARAMETER);
+
+    int open_flags = O_CLOEXEC;
+    if (wants_read(access) && wants_write(access))
+        open_flags |= O_RDWR;
+    else if (wants_write(access))
+        open_flags |= O_WRONLY;
+    else
+        open_flags |= O_RDONLY;
+    if (disposition == CREATE_NEW)
+        open_flags |= O_CREAT | O_EXCL;
+    else if (disposition == CREATE_ALWAYS)
+        open_flags |= O_CREAT | O_TRUNC;
+    else if (disposition == OPEN_ALWAYS)
+        open_flags |= O_CREAT;
+    else if (disposition == TRUNCATE_EXISTING)
+        open_flags |= O_TRUNC;
+    if ((open_flags & O_TRUNC) && !wants_write(access))
+        open_flags = (open_flags & ~O_RDONLY) | O_RDWR; // truncation needs a writable descriptor
+    mode_t mode = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    int fd = ::open(linux_path.c_str(), open_flags, mode);
+    if (fd < 0)
+        return refuse(errno == EEXIST ? ERROR_FILE_EXISTS : errno == ENOENT ? ERROR_PATH_NOT_FOUND : error_from_errno(errno));
+    fstat(fd, &st);
+    auto file = std::make_shared<FileObject>(fd, FileKey(st.st_dev, st.st_ino), access, share_mode);
+    s_open.emplace(file->key, file.get());
+    SetLastError(exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return Handles::add(std::move(file));
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read, LPOVERLAPPED)
+{
+    if (read)
+        *read = 0;
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    if (!wants_read(file->access))
+        return fail(ERROR_ACCESS_DENIED);
+    DWORD done = 0;
+    while (done < to_read) {
+        ssize_t n = ::read(file->fd, static_cast<char*>(buffer) + done, to_read - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(error_from_errno(errno));
+        if (n == 0)
+            break;
+        done += static_cast<DWORD>(n);
+    }
+    if (read)
+        *read = done;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD written, LPOVERLAPPED)
+{
+    if (written)
+        *written = 0;
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    if (!wants_write(file->access))
+        return fail(ERROR_ACCESS_DENIED);
+    DWORD done = 0;
+    while (done < to_write) {
+        ssize_t n = ::write(file->fd, static_cast<const char*>(buffer) + done, to_write - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            if (written)
+                *written = done;
+            return fail(error_from_errno(errno));
+        }
+        done += static_cast<DWORD>(n);
+    }
+    if (written)
+        *written = done;
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, LARGE_INTEGER* new_position, DWORD method)
+{
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
+    if (whence < 0)
+        return fail(ERROR_INVALID_PARAMETER);
+    off_t base_position = whence == SEEK_SET ? 0 : lseek(file->fd, 0, whence);
+    if (base_position + distance.QuadPart < 0)
+        return fail(ERROR_NEGATIVE_SEEK);
+    off_t at = lseek(file->fd, static_cast<off_t>(distance.QuadPart), whence);
+    if (at < 0)
+        return fail(error_from_errno(errno));
+    if (new_position)
+        new_position->QuadPart = at;
+    return TRUE;
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method)
+{
+    LARGE_INTEGER move;
+    move.QuadPart = distance_high ? static_cast<LONGLONG>((static_cast<ULONGLONG>(static_cast<DWORD>(*distance_high)) << 32) | static_cast<DWORD>(distance))
+                                  : distance;
+    LARGE_INTEGER at;
+    if (!SetFilePointerEx(handle, move, &at, method))
+        return INVALID_SET_FILE_POINTER;
+    if (distance_high)
+        *distance_high = at.u.HighPart;
+    SetLastError(ERROR_SUCCESS);
+    return at.u.LowPart;
+}
+
+BOOL SetEndOfFile(HANDLE handle)
+{
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    off_t at = lseek(file->fd, 0, SEEK_CUR);
+    if (at < 0 || ftruncate(file->fd, at) != 0)
+        return fail(error_from_errno(errno));
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size)
+{
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    struct stat st;
+    if (fstat(file->fd, &st) != 0)
+        return fail(error_from_errno(errno));
+    if (size)
+        size->QuadPart = st.st_size;
+    return TRUE;
+}
+
+DWORD GetFileSize(HANDLE handle, LPDWORD size_high)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle, &size))
+        return INVALID_FILE_SIZE;
+    if (size_high)
+        *size_high = static_cast<DWORD>(size.u.HighPart);
+    SetLastError(ERROR_SUCCESS);
+    return size.u.LowPart;
+}
+
+BOOL FlushFileBuffers(HANDLE handle)
+{
+    auto file = file_of(handle);
+    if (!file)
+        return FALSE;
+    if (!wants_write(file->access))
+        return fail(ERROR_ACCESS_DENIED);
+    if (fsync(file->fd) != 0)
+        return fail(error_from_errno(errno));
+    return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR path)
+{
+    if (!path)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string linux_path = resolve_path(path);
+    std::lock_guard lock(s_files_mutex);
+    struct stat st;
+    if (lstat(linux_path.c_str(), &st) != 0)
+        return fail(missing_error(linux_path));
+    if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && read_only(st)) || folder_read_only(linux_path))
+        return fail(ERROR_ACCESS_DENIED);
+    FileKey key(st.st_dev, st.st_ino);
+    if (share_conflict(key, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return fail(ERROR_SHARING_VIOLATION);
+    if (unlink(linux_path.c_str()) != 0)
+        return fail(error_from_errno(errno));
+    if (st.st_nlink <= 1)
+        s_creation_override.erase(key);
+    return TRUE;
+}
+
+BOOL MoveFileA(LPCSTR existing, LPCSTR new_name)
+{
+    if (!existing || !new_name)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string from = resolve_path(existing);
+    std::string to = resolve_path(new_name);
+    std::lock_guard lock(s_files_mutex);
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0)
+        return fail(missing_error(from));
+    FileKey key(st.st_dev, st.st_ino);
+    struct stat target;
+    if (lstat(to.c_str(), &target) == 0 && FileKey(target.st_dev, target.st_ino) != key)
+        return fail(ERROR_ALREADY_EXISTS);
+    if (!is_directory(parent_of(to)))
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (folder_read_only(from) || folder_read_only(to))
+        return fail(ERROR_ACCESS_DENIED);
+    if (share_conflict(key, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return fail(ERROR_SHARING_VIOLATION);
+    if (rename(from.c_str(), to.c_str()) == 0)
+        return TRUE;
+    if (errno != EXDEV || !S_ISREG(st.st_mode))
+        return fail(error_from_errno(errno));
+    if (DWORD code = copy_file(from, to)) {
+        unlink(to.c_str());
+        return fail(code);
+    }
+    unlink(from.c_str());
+    return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists)
+{
+    if (!existing || !new_name)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string from = resolve_path(existing);
+    std::string to = resolve_path(new_name);
+    std::lock_guard lock(s_files_mutex);
+    struct stat st;
+    if (stat(from.c_str(), &st) != 0)
+        return fail(missing_error(from));
+    if (S_ISDIR(st.st_mode))
+        return fail(ERROR_ACCESS_DENIED);
+    if (share_conflict(FileKey(st.st_dev, st.st_ino), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat target;
+    if (stat(to.c_str(), &target) == 0) {
+        if (fail_if_exists)
+            return fail(ERROR_FILE_EXISTS);
+        if (S_ISDIR(target.st_mode) || read_only(target))
+            return fail(ERROR_ACCESS_DENIED);
+        FileKey target_key(target.st_dev, target.st_ino);
+        if (target_key == FileKey(st.st_dev, st.st_ino) || share_conflict(target_key, GENERIC_WRITE, 0))
+            return fail(ERROR_SHARING_VIOLATION);
+    } else {
+        if (!is_directory(parent_of(to)))
+            return fail(ERROR_PATH_NOT_FOUND);
+        if (folder_read_only(to))
+            return fail(ERROR_ACCESS_DENIED);
+    }
+    if (DWORD code = copy_file(from, to))
+        return fail(code);
+    return TRUE;
+}
+
+namespace base {
+
+namespace {
+
+// A snapshot of the names that matched; each entry's data is read when it is returned.
+class Find final : public KernelObject {
+public:
+    std::string folder;
+    std::vector<std::string> names;
+    std::size_t next = 0;
+};
+
+bool fill_find_data(const Find& find, const std::string& name, LPWIN32_FIND_DATAA data)
+{
+    Info info;
+    std::string full = find.folder == "/" ? "/" + name : find.folder + "/" + name;
+    if (!query(full, info))
+        return false;
+    std::memset(data, 0, sizeof(*data));
+    data->dwFileAttributes = info.attributes;
+    data->ftCreationTime = info.created;
+    data->ftLastAccessTime = info.accessed;
+    data->ftLastWriteTime = info.written;
+    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(info.size);
+    copy_bounded(data->cFileName, sizeof(data->cFileName), name);
+    return true;
+}
+
+bool next_entry(Find& find, LPWIN32_FIND_DATAA data)
+{
+    while (find.next < find.names.size()) {
+        if (fill_find_data(find, find.names[find.next++], data))
+            return true;
+    }
+    return false;
+}
+
+std::string folded(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = fold_ascii(c);
+    return out;
+}
+
+}
+
+}
+
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
+{
+    if (!pattern || !data) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string_view text(pattern);
+    auto cut = text.find_last_of("\\/");
+    std::string leaf(cut == std::string_view::npos ? text : text.substr(cut + 1));
+    auto find = std::make_shared<Find>();
+    if (cut == std::string_view::npos)
+        find->folder = ".";
+    else if (cut == 0 || (cut == 2 && text[1] == ':'))
+        find->folder = "/";
+    else
+        find->folder = resolve_path(text.substr(0, cut));
+    if (!is_directory(find->folder)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!leaf.empty()) {
+        if (DIR* dir = opendir(find->folder.c_str())) {
+            while (auto* entry = readdir(dir)) {
+                std::string name = entry->d_name;
+                if (name.size() < MAX_PATH && match_wildcard(leaf, name) && !(find->folder == "/" && (name == "." || name == "..")))
+                    find->names.push_back(std::move(name));
+            }
+            closedir(dir);
+        }
+    }
+    // A stable order: the dot entries, then by name ignoring case.
+    std::sort(find->names.begin(), find->names.end(), [](const std::string& a, const std::string& b) {
+        auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
+        if (rank(a) != rank(b))
+            return rank(a) < rank(b);
+        auto fa = folded(a), fb = folded(b);
+        return fa != fb ? fa < fb : a < b;
+    });
+    if (!next_entry(*find, data)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return Handles::add(std::move(find));
+}
+
+BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA data)
+{
+    auto find = Handles::get<Find>(handle);
+    if (!find || !data)
+        return fail(ERROR_INVALID_HANDLE);
+    if (!next_entry(*find, data))
+        return fail(ERROR_NO_MORE_FILES);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE handle)
+{
+    if (!Handles::get<Find>(handle))
+        return fail(ERROR_INVALID_HANDLE);
+    Handles::remove(handle);
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    if (!path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    std::string linux_path = resolve_path(path);
+    Info info;
+    if (!query(linux_path, info)) {
+        SetLastError(missing_error(linux_path));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return info.attributes;
+}
+
+BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID out)
+{
+    if (!path || !out || level != GetFileExInfoStandard)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string linux_path = resolve_path(path);
+    Info info;
+    if (!query(linux_path, info))
+        return fail(missing_error(linux_path));
+    auto* data = static_cast<LPWIN32_FILE_ATTRIBUTE_DATA>(out);
+    data->dwFileAttributes = info.attributes;
+    data->ftCreationTime = info.created;
+    data->ftLastAccessTime = info.accessed;
+    data->ftLastWriteTime = info.written;
+    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(info.size);
+    return TRUE;
+}
+
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes)
+{
+    if (!path)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::string linux_path = resolve_path(path);
+    struct stat st;
+    if (stat(linux_path.c_str(), &st) != 0)
+        return fail(missing_error(linux_path));
+    mode_t mode = st.st_mode & 07777;
+    mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~0222) : (mode | S_IWUSR);
+    if (chmod(linux_path.c_str(), mode) != 0)
+        return fail(error_from_errno(errno));
+    return TRUE;
+}
+
+LONG CompareFileTime(const FILETIME* a, const FILETIME* b)
+{
+    ULONGLONG va = to_u64(*a), vb = to_u64(*b);
+    return va < vb ? -1 : va > vb ? 1 : 0;
+}
+
+namespace base {
+
+namespace {
+
+// The local time zone's offset from UTC, in seconds, at a moment given in UTC seconds.
+std::int64_t local_offset_at(std::int64_t utc_seconds)
+{
+    std::time_t t = static_cast<std::time_t>(utc_seconds);
+    std::tm tm {};
+    localtime_r(&t, &tm);
+    return tm.tm_gmtoff;
+}
+
+std::int64_t seconds_since_1970(ULONGLONG filetime)
+{
+    return (static_cast<std::int64_t>(filetime) - static_cast<std::int64_t>(epoch_delta)) / 10000000;
+}
+
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
+std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    unsigned yoe = static_cast<unsigned>(y - era * 400);
+    unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void civil_from_days(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d)
+{
+    z += 719468;
+    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    unsigned doe = static_cast<unsigned>(z - era * 146097);
+    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = static_cast<std::int64_t>(yoe) + era * 400;
+    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y += m <= 2;
+}
+
+}
+
+}
+
+BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local)
+{
+    if (!utc || !local)
+        return fail(ERROR_INVALID_PARAMETER);
+    ULONGLONG value = to_u64(*utc);
+    std::int64_t offset = local_offset_at(seconds_since_1970(value));
+    *local = from_u64(value + static_cast<ULONGLONG>(offset * 10000000ll));
+    return TRUE;
+}
+
+BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc)
+{
+    if (!local || !utc)
+        return fail(ERROR_INVALID_PARAMETER);
+    ULONGLONG value = to_u64(*local);
+    std::int64_t guess = seconds_since_1970(value);
+    std::int64_t offset = local_offset_at(guess - local_offset_at(guess));
+    *utc = from_u64(value - static_cast<ULONGLONG>(offset * 10000000ll));
+    return TRUE;
+}
+
+BOOL FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME out)
+{
+    if (!time || !out || (time->dwHighDateTime & 0x80000000u))
+        return fail(ERROR_INVALID_PARAMETER);
+    ULONGLONG value = to_u64(*time);
+    ULONGLONG total_ms = value / 10000;
+    std::int64_t days_since_1601 = static_cast<std::int64_t>(total_ms / 86400000ull);
+    ULONGLONG ms_of_day = total_ms % 86400000ull;
+    std::int64_t year;
+    unsigned month, day;
+    civil_from_days(days_since_1601 + days_from_civil(1601, 1, 1), year, month, day);
+    out->wYear = static_cast<WORD>(year);
+    out->wMonth = static_cast<WORD>(month);
+    out->wDay = static_cast<WORD>(day);
+    out->wDayOfWeek = static_cast<WORD>((days_since_1601 + 1) % 7); // 1601-01-01 was a Monday
+    out->wHour = static_cast<WORD>(ms_of_day / 3600000);
+    out->wMinute = static_cast<WORD>(ms_of_day / 60000 % 60);
+    out->wSecond = static_cast<WORD>(ms_of_day / 1000 % 60);
+    out->wMilliseconds = static_cast<WORD>(ms_of_day % 1000);
+    return TRUE;
+}
+
+BOOL SystemTimeToFileTime(const SYSTEMTIME* in, LPFILETIME time)
+{
+    if (!in || !time)
+        return fail(ERROR_INVALID_PARAMETER);
+    static constexpr unsigned month_days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    bool leap = (in->wYear % 4 == 0 && in->wYear % 100 != 0) || in->wYear % 400 == 0;
+    if (in->wYear < 1601 || in->wYear > 30827 || in->wMonth < 1 || in->wMonth > 12 || in->wDay < 1
+        || in->wDay > month_days[in->wMonth - 1] + (in->wMonth == 2 && leap ? 1 : 0) || in->wHour > 23 || in->wMinute > 59
+        || in->wSecond > 59 || in->wMilliseconds > 999)
+        return fail(ERROR_INVALID_PARAMETER);
+    std::int64_t days = days_from_civil(in->wYear, in->wMonth, in->wDay) - days_from_civil(1601, 1, 1);
+    ULONGLONG ms = static_cast<ULONGLONG>(days) * 86400000ull + in->wHour * 3600000ull + in->wMinute * 60000ull
+        + in->wSecond * 1000ull + in->wMilliseconds;
+    *time = from_u64(ms * 10000);
+    return TRUE;
+}
+
+namespace crt {
+
+FILE* fopen(const char* windows_path, const char* mode)
+{
+    if (!windows_path || !mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    std::string linux_path = resolve_path(windows_path);
+    std::string linux_mode;
+    for (const char* m = mode; *m; ++m)
+        if (*m != 't')
+            linux_mode += *m;
+    bool writes = mode[0] == 'w' || mode[0] == 'a' || std::strchr(mode, '+');
+    {
+        std::lock_guard lock(s_files_mutex);
+        struct stat st;
+        if (stat(linux_path.c_str(), &st) == 0) {
+            DWORD access = (writes ? GENERIC_WRITE : 0) | (mode[0] == 'r' || std::strchr(mode, '+') ? GENERIC_READ : 0);
+            if (share_conflict(FileKey(st.st_dev, st.st_ino), access, FILE_SHARE_READ | FILE_SHARE_WRITE)
+                || (writes && read_only(st))) {
+                errno = EACCES;
+                return nullptr;
+            }
+        }
+    }
+    return ::fopen(linux_path.c_str(), linux_mode.c_str());
+}
+
+int _access(const char* windows_path, int mode)
+{
+    if (!windows_path) {
+        errno = EINVAL;
+        return -1;
+    }
+    struct stat st;
+    if (stat(resolve_path(windows_path).c_str(), &st) != 0) {
+        errno = ENOENT;
+        return -1;
+    }
+    if ((mode & 2) && read_only(st)) {
+        errno = EACCES;
+        return -1;
+    }
+    return 0;
+}
+
+}
