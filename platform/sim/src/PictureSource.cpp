@@ -1,0 +1,18 @@
+#include <sim/PictureSource.h>
+
+namespace sim {
+
+std::string label(const PictureSource& source)
+{
+    switch (source.kind) {
+    case SourceKind::Channel:
+        return std::to_string(source.number);
+    case SourceKind::Input:
+        return "L" + std::to_string(source.number);
+    case SourceKind::Noise:
+        break;
+    }
+    return {};
+}
+
+}
