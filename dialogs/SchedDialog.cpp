@@ -48,3 +48,22 @@ std::string TSchedDialog::ConflictText()
     }
     return text;
 }
+
+namespace {
+
+// The warning's message box: MessageBoxA(owner, text, "Schedule conflict", MB_OK) as soon as the
+// window layer has message boxes; until then the warning is composed but not shown.
+void ShowScheduleConflictBox(HWND owner, const std::string& text)
+{
+    (void)owner;
+    (void)text;
+}
+
+}
+
+void TSchedDialog::CheckConflicts(HWND owner)
+{
+    std::string text = ConflictText();
+    if (!text.empty())
+        ShowScheduleConflictBox(owner, text);
+}
