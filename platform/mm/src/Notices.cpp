@@ -1,0 +1,37 @@
+#include <mm/Notices.h>
+
+#include <mutex>
+
+namespace mm {
+
+namespace {
+
+std::mutex poster_lock;
+
+NoticePoster& current_poster()
+{
+    static NoticePoster poster;
+    return poster;
+}
+
+}
+
+NoticePoster set_notice_poster(NoticePoster poster)
+{
+    std::lock_guard guard(poster_lock);
+    std::swap(current_poster(), poster);
+    return poster;
+}
+
+void post_notice(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    NoticePoster poster;
+    {
+        std::lock_guard guard(poster_lock);
+        poster = current_poster();
+    }
+    if (poster)
+        poster(window, message, wparam, lparam);
+}
+
+}
