@@ -2,9 +2,10 @@
 
 // SSettings: every persisted option of the program, in one process-wide object, `Settings`.
 //
-// Every part of the program reads and writes its fields directly. App::LoadSettings fills it
-// from the registry at start and App::SaveSettings writes it to both hives; each group of values
-// is read and written by the loader/saver pair of the page or window that edits it.
+// Every part of the program reads and writes its fields directly. The constructor gives every
+// field its default and an empty station table; LoadAllSettings fills it from the registry at
+// start and SaveAllSettings writes it to both hives (SettingsSequence.h), each group of values
+// through the loader/saver pair of the page or window that edits it.
 
 #include "StationEntry.h"
 #include "TimerEvent.h"
@@ -22,15 +23,16 @@ public:
     SSettings(const SSettings&) = delete;
     SSettings& operator=(const SSettings&) = delete;
 
-    // Station table operations; i and j are entry indexes.
+    // Station table operations; i and j are entry indexes. Entries 0 to count - 1 are in use;
+    // an index outside them changes nothing. Names are cut to 39 bytes.
     LONG StationCount() const;
     const char* StationName(int i) const;          // null when i is not in use
     LONG StationChannel(int i) const;              // -1 when i is not in use
     bool AddStation(LONG channel, const char* name); // false when the table is full
-    void DeleteStation(int i);
+    void DeleteStation(int i); // later entries move down one place
     void SwapStations(int i, int j);
     void SetStationChannel(int i, LONG channel);
-    char* SetStationName(int i, const char* name);
+    char* SetStationName(int i, const char* name); // the entry's name, null when i is not in use
 
     LONG Volume;
     BYTE MinimizeOnStart;
