@@ -541,6 +541,7 @@ void unregister_graph_filter(REFCLSID clsid)
 
 void register_classes()
 {
+    detail::register_device_enumerator();
     com::register_class(CLSID_FilterGraph, [](IUnknown* outer, REFIID iid, void** out) {
         return com::create_instance<detail::FilterGraph>(outer, iid, out);
     }, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER);

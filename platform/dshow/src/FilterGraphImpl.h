@@ -16,6 +16,8 @@ namespace dshow::detail {
 
 // A reference clock on the process clock (base::Clock), in 100 ns units.
 HRESULT create_system_clock(IReferenceClock** clock);
+// Registers CLSID_SystemDeviceEnum.
+void register_device_enumerator();
 
 struct RegisteredFilter {
     CLSID clsid;
