@@ -13,6 +13,7 @@
 #include <com/Unknown.h>
 
 #include <cassert>
+#include <memory>
 #include <utility>
 
 template<typename T>
@@ -49,7 +50,7 @@ public:
     CComPtr& operator=(const CComPtr& other) { return *this = other.p; }
     CComPtr& operator=(CComPtr&& other) noexcept
     {
-        if (this != &other) {
+        if (this != std::addressof(other)) {
             T* old = std::exchange(p, std::exchange(other.p, nullptr));
             if (old)
                 old->Release();

@@ -1,0 +1,170 @@
+#pragma once
+
+// The filter graph manager object (see FilterGraph.h for its behaviour). Its members are spread
+// over FilterGraph.cpp (filters and connections), GraphControl.cpp (state, position, forwarded
+// interfaces) and GraphFile.cpp (persistence).
+
+#include <com/ComPtr.h>
+#include <com/Object.h>
+#include <dshow/FilterGraph.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace dshow::detail {
+
+// A reference clock on the process clock (base::Clock), in 100 ns units.
+HRESULT create_system_clock(IReferenceClock** clock);
+// Registers CLSID_SystemDeviceEnum.
+void register_device_enumerator();
+
+struct RegisteredFilter {
+    CLSID clsid;
+    std::u16string name;
+    FilterRole role;
+    DWORD merit;
+};
+// The registered intermediate filters and renderers, highest merit first.
+std::vector<RegisteredFilter> registered_graph_filters(FilterRole role);
+
+class FilterGraph final
+    : public com::Object<IGraphBuilder, IMediaControl, IMediaPosition, IBasicAudio, IVideoWindow, IPersistStream> {
+public:
+    FilterGraph();
+    ~FilterGraph() override;
+
+    DSHOW_NO_DISPATCH
+
+    // IFilterGraph
+    STDMETHODIMP AddFilter(IBaseFilter* filter, LPCWSTR name) override;
+    STDMETHODIMP RemoveFilter(IBaseFilter* filter) override;
+    STDMETHODIMP EnumFilters(IEnumFilters** filters) override;
+    STDMETHODIMP FindFilterByName(LPCWSTR name, IBaseFilter** filter) override;
+    STDMETHODIMP ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYPE* type) override;
+    STDMETHODIMP Reconnect(IPin* pin) override;
+    STDMETHODIMP Disconnect(IPin* pin) override;
+    STDMETHODIMP SetDefaultSyncSource() override;
+    // IGraphBuilder
+    STDMETHODIMP Connect(IPin* output, IPin* input) override;
+    STDMETHODIMP Render(IPin* output) override;
+    STDMETHODIMP RenderFile(LPCWSTR file, LPCWSTR play_list) override;
+    STDMETHODIMP AddSourceFilter(LPCWSTR file, LPCWSTR name, IBaseFilter** filter) override;
+    STDMETHODIMP SetLogFile(DWORD_PTR file) override;
+    STDMETHODIMP Abort() override;
+    STDMETHODIMP ShouldOperationContinue() override;
+
+    // IMediaControl
+    STDMETHODIMP Run() override;
+    STDMETHODIMP Pause() override;
+    STDMETHODIMP Stop() override;
+    STDMETHODIMP GetState(LONG timeout_ms, OAFilterState* state) override;
+    STDMETHODIMP RenderFile(BSTR file) override;
+    STDMETHODIMP AddSourceFilter(BSTR file, IDispatch** filter) override;
+    STDMETHODIMP get_FilterCollection(IDispatch** collection) override;
+    STDMETHODIMP get_RegFilterCollection(IDispatch** collection) override;
+    STDMETHODIMP StopWhenReady() override;
+
+    // IMediaPosition
+    STDMETHODIMP get_Duration(REFTIME* length) override;
+    STDMETHODIMP put_CurrentPosition(REFTIME time) override;
+    STDMETHODIMP get_CurrentPosition(REFTIME* time) override;
+    STDMETHODIMP get_StopTime(REFTIME* time) override;
+    STDMETHODIMP put_StopTime(REFTIME time) override;
+    STDMETHODIMP get_PrerollTime(REFTIME* time) override;
+    STDMETHODIMP put_PrerollTime(REFTIME time) override;
+    STDMETHODIMP put_Rate(double rate) override;
+    STDMETHODIMP get_Rate(double* rate) override;
+    STDMETHODIMP CanSeekForward(LONG* can) override;
+    STDMETHODIMP CanSeekBackward(LONG* can) override;
+
+    // IBasicAudio
+    STDMETHODIMP put_Volume(LONG volume) override;
+    STDMETHODIMP get_Volume(LONG* volume) override;
+    STDMETHODIMP put_Balance(LONG balance) override;
+    STDMETHODIMP get_Balance(LONG* balance) override;
+
+    // IVideoWindow
+    STDMETHODIMP put_Caption(BSTR caption) override;
+    STDMETHODIMP get_Caption(BSTR* caption) override;
+    STDMETHODIMP put_WindowStyle(LONG style) override;
+    STDMETHODIMP get_WindowStyle(LONG* style) override;
+    STDMETHODIMP put_WindowStyleEx(LONG style) override;
+    STDMETHODIMP get_WindowStyleEx(LONG* style) override;
+    STDMETHODIMP put_AutoShow(LONG show) override;
+    STDMETHODIMP get_AutoShow(LONG* show) override;
+    STDMETHODIMP put_WindowState(LONG state) override;
+    STDMETHODIMP get_WindowState(LONG* state) override;
+    STDMETHODIMP put_BackgroundPalette(LONG palette) override;
+    STDMETHODIMP get_BackgroundPalette(LONG* palette) override;
+    STDMETHODIMP put_Visible(LONG visible) override;
+    STDMETHODIMP get_Visible(LONG* visible) override;
+    STDMETHODIMP put_Left(LONG left) override;
+    STDMETHODIMP get_Left(LONG* left) override;
+    STDMETHODIMP put_Width(LONG width) override;
+    STDMETHODIMP get_Width(LONG* width) override;
+    STDMETHODIMP put_Top(LONG top) override;
+    STDMETHODIMP get_Top(LONG* top) override;
+    STDMETHODIMP put_Height(LONG height) override;
+    STDMETHODIMP get_Height(LONG* height) override;
+    STDMETHODIMP put_Owner(OAHWND owner) override;
+    STDMETHODIMP get_Owner(OAHWND* owner) override;
+    STDMETHODIMP put_MessageDrain(OAHWND drain) override;
+    STDMETHODIMP get_MessageDrain(OAHWND* drain) override;
+    STDMETHODIMP get_BorderColor(LONG* color) override;
+    STDMETHODIMP put_BorderColor(LONG color) override;
+    STDMETHODIMP get_FullScreenMode(LONG* mode) override;
+    STDMETHODIMP put_FullScreenMode(LONG mode) override;
+    STDMETHODIMP SetWindowForeground(LONG focus) override;
+    STDMETHODIMP NotifyOwnerMessage(OAHWND window, LONG message, LONG_PTR wparam, LONG_PTR lparam) override;
+    STDMETHODIMP SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override;
+    STDMETHODIMP GetWindowPosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
+    STDMETHODIMP GetMinIdealImageSize(LONG* width, LONG* height) override;
+    STDMETHODIMP GetMaxIdealImageSize(LONG* width, LONG* height) override;
+    STDMETHODIMP GetRestorePosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
+    STDMETHODIMP HideCursor(LONG hide) override;
+    STDMETHODIMP IsCursorHidden(LONG* hidden) override;
+
+    // IPersistStream
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP IsDirty() override;
+    STDMETHODIMP Load(IStream* stream) override;
+    STDMETHODIMP Save(IStream* stream, BOOL clear_dirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+
+private:
+    struct Entry {
+        CComPtr<IBaseFilter> filter;
+        std::u16string name;
+    };
+
+    std::vector<Entry> snapshot() const;
+    bool contains(IBaseFilter* filter) const;
+    bool is_stopped() const;
+    std::u16string unique_name(const std::u16string& wanted) const;
+    // Filters ordered so that each comes before the filters upstream of it.
+    std::vector<CComPtr<IBaseFilter>> downstream_first() const;
+
+    HRESULT connect(IPin* output, IPin* input, int depth);
+    HRESULT connect_through(IBaseFilter* middle, IPin* output, IPin* input, int depth);
+    HRESULT render(IPin* output, int depth);
+    HRESULT render_through(IBaseFilter* filter, IPin* output, int depth);
+    void disconnect_both(IPin* pin);
+    HRESULT add_registered(const RegisteredFilter& entry, CComPtr<IBaseFilter>& filter);
+
+    template<typename Interface>
+    std::vector<CComPtr<Interface>> filters_with() const;
+    HRESULT video_window(CComPtr<IVideoWindow>& window) const;
+    HRESULT basic_audio(CComPtr<IBasicAudio>& audio) const;
+
+    mutable std::recursive_mutex m_lock;
+    std::vector<Entry> m_filters;
+    CComPtr<IReferenceClock> m_clock;
+    FILTER_STATE m_state { State_Stopped };
+    bool m_dirty { false };
+    // Stream time: what ran before the last Run, and the reference time of that Run.
+    REFERENCE_TIME m_position_before { 0 };
+    REFERENCE_TIME m_run_start { 0 };
+};
+
+}
