@@ -388,13 +388,15 @@ BOOL WaitMessage()
 
 LRESULT DispatchMessageA(const MSG* msg)
 {
-    if (!msg || !msg->hwnd)
+    if (!msg)
         return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
         proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
     }
+    if (!msg->hwnd)
+        return 0;
     auto w = checked(msg->hwnd);
     if (!w)
         return 0;

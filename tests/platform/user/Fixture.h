@@ -4,6 +4,8 @@
 
 #include <user/User.h>
 #include <user/Testing.h>
+#include <gdi/Gdi.h>
+#include <gdi/Surface.h>
 #include <gtest/gtest.h>
 
 #include <string>
