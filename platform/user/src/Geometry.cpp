@@ -104,6 +104,8 @@ bool set_pos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags)
             && old_rect.right - old_rect.left == wp.cx && old_rect.bottom - old_rect.top == wp.cy;
         if (same_size && !(wp.flags & SWP_FRAMECHANGED))
             wp.flags |= SWP_NOSIZE;
+        else if (!same_size || (wp.flags & SWP_FRAMECHANGED))
+            wp.flags &= ~SWP_NOSIZE;   // a new frame (style, menu) can change the client alone
         activate_it = top && !(wp.flags & SWP_NOACTIVATE) && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
     }
     if (!(wp.flags & SWP_NOREDRAW) && (became_visible || !(wp.flags & SWP_NOSIZE)))

@@ -54,9 +54,6 @@ void note_input(const MSG& msg)
         set_key(t_keys, vk, down);
         if (generic_of(vk) != vk)
             set_key(t_keys, generic_of(vk), down);
-        // A system key message carries Alt in bit 29; keep the Alt state in step with it.
-        if (msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29)))
-            set_key(t_keys, VK_MENU, true);
         break;
     }
     case WM_LBUTTONDOWN: set_key(t_keys, VK_LBUTTON, true); break;
