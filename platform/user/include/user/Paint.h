@@ -1,0 +1,67 @@
+#pragma once
+
+// Invalidation and painting: update regions, WM_PAINT and the device contexts of windows.
+//
+// Each window keeps an update rectangle (the bounding box of what was invalidated) and whether its
+// background needs erasing. The queue generates WM_PAINT for a visible window with an update
+// rectangle when nothing else is waiting (parents before their children); BeginPaint sends
+// WM_ERASEBKGND when asked, clips the DC to the update rectangle and validates it. Invalidating a
+// window also invalidates its children unless it has WS_CLIPCHILDREN.
+//
+// Every top-level window owns one 32-bit surface the size of its window rectangle; its children
+// draw into it through DCs offset to their client areas and clipped to them (gdi's window seam,
+// gdi/DeviceContext.h). user::window_surface gives the surface to whoever shows or saves it.
+
+#include <user/Window.h>
+
+#include <memory>
+
+namespace gdi {
+class Surface;
+}
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+using LPPAINTSTRUCT = PAINTSTRUCT*;
+
+#define RDW_INVALIDATE 0x0001u
+#define RDW_INTERNALPAINT 0x0002u
+#define RDW_ERASE 0x0004u
+#define RDW_VALIDATE 0x0008u
+#define RDW_NOINTERNALPAINT 0x0010u
+#define RDW_NOERASE 0x0020u
+#define RDW_NOCHILDREN 0x0040u
+#define RDW_ALLCHILDREN 0x0080u
+#define RDW_UPDATENOW 0x0100u
+#define RDW_ERASENOW 0x0200u
+#define RDW_FRAME 0x0400u
+#define RDW_NOFRAME 0x0800u
+
+// A NULL window invalidates every window; a NULL rectangle the whole client area.
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL ValidateRect(HWND window, const RECT* rect);
+// The update rectangle; FALSE when there is none.
+BOOL GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
+// Sends WM_PAINT at once when the window has an update rectangle.
+BOOL UpdateWindow(HWND window);
+BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags);
+HDC BeginPaint(HWND window, LPPAINTSTRUCT paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+// A DC over the client area (NULL: the screen); ReleaseDC ends it.
+HDC GetDC(HWND window);
+// A DC over the whole window, non-client area included.
+HDC GetWindowDC(HWND window);
+int ReleaseDC(HWND window, HDC hdc);
+
+namespace user {
+
+// The surface a top-level window (or the window's top-level ancestor) draws into.
+std::shared_ptr<gdi::Surface> window_surface(HWND window);
+
+}

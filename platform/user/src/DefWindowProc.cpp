@@ -1,0 +1,165 @@
+// The default window procedure.
+
+#include "Ops.h"
+
+#include <base/Text.h>
+#include <gdi/Colors.h>
+#include <gdi/Drawing.h>
+#include <user/Keyboard.h>
+#include <user/Paint.h>
+
+using namespace user::detail;
+
+namespace {
+
+LRESULT set_text(HWND window, LPCSTR text)
+{
+    bool top = false;
+    {
+        Guard guard(lock());
+        auto w = find(window);
+        if (!w)
+            return FALSE;
+        w->text = text ? text : "";
+        top = is_top_level(*w);
+    }
+    if (top)
+        user::detail::desktop_changed();
+    return TRUE;
+}
+
+std::string text_of(HWND window)
+{
+    Guard guard(lock());
+    auto w = find(window);
+    return w ? w->text : std::string();
+}
+
+HWND parent_of_child(HWND window)
+{
+    if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        return nullptr;
+    return GetParent(window);
+}
+
+LRESULT erase_background(HWND window, HDC dc)
+{
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
+    if (!brush || !dc)
+        return 0;
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, brush);
+    return 1;
+}
+
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        return TRUE;
+    case WM_SETTEXT:
+        return set_text(window, reinterpret_cast<LPCSTR>(lparam));
+    case WM_GETTEXT: {
+        auto buffer = reinterpret_cast<LPSTR>(lparam);
+        if (!buffer || wparam == 0)
+            return 0;
+        return static_cast<LRESULT>(base::copy_bounded(buffer, wparam, text_of(window)));
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(text_of(window).size());
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_SYSCOMMAND:
+        switch (wparam & 0xFFF0) {
+        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); return 0;
+        case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); return 0;
+        case SC_RESTORE: ShowWindow(window, SW_RESTORE); return 0;
+        case SC_CLOSE: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
+        }
+        return 0;
+    case WM_WINDOWPOSCHANGED: {
+        auto pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+        if (!pos)
+            return 0;
+        if (!(pos->flags & SWP_NOMOVE)) {
+            RECT c;
+            POINT origin { 0, 0 };
+            {
+                Guard guard(lock());
+                if (auto w = find(window)) {
+                    c = client_in_parent(*w);
+                    origin = { c.left, c.top };
+                }
+            }
+            SendMessageA(window, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+        }
+        if (!(pos->flags & SWP_NOSIZE)) {
+            RECT client;
+            GetClientRect(window, &client);
+            WPARAM kind = IsIconic(window) ? SIZE_MINIMIZED : IsZoomed(window) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+            SendMessageA(window, WM_SIZE, kind, MAKELPARAM(client.right, client.bottom));
+        }
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (BeginPaint(window, &ps))
+            EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return erase_background(window, reinterpret_cast<HDC>(wparam));
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) != WA_INACTIVE && !HIWORD(wparam)) {
+            HWND focus = GetFocus();
+            if (!focus || (focus != window && !IsChild(window, focus)))
+                SetFocus(window);
+        }
+        return 0;
+    case WM_NCACTIVATE:
+        return TRUE;
+    case WM_MOUSEACTIVATE:
+        return 1;   // MA_ACTIVATE
+    case WM_CONTEXTMENU:
+    case WM_HELP:
+        if (HWND parent = parent_of_child(window))
+            return SendMessageA(parent, message, wparam, lparam);
+        return message == WM_HELP ? TRUE : 0;
+    case WM_SYSKEYDOWN:
+        if (wparam == VK_F4 && (lparam & (1 << 29))) {
+            HWND root = GetAncestor(window, GA_ROOT);
+            PostMessageA(root ? root : window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR:
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_NCHITTEST: {
+        POINT p { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) };
+        RECT wr;
+        GetWindowRect(window, &wr);
+        if (p.x < wr.left || p.y < wr.top || p.x >= wr.right || p.y >= wr.bottom)
+            return 0;    // HTNOWHERE
+        POINT c = p;
+        ScreenToClient(window, &c);
+        RECT cr;
+        GetClientRect(window, &cr);
+        if (c.x >= 0 && c.y >= 0 && c.x < cr.right && c.y < cr.bottom)
+            return 1;    // HTCLIENT
+        return 2;        // HTCAPTION
+    }
+    }
+    return 0;
+}

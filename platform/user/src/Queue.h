@@ -1,0 +1,50 @@
+#pragma once
+
+// The per-thread message queues (internal). Their state is guarded by base::sync_mutex() and
+// changes are announced on base::sync_changed(), so queue waits and kernel-object waits combine.
+
+#include "State.h"
+
+#include <user/Timers.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+namespace user::detail {
+
+struct Sent {
+    HWND window;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+    LRESULT result = 0;
+    bool done = false;
+};
+
+struct Timer {
+    HWND window;
+    UINT_PTR id;
+    UINT elapse;
+    std::int64_t due;
+    TIMERPROC proc;
+};
+
+struct Queue {
+    DWORD thread = 0;
+    bool alive = true;
+    std::deque<MSG> posted;
+    std::deque<std::shared_ptr<Sent>> sent;
+    bool quit = false;
+    int quit_code = 0;
+    std::uint64_t serial = 0;         // bumped on every change a waiter may care about
+    std::vector<Timer> timers;
+};
+
+// The queue of a thread (created for the calling thread on demand); null when it has none.
+std::shared_ptr<Queue> queue_of(DWORD thread);
+std::shared_ptr<Queue> current_queue();
+// Under sync_mutex(): marks a change and wakes waiters.
+void touch(Queue& q);
+
+}
