@@ -14,6 +14,7 @@
 #include <dialogs/SetWMEnc.h>
 
 #include <registry/Registry.h>
+#include <user/MessageBox.h>
 
 namespace {
 
@@ -22,8 +23,8 @@ constexpr BYTE default_volume = '2';
 
 void write_all(HKEY key, HWND owner)
 {
-    (void)owner;
-    WriteByteValue(key, "Volume", static_cast<BYTE>(Settings.Volume));
+    if (WriteByteValue(key, "Volume", static_cast<BYTE>(Settings.Volume)) != ERROR_SUCCESS)
+        MessageBoxA(owner, "can't save vol subkey", "savesettings", MB_OK);
     SaveTimerEvents(key);
     SaveAppSettings(key);
     SaveFileSettings(key);
@@ -72,11 +73,12 @@ void LoadAllSettings()
 
 void SaveAllSettings(HWND owner)
 {
-    if (HKEY key = create_key(HKEY_CURRENT_USER)) {
-        write_all(key, owner);
-        RegCloseKey(key);
-    }
-    if (HKEY key = create_key(HKEY_LOCAL_MACHINE)) {
+    for (HKEY hive : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
+        HKEY key = create_key(hive);
+        if (!key) {
+            MessageBoxA(owner, "can't register key", "savesettings", MB_OK);
+            continue;
+        }
         write_all(key, owner);
         RegCloseKey(key);
     }

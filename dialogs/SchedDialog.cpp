@@ -2,6 +2,8 @@
 
 #include "SchedDialog.h"
 
+#include <user/MessageBox.h>
+
 #include <app/Settings.h>
 
 #include <algorithm>
@@ -51,12 +53,9 @@ std::string TSchedDialog::ConflictText()
 
 namespace {
 
-// The warning's message box: MessageBoxA(owner, text, "Schedule conflict", MB_OK) as soon as the
-// window layer has message boxes; until then the warning is composed but not shown.
 void ShowScheduleConflictBox(HWND owner, const std::string& text)
 {
-    (void)owner;
-    (void)text;
+    MessageBoxA(owner, text.c_str(), "Schedule conflict", MB_OK);
 }
 
 }

@@ -2,7 +2,9 @@
 
 #include <dialogs/SchedDialog.h>
 
+#include <PlainWindow.h>
 #include <gtest/gtest.h>
+#include <user/Testing.h>
 #include <string>
 
 using namespace event_test;
@@ -83,6 +85,26 @@ TEST_F(ScheduleConflict, LinesThatWouldReachTheLimitAreDroppedAndShorterOnesStil
         EXPECT_EQ(text, c.fits ? fitting + line(later, earlier) : fitting);
         EXPECT_LT(text.size(), TSchedDialog::ConflictTextLimit);
     }
+}
+
+}
+
+namespace {
+
+TEST_F(ScheduleConflict, TheWarningIsOneBoxOwnedByTheDialog)
+{
+    add(make_event("A", Monday, 22, 0, 23, 1));
+    add(make_event("B", Monday, 23, 0, 23, 30));
+    HWND owner = plain_window("timer list");
+    TSchedDialog::CheckConflicts(owner);
+    auto boxes = user::testing::message_box_journal();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].box.owner, owner);
+    EXPECT_EQ(boxes[0].box.caption, "Schedule conflict");
+    EXPECT_EQ(boxes[0].box.text, TSchedDialog::ConflictText());
+    EXPECT_EQ(boxes[0].box.type, static_cast<UINT>(MB_OK));
+    DestroyWindow(owner);
+    user::testing::reset();
 }
 
 }

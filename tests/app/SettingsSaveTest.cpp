@@ -6,6 +6,7 @@
 #include <base/Text.h>
 #include <cstring>
 #include <optional>
+#include <user/Testing.h>
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include <mm/Notices.h>
 
+#include <user/Messages.h>
+
 #include <mutex>
 
 namespace mm {
@@ -10,7 +12,7 @@ std::mutex poster_lock;
 
 NoticePoster& current_poster()
 {
-    static NoticePoster poster;
+    static NoticePoster poster = [](HWND w, UINT m, WPARAM wp, LPARAM lp) { PostMessageA(w, m, wp, lp); };
     return poster;
 }
 

@@ -1,7 +1,9 @@
 #include <mm/Mixer.h>
 #include <mm/Notices.h>
+#include <user/User.h>
 #include <sim/SoundCard.h>
 
+#include <PlainWindow.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -25,13 +27,13 @@ protected:
     void SetUp() override
     {
         cards = sim::install_sound_cards({ sim::default_sound_card() });
-        mm::set_notice_poster([this](HWND w, UINT m, WPARAM wp, LPARAM lp) { notices.push_back({ w, m, wp, lp }); });
+        default_poster = mm::set_notice_poster([this](HWND w, UINT m, WPARAM wp, LPARAM lp) { notices.push_back({ w, m, wp, lp }); });
         ASSERT_EQ(mixerOpen(&mixer, 0, 0, 0, MIXER_OBJECTF_WAVEIN), MMSYSERR_NOERROR);
     }
     void TearDown() override
     {
         mixerClose(mixer);
-        mm::set_notice_poster({});
+        mm::set_notice_poster(default_poster);
     }
 
     MIXERLINEA line_by_type(DWORD type)
@@ -78,6 +80,7 @@ protected:
 
     std::vector<std::shared_ptr<sim::SoundCard>> cards;
     std::vector<Notice> notices;
+    mm::NoticePoster default_poster;
     HMIXER mixer = nullptr;
 };
 
@@ -282,4 +285,24 @@ TEST(MixerDevices, OpeningFollowsTheWaveDevicesOfEachCard)
     EXPECT_EQ(mixerOpen(&mixer, 0, 0, 0, MIXER_OBJECTF_WAVEIN | CALLBACK_FUNCTION), MMSYSERR_INVALFLAG);
 }
 
+}
+
+TEST_F(Mixer, TheNoticeReachesTheCallbackWindowsQueue)
+{
+    mm::set_notice_poster(default_poster);
+    HWND window = plain_window("mixer");
+    ASSERT_TRUE(window);
+    HMIXER watcher = nullptr;
+    ASSERT_EQ(mixerOpen(&watcher, 0, reinterpret_cast<DWORD_PTR>(window), 0, MIXER_OBJECTF_WAVEOUT | CALLBACK_WINDOW), MMSYSERR_NOERROR);
+    MIXERLINEA speakers = line_by_type(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    MIXERCONTROLA volume;
+    ASSERT_EQ(control(speakers.dwLineID, MIXERCONTROL_CONTROLTYPE_VOLUME, volume), MMSYSERR_NOERROR);
+    ASSERT_EQ(set(mixer, volume.dwControlID, { 1234 }), MMSYSERR_NOERROR);
+
+    MSG msg {};
+    ASSERT_TRUE(PeekMessageA(&msg, window, MM_MIXM_CONTROL_CHANGE, MM_MIXM_CONTROL_CHANGE, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, reinterpret_cast<WPARAM>(watcher));
+    EXPECT_EQ(msg.lParam, static_cast<LPARAM>(volume.dwControlID));
+    mixerClose(watcher);
+    DestroyWindow(window);
 }

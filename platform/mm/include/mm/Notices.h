@@ -1,8 +1,7 @@
 #pragma once
 
 // How the multimedia drivers reach windows: a mixer's change notices are posted through one
-// poster function, which the window system installs. Until then (and in tests that do not need
-// windows) notices go nowhere.
+// poster function, PostMessageA unless a test replaces it (an empty function drops notices).
 //
 //     mm::set_notice_poster([](HWND w, UINT m, WPARAM wp, LPARAM lp) { log.push_back(m); });
 
