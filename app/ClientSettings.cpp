@@ -5,6 +5,8 @@
 
 #include <base/Files.h>
 #include <base/Text.h>
+#include <user/SystemMetrics.h>
+#include <user/Window.h>
 
 namespace {
 
@@ -47,10 +49,11 @@ void save_stations(HKEY key)
     }
 }
 
-LONG read_position(HKEY key, const char* name)
+// A position off the screen (or too close to its far edge to grab) falls back to the default.
+LONG read_position(HKEY key, const char* name, int screen_metric)
 {
     LONG value;
-    if (ReadLongValue(key, name, value) != ERROR_SUCCESS || value < 0)
+    if (ReadLongValue(key, name, value) != ERROR_SUCCESS || value < 0 || value > GetSystemMetrics(screen_metric) - 100)
         return default_window_position;
     return value;
 }
@@ -74,8 +77,8 @@ void LoadClientSettings(HKEY key)
     LONG channel;
     Settings.Channel = ReadDecimalValue(key, "Channel", channel) == ERROR_SUCCESS ? channel : 5;
     Settings.TvState = ReadByteValue(key, "TvState", byte) == ERROR_SUCCESS ? byte : 0;
-    Settings.WindowX = read_position(key, "WindowX");
-    Settings.WindowY = read_position(key, "WindowY");
+    Settings.WindowX = read_position(key, "WindowX", SM_CXSCREEN);
+    Settings.WindowY = read_position(key, "WindowY", SM_CYSCREEN);
     Settings.WindowW = read_size(key, "WindowW");
     Settings.WindowH = read_size(key, "WindowH");
     if (ReadTextValue(key, "LatestDirectory", Settings.LatestDirectory, sizeof Settings.LatestDirectory,
@@ -89,6 +92,14 @@ void SaveClientSettings(HKEY key)
     WriteDecimalValue(key, "Channel", Settings.Channel);
     WriteByteValue(key, "Mute", Settings.Mute);
     WriteByteValue(key, "Volume", static_cast<BYTE>(Settings.Volume));
+    if (HWND active = GetActiveWindow()) {
+        RECT rect;
+        GetWindowRect(active, &rect);
+        WriteDwordValue(key, "WindowX", rect.left);
+        WriteDwordValue(key, "WindowY", rect.top);
+        WriteDwordValue(key, "WindowW", rect.right - rect.left);
+        WriteDwordValue(key, "WindowH", rect.bottom - rect.top);
+    }
     WriteByteValue(key, "TvState", static_cast<BYTE>(Settings.TvState));
     // A current directory that does not fit leaves the remembered folder as it was.
     char current[sizeof Settings.LatestDirectory];

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <user/Testing.h>
+#include <PlainWindow.h>
 
 namespace {
 
@@ -178,6 +179,27 @@ TEST_F(SettingsSave, ValuesAreStoredInTheirOwnTypesAndSizes)
             EXPECT_EQ(value(hive, c.name), (registry::RawValue { c.type, c.data }));
     }
     EXPECT_FALSE(value(HKEY_CURRENT_USER, "WindowX")) << "no active window to take the rectangle from";
+}
+
+TEST_F(SettingsSave, TheActiveWindowsRectangleIsSaved)
+{
+    HWND frame = plain_window("frame");
+    SetWindowPos(frame, nullptr, 40, 30, 640, 480, SWP_NOZORDER);
+    ShowWindow(frame, SW_SHOWNORMAL);
+    ASSERT_EQ(GetActiveWindow(), frame);
+    SaveAllSettings(frame);
+    DestroyWindow(frame);
+    const std::pair<const char*, DWORD> cases[] = { { "WindowX", 40 }, { "WindowY", 30 }, { "WindowW", 640 }, { "WindowH", 480 } };
+    for (auto [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        auto stored = value(HKEY_CURRENT_USER, name);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
+        DWORD got = 0;
+        ASSERT_EQ(stored->data.size(), sizeof got);
+        std::memcpy(&got, stored->data.data(), sizeof got);
+        EXPECT_EQ(got, expected);
+    }
 }
 
 TEST_F(SettingsSave, StationsAboveTheCountAreDeleted)
