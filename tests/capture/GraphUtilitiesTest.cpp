@@ -3,6 +3,7 @@
 
 #include <capture/Tv.h>
 
+#include <base/Clock.h>
 #include <base/Process.h>
 #include <base/Text.h>
 #include <com/CompoundFileReader.h>
@@ -62,6 +63,60 @@ public:
     std::u16string name;
 };
 
+// A video window that logs what teardown asks of it, with the virtual time of each call.
+class FakeVideoWindow final : public com::Object<IVideoWindow> {
+public:
+    explicit FakeVideoWindow(std::vector<std::string>& log)
+        : log(log)
+    {
+    }
+    ~FakeVideoWindow() override { note("released"); }
+    DSHOW_NO_DISPATCH
+    STDMETHODIMP put_Visible(LONG visible) override
+    {
+        note(visible == OAFALSE ? "hidden" : "shown");
+        return S_OK;
+    }
+    STDMETHODIMP put_Owner(OAHWND owner) override
+    {
+        note(owner ? "owned" : "detached");
+        return S_OK;
+    }
+#define NOT_USED(name, type) \
+    STDMETHODIMP put_##name(type) override { return E_NOTIMPL; } \
+    STDMETHODIMP get_##name(type*) override { return E_NOTIMPL; }
+    NOT_USED(Caption, BSTR)
+    NOT_USED(WindowStyle, LONG)
+    NOT_USED(WindowStyleEx, LONG)
+    NOT_USED(AutoShow, LONG)
+    NOT_USED(WindowState, LONG)
+    NOT_USED(BackgroundPalette, LONG)
+    NOT_USED(Left, LONG)
+    NOT_USED(Width, LONG)
+    NOT_USED(Top, LONG)
+    NOT_USED(Height, LONG)
+    NOT_USED(MessageDrain, OAHWND)
+    NOT_USED(BorderColor, LONG)
+    NOT_USED(FullScreenMode, LONG)
+#undef NOT_USED
+    STDMETHODIMP get_Visible(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Owner(OAHWND*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetWindowForeground(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) override { return E_NOTIMPL; }
+    STDMETHODIMP SetWindowPosition(LONG, LONG, LONG, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP GetWindowPosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMinIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMaxIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetRestorePosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP HideCursor(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP IsCursorHidden(LONG*) override { return E_NOTIMPL; }
+
+private:
+    void note(const char* what) { log.push_back(std::string(what) + " " + std::to_string(base::Clock::ticks_ms() - start)); }
+    std::vector<std::string>& log;
+    std::int64_t start { base::Clock::ticks_ms() };
+};
+
 class TestTv : public STv {
 public:
     using STv::m_audioCaptureFilter;
@@ -71,6 +126,7 @@ public:
     using STv::m_graphRegistration;
     using STv::m_multiplexer;
     using STv::m_previewBuilt;
+    using STv::m_videoWindow;
 };
 
 std::u16string windows_path(const std::string& path)
@@ -184,6 +240,20 @@ TEST_F(CaptureGraph, TearDownLeavesOnlyTheCaptureFilters)
     EXPECT_TRUE(tv->TearDownGraph());
     EXPECT_TRUE(g_removed.empty());
     EXPECT_EQ(filter_names().size(), 2u);
+}
+
+TEST_F(CaptureGraph, TearDownHidesTheVideoWindowBeforeDetachingIt)
+{
+    base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 12, 7, 20, 15, 0));
+    std::vector<std::string> log;
+    auto* window = new FakeVideoWindow(log);
+    tv->m_videoWindow = window;
+    window->Release();
+
+    EXPECT_TRUE(tv->TearDownGraph());
+    EXPECT_FALSE(tv->m_videoWindow);
+    EXPECT_EQ(log, (std::vector<std::string> { "hidden 0", "detached 60", "released 120" }));
+    base::Clock::install_real();
 }
 
 TEST_F(CaptureGraph, RemoveDownstreamRemovesFromTheFarEndBack)
