@@ -221,6 +221,7 @@ protected:
 
 TEST_F(CaptureGraph, TearDownLeavesOnlyTheCaptureFilters)
 {
+    std::int64_t graph_only = com::live_objects();
     build_recording_graph();
     EXPECT_TRUE(tv->TearDownGraph());
     EXPECT_EQ(filter_names(), (std::vector<std::u16string> { u"Capture", u"Audio Capture" }));
@@ -240,6 +241,13 @@ TEST_F(CaptureGraph, TearDownLeavesOnlyTheCaptureFilters)
     EXPECT_TRUE(tv->TearDownGraph());
     EXPECT_TRUE(g_removed.empty());
     EXPECT_EQ(filter_names().size(), 2u);
+
+    // Nothing removed is kept alive: dropping the two capture filters leaves the bare graph.
+    EXPECT_EQ(tv->m_graph->RemoveFilter(capture), S_OK);
+    EXPECT_EQ(tv->m_graph->RemoveFilter(audio), S_OK);
+    tv->m_captureFilter = nullptr;
+    tv->m_audioCaptureFilter = nullptr;
+    EXPECT_EQ(com::live_objects(), graph_only);
 }
 
 TEST_F(CaptureGraph, TearDownHidesTheVideoWindowBeforeDetachingIt)
