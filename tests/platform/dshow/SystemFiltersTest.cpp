@@ -421,6 +421,29 @@ TEST_F(SystemFilters, MasterStreamBeyondTheStreamsLeavesAValidVideoOnlyFile)
     EXPECT_EQ(reader.main_header().dwMicroSecPerFrame, 40000u);
 }
 
+TEST_F(SystemFilters, RelativeNamesFollowTheCurrentFolder)
+{
+    char previous[260] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(base::to_windows_path(folder).c_str()));
+    auto* video = add(new Source(), u"Video");
+    auto* mux = system_filter(CLSID_AviDest, u"AVI Mux");
+    auto* writer = system_filter(CLSID_FileWriter, u"File Writer");
+    CComPtr<IFileSinkFilter> sink;
+    writer->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&sink));
+    ASSERT_EQ(sink->SetFileName(u".\\tmp.avi", nullptr), S_OK);
+    ASSERT_EQ(connect(pin(mux, u"AVI Out"), pin(writer, u"in")), S_OK);
+    ASSERT_EQ(connect(video->out, pin(mux, u"Input 01")), S_OK);
+    ASSERT_EQ(control->Run(), S_OK);
+    for (int n = 0; n < 3; ++n)
+        ASSERT_EQ(video->out->deliver(frame(n), n * (UNITS / 25), (n + 1) * (UNITS / 25)), S_OK);
+    ASSERT_EQ(control->Stop(), S_OK);
+    SetCurrentDirectoryA(previous);
+    dshow::AviReader reader;
+    ASSERT_EQ(reader.open(folder + "/tmp.avi"), S_OK) << reader.problem();
+    EXPECT_EQ(reader.streams()[0].chunks, 3u);
+}
+
 TEST_F(SystemFilters, FileWriterChecksThePathAtOnceAndWritesStreamsAtTheirOffsets)
 {
     auto* writer = system_filter<dshow::FileWriter>(CLSID_FileWriter, u"File Writer");
