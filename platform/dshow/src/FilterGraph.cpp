@@ -3,6 +3,7 @@
 
 #include <base/Text.h>
 #include <com/ClassRegistry.h>
+#include <dshow/SystemFilters.h>
 
 #include <algorithm>
 #include <map>
@@ -542,6 +543,7 @@ void unregister_graph_filter(REFCLSID clsid)
 void register_classes()
 {
     detail::register_device_enumerator();
+    register_system_filters();
     com::register_class(CLSID_FilterGraph, [](IUnknown* outer, REFIID iid, void** out) {
         return com::create_instance<detail::FilterGraph>(outer, iid, out);
     }, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER);

@@ -287,9 +287,10 @@ HRESULT OutputPin::negotiate_allocator(IPin* receiver, const AM_MEDIA_TYPE& type
 
 LONG OutputPin::buffer_size(const AM_MEDIA_TYPE& type)
 {
-    if (type.lSampleSize > 0 && type.lSampleSize <= 0x7FFFFFFF && type.bFixedSizeSamples)
-        return static_cast<LONG>(type.lSampleSize);
+    // Sound's fixed sample size is one block, not a buffer: the format decides for it.
     MediaType copy(type);
+    if (type.lSampleSize > 0 && type.lSampleSize <= 0x7FFFFFFF && type.bFixedSizeSamples && !copy.wave_format())
+        return static_cast<LONG>(type.lSampleSize);
     if (const VIDEOINFOHEADER* video = copy.video_info()) {
         if (video->bmiHeader.biSizeImage)
             return static_cast<LONG>(video->bmiHeader.biSizeImage);

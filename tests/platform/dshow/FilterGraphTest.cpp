@@ -8,6 +8,7 @@
 #include <com/TaskMemory.h>
 #include <dshow/FilterGraph.h>
 #include <dshow/GraphInterfaces.h>
+#include <dshow/SystemFilters.h>
 
 #include <gtest/gtest.h>
 
@@ -249,6 +250,8 @@ TEST_F(FilterGraph, RenderPrefersAFilterInTheGraphThenARegisteredRenderer)
     auto* second = source->add_output(u"Audio 2", { pcm_type() });
     auto* third = source->add_output(u"Audio 3", { pcm_type() });
     auto* renderer = add(new AudioRenderer, u"audioOut");
+    com::set_class_enabled(CLSID_DSoundRender, false); // the system's renderers stay out of this
+    com::set_class_enabled(CLSID_AudioRender, false);
     com::register_class(CLSID_TestRenderer, [](IUnknown* o, REFIID iid, void** out) { return com::create_instance<AudioRenderer>(o, iid, out); });
     dshow::register_graph_filter(CLSID_TestRenderer, u"Default Sound", dshow::FilterRole::Renderer);
 
