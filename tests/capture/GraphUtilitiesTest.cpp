@@ -142,6 +142,7 @@ protected:
     void SetUp() override
     {
         dshow::register_classes();
+        dshow::clear_devices(); // each test lists its own devices
         objects = com::live_objects();
         blocks = com::outstanding_task_memory_blocks();
         tv = std::make_unique<TestTv>();
