@@ -25,8 +25,9 @@ TApplication::TApplication(const char* name)
 
 TApplication::~TApplication()
 {
-    delete m_main_window;
+    TFrameWindow* main = m_main_window;
     m_main_window = nullptr;
+    delete main;
     TApplication* self = this;
     s_application.compare_exchange_strong(self, nullptr);
 }
