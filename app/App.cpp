@@ -55,6 +55,7 @@ bool raise_tool_window(const char* title, const char* other_title)
 
 App::App()
     : OWL::TApplication("Orbivane")
+    , OWL::TRecentFiles(SettingsKeyPath, 6, 80)
 {
     m_audio_format = new BYTE[MaxWaveFormatSize + 40]();
     Settings.AudioFormat = m_audio_format;

@@ -2,10 +2,11 @@
 
 // App: the application object. It owns the audio-format block published in the settings, knows
 // the help file's paths, loads the settings when made and saves them before the main window
-// closes, builds the main window, and answers the application-level commands (mixer tools,
+// closes, keeps the recent-files list, builds the main window, and answers the application-level commands (mixer tools,
 // multimedia properties, save settings, exit).
 
 #include <owl/Application.h>
+#include <owl/RecentFiles.h>
 
 #include <base/Types.h>
 
@@ -15,7 +16,7 @@ constexpr LONG MaxWaveFormatSize = 2000;
 extern char HelpFilePath[260];
 extern char PopupTextPath[260];
 
-class App : public OWL::TApplication {
+class App : public OWL::TApplication, public OWL::TRecentFiles {
 public:
     App();
     ~App() override;

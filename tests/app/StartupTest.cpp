@@ -302,3 +302,22 @@ TEST_F(StartupTest, CloseSavesSettingsFirstThenEndsTheLoop)
     restart_and_load();
     EXPECT_EQ(Settings.Volume, 77);
 }
+
+TEST_F(StartupTest, RecentFilesAppearInTheFileMenu)
+{
+    App app;
+    app.SaveMenuChoice("/home/me/Videos/news.avi");
+    app.InitMainWindow();
+    ASSERT_TRUE(app.GetMainWindow()->Create());
+    HWND frame = app.GetMainWindow()->GetHandle();
+    HMENU file = GetSubMenu(GetMenu(frame), 0);
+    SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    ASSERT_EQ(GetMenuItemCount(file), 9);
+    char text[128];
+    GetMenuStringA(file, 6, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "&1 /home/me/Videos/news.avi");
+    EXPECT_EQ(GetMenuItemID(file, 8), CM_EXIT);
+    EXPECT_EQ(GetMenuState(file, CM_EXIT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(file, 24332, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED)); // not built yet
+    EXPECT_EQ(app.GetMruMessage(), RegisterWindowMessageA("MRUFILEMESSAGE"));
+}

@@ -225,6 +225,10 @@ void TWindow::EvInitMenuPopup(HMENU popup, UINT, bool system)
 {
     if (system)
         return;
+    std::vector<TEventHandler*> targets;
+    GetCommandTargets(targets);
+    for (TEventHandler* target : targets)
+        target->PreparePopupMenu(popup);
     // An item is set by its enabler; without one it is enabled when some table handles it and
     // greyed when none does.
     int count = GetMenuItemCount(popup);
@@ -248,6 +252,12 @@ LRESULT TWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     LRESULT result = 0;
     if (DispatchMsg(message, wparam, lparam, result))
         return result;
+    // Registered messages the main window does not answer go to the application.
+    if (message >= 0xC000 && message <= 0xFFFF) {
+        TApplication* app = GetApplication();
+        if (app && app->GetMainWindow() == this && app->DispatchMsg(message, wparam, lparam, result))
+            return result;
+    }
     switch (message) {
     case WM_CREATE:
         SetupWindow();

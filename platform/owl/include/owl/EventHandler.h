@@ -49,6 +49,10 @@ public:
     // Runs the message's handler and stores its answer; false when this table has none.
     bool DispatchMsg(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
+    // Called for each table along the command route when a popup menu opens, before the
+    // enablers run; a table may add or remove items.
+    virtual void PreparePopupMenu(HMENU) { }
+
 private:
     std::map<UINT, CommandHandler> m_commands;
     std::map<UINT, EnableHandler> m_enablers;
