@@ -12,6 +12,7 @@
 #include <sim/SoundCard.h>
 #include <user/User.h>
 
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <vector>

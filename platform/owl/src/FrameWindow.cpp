@@ -25,8 +25,7 @@ void TFrameWindow::InitFrame(TWindow* client)
 
 TFrameWindow::~TFrameWindow()
 {
-    if (GetHandle())
-        DestroyWindow(GetHandle());
+    DestroyQuietly();
     if (m_accelerators)
         DestroyAcceleratorTable(m_accelerators);
 }

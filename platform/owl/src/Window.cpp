@@ -39,8 +39,7 @@ void TWindow::Init(TWindow* parent, const char* title, TModule* module)
 
 TWindow::~TWindow()
 {
-    if (m_handle)
-        DestroyWindow(m_handle);
+    DestroyQuietly();
     Detach();
     std::vector<TWindow*> children;
     children.swap(m_children);
@@ -131,6 +130,21 @@ bool TWindow::Create()
     if (Attr.Style & WS_VISIBLE)
         ShowWindow(made, SW_SHOWNORMAL);
     return true;
+}
+
+void TWindow::SetQuiet(TWindow* window)
+{
+    window->m_quiet = true;
+    for (TWindow* child : window->m_children)
+        SetQuiet(child);
+}
+
+void TWindow::DestroyQuietly()
+{
+    if (!m_handle)
+        return;
+    SetQuiet(this);
+    DestroyWindow(m_handle);
 }
 
 void TWindow::Destroy()
@@ -307,6 +321,12 @@ LRESULT CALLBACK TWindow::StdWndProc(HWND window, UINT message, WPARAM wparam, L
     }
     if (!object)
         return DefWindowProcA(window, message, wparam, lparam);
+    if (object->m_quiet) {
+        LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+        if (message == WM_NCDESTROY)
+            object->Detach();
+        return result;
+    }
     if (message == WM_NCDESTROY) {
         LRESULT result = object->DefaultProcessing(message, wparam, lparam);
         object->Detach();

@@ -207,3 +207,34 @@ TEST_F(OwlWindowTest, ClientRefusalKeepsTheFrame)
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
+
+TEST_F(OwlWindowTest, DeletingAWindowRunsNoHandlersOfItsDestroyedParts)
+{
+    struct Tracked : TFrameWindow {
+        explicit Tracked(std::string& log) : TFrameWindow(nullptr, "t", new TWindow(nullptr)), log(log)
+        {
+            OnMessage(WM_DESTROY, [this](WPARAM, LPARAM) { this->log += "destroy "; return LRESULT(0); });
+            GetClientWindow()->OnMessage(WM_DESTROY, [this](WPARAM, LPARAM) { this->log += "client "; return LRESULT(0); });
+        }
+        std::string& log;
+    };
+    std::string log;
+    auto* a = new Tracked(log);
+    ASSERT_TRUE(a->Create());
+    HWND ha = a->GetHandle();
+    a->Destroy();
+    EXPECT_EQ(log, "destroy client ");
+    EXPECT_FALSE(IsWindow(ha));
+    delete a;
+
+    log.clear();
+    auto* b = new Tracked(log);
+    ASSERT_TRUE(b->Create());
+    HWND hb = b->GetHandle();
+    HWND client = b->GetClientWindow()->GetHandle();
+    delete b;
+    EXPECT_EQ(log, "");
+    EXPECT_FALSE(IsWindow(hb));
+    EXPECT_FALSE(IsWindow(client));
+    EXPECT_EQ(TWindow::FromHandle(hb), nullptr);
+}

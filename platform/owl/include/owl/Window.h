@@ -40,7 +40,8 @@ struct TWindowAttr {
 class TWindow : virtual public TEventHandler {
 public:
     TWindow(TWindow* parent, const char* title = nullptr, TModule* module = nullptr);
-    // Destroys the window if it still exists, and the child objects it owns.
+    // Destroys the window if it still exists (without running handlers: the derived parts are
+    // gone by then), and the child objects it owns.
     ~TWindow() override;
 
     TWindowAttr Attr;
@@ -91,6 +92,8 @@ protected:
 
     virtual LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam);
+    // For destructors: destroys the window without running the handlers of classes already gone.
+    void DestroyQuietly();
 
     // WM_CLOSE: destroys the window when CanClose agrees (the main window asks the application).
     virtual void EvClose();
@@ -100,8 +103,10 @@ protected:
 private:
     static LRESULT CALLBACK StdWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void Detach();
+    static void SetQuiet(TWindow* window);
 
     HWND m_handle = nullptr;
+    bool m_quiet = false;
     TWindow* m_parent = nullptr;
     TModule* m_module = nullptr;
     std::string m_title;
