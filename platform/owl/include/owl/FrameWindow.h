@@ -4,7 +4,9 @@
 // that fills its client area.
 //
 // Commands reach the frame first, then the client, then the application. The menu's enablers run
-// when a popup opens (WM_INITMENUPOPUP, also for accelerators and tracked popup menus). The
+// when a popup opens (WM_INITMENUPOPUP, also for accelerators and tracked popup menus); an item
+// without an enabler is enabled when a table along the route handles its command and greyed when
+// none does (an accelerator of a greyed item sends nothing). The
 // application's message loop gives each message to the main window's PreProcessMsg, which
 // translates the keys of Attr.AccelTable.
 //
