@@ -1,0 +1,155 @@
+#include "App.h"
+
+#include "CommandIds.h"
+#include "Settings.h"
+#include "SettingsSequence.h"
+#include "StandInWindows.h"
+
+#include <resources/MainMenu.h>
+
+#include <base/Modules.h>
+#include <base/Process.h>
+#include <base/SystemInfo.h>
+#include <base/Text.h>
+#include <user/User.h>
+
+#include <cstring>
+#include <string>
+
+char HelpFilePath[260];
+char PopupTextPath[260];
+
+namespace {
+
+constexpr UINT IDI_MAINFRAME = 1003;
+constexpr UINT IDI_MAINFRAME_SMALL = 1004;
+
+void compute_help_paths()
+{
+    char module[260] = {};
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof(module));
+    if (length >= sizeof(module))
+        length = sizeof(module) - 1;
+    module[length] = 0;
+    char* slash = std::strrchr(module, '\\');
+    std::string folder = slash ? std::string(module, static_cast<std::size_t>(slash - module + 1)) : std::string();
+    std::string help = folder + "orbivane.chm";
+    base::copy_bounded(HelpFilePath, sizeof(HelpFilePath), help);
+    base::copy_bounded(PopupTextPath, sizeof(PopupTextPath), std::string(HelpFilePath) + "::/" + "CSOrbivane.txt");
+}
+
+// Shows and raises the first window found of the class with one of the titles; false when none.
+bool raise_tool_window(const char* title, const char* other_title)
+{
+    HWND window = FindWindowExA(nullptr, nullptr, "Volume Control", title);
+    if (!window)
+        window = FindWindowExA(nullptr, nullptr, "Volume Control", other_title);
+    if (!window)
+        return false;
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    return true;
+}
+
+}
+
+App::App()
+    : OWL::TApplication("Orbivane")
+    , OWL::TRecentFiles(SettingsKeyPath, 6, 80)
+{
+    m_audio_format = new BYTE[MaxWaveFormatSize + 40]();
+    Settings.AudioFormat = m_audio_format;
+    Settings.AudioFormatSize = MaxWaveFormatSize;
+    LoadSettings();
+    compute_help_paths();
+
+    OnCommand(CM_MIXERPLAY, [this] { CmMixerPlay(); });
+    OnCommand(CM_MIXERRECORD, [this] { CmMixerRecord(); });
+    OnCommand(CM_SOUNDVOLUME, [this] { CmSoundVolume(); });
+    OnCommand(CM_MMPROPERTIES, [this] { CmMmProperties(); });
+    OnCommand(CM_SAVESETTINGS, [this] { SaveSettings(); });
+    OnCommand(CM_EXIT, [this] { CmExit(); });
+    OnCommand(CM_HELPUSING, [] { });
+}
+
+App::~App()
+{
+    // The windows go before the block they may still point at.
+    delete SetMainWindow(nullptr);
+    Settings.AudioFormat = nullptr;
+    delete[] m_audio_format;
+}
+
+void App::LoadSettings()
+{
+    LoadAllSettings();
+}
+
+void App::SaveSettings()
+{
+    OWL::TFrameWindow* main = GetMainWindow();
+    SaveAllSettings(main ? main->GetHandle() : nullptr);
+}
+
+bool App::CanClose()
+{
+    SaveSettings();
+    OWL::TFrameWindow* main = GetMainWindow();
+    OWL::TWindow* client = main ? main->GetClientWindow() : nullptr;
+    return !client || client->CanClose();
+}
+
+void App::InitMainWindow()
+{
+    auto* client = new StandInClient;
+    auto* frame = new StandInFrame(GetName(), client);
+    if (Settings.WindowX)
+        frame->Attr.X = Settings.WindowX;
+    if (Settings.WindowY)
+        frame->Attr.Y = Settings.WindowY;
+    if (Settings.WindowW)
+        frame->Attr.W = Settings.WindowW;
+    if (Settings.WindowH)
+        frame->Attr.H = Settings.WindowH;
+    frame->SetIcon(this, IDI_MAINFRAME);
+    frame->SetIconSm(this, IDI_MAINFRAME_SMALL);
+    frame->AssignMenu(IDM_MAINMENU);
+    frame->Attr.AccelTable = IDA_MAINACCELERATORS;
+    SetMainWindow(frame);
+}
+
+void App::CmMixerPlay()
+{
+    if (GetOsMajorVersion() >= 6) {
+        WinExec("sndvol.exe", SW_SHOWNORMAL);
+        return;
+    }
+    if (!raise_tool_window("Play Control", "Volume Control"))
+        WinExec("sndvol32.exe", SW_SHOWNORMAL);
+}
+
+void App::CmMixerRecord()
+{
+    if (GetOsMajorVersion() >= 6) {
+        WinExec("control.exe mmsys.cpl,,1", SW_SHOWNORMAL);
+        return;
+    }
+    if (!raise_tool_window("Record Control", "Recording Control"))
+        WinExec("sndvol32.exe /r", SW_SHOWNORMAL);
+}
+
+void App::CmSoundVolume()
+{
+    WinExec(GetOsMajorVersion() >= 6 ? "sndvol.exe -f" : "sndvol32.exe /t", SW_SHOWNORMAL);
+}
+
+void App::CmMmProperties()
+{
+    WinExec("control.exe mmsys.cpl", SW_SHOWNORMAL);
+}
+
+void App::CmExit()
+{
+    if (OWL::TFrameWindow* main = GetMainWindow(); main && main->GetHandle())
+        SendMessageA(main->GetHandle(), WM_CLOSE, 0, 0);
+}

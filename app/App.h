@@ -1,0 +1,38 @@
+#pragma once
+
+// App: the application object. It owns the audio-format block published in the settings, knows
+// the help file's paths, loads the settings when made and saves them before the main window
+// closes, keeps the recent-files list, builds the main window, and answers the application-level commands (mixer tools,
+// multimedia properties, save settings, exit).
+
+#include <owl/Application.h>
+#include <owl/RecentFiles.h>
+
+#include <base/Types.h>
+
+constexpr LONG MaxWaveFormatSize = 2000;
+
+// The help file and the location of its popup texts ("<help file>::/CSOrbivane.txt").
+extern char HelpFilePath[260];
+extern char PopupTextPath[260];
+
+class App : public OWL::TApplication, public OWL::TRecentFiles {
+public:
+    App();
+    ~App() override;
+
+    bool CanClose() override;
+    void InitMainWindow() override;
+
+    void LoadSettings();
+    void SaveSettings();
+
+private:
+    void CmMixerPlay();
+    void CmMixerRecord();
+    void CmSoundVolume();
+    void CmMmProperties();
+    void CmExit();
+
+    BYTE* m_audio_format = nullptr;
+};

@@ -1,0 +1,77 @@
+// The program's entry: the command line, the application object, the single-instance rule and
+// the run of the message loop.
+
+#include "App.h"
+#include "CommandLine.h"
+#include "Settings.h"
+#include "StandInWindows.h"
+
+#include <dialogs/SetApp.h>
+#include <resources/MainMenu.h>
+
+#include <sim/SoundCard.h>
+#include <user/User.h>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void install_machine()
+{
+    static std::vector<std::shared_ptr<sim::SoundCard>> cards;
+    if (cards.empty())
+        cards = sim::install_sound_cards({ sim::default_sound_card() });
+    RegisterMainMenu();
+    RegisterMainAccelerators();
+}
+
+[[noreturn]] void on_terminate()
+{
+    MessageBoxA(nullptr, "foo", "bar", MB_OK);
+    std::abort();
+}
+
+// Activates the running instance's main window; false when there is none.
+bool activate_running_instance()
+{
+    HWND window = FindWindowA(MainWindowClass, nullptr);
+    if (!window)
+        return false;
+    if (IsIconic(window))
+        ShowWindow(window, SW_SHOWNORMAL);
+    BringWindowToTop(GetLastActivePopup(window));
+    SetForegroundWindow(window);
+    return true;
+}
+
+}
+
+int OwlMain(int argc, char* argv[])
+{
+    SetMessageQueue(20);
+    Settings.StartMinimized = 0;
+    Settings.DebugMode = 0;
+    CommandLineOptions options = ParseCommandLine(argc, argv);
+    Settings.DebugMode = options.debug ? 1 : 0;
+    Settings.StartMinimized = options.minimized ? 1 : 0;
+    if (options.uninstall) {
+        RemoveAutostart();
+        return 1;
+    }
+
+    install_machine();
+    auto app = std::make_unique<App>();
+    if (activate_running_instance())
+        return 0;
+
+    std::set_terminate(on_terminate);
+    int result = -1;
+    try {
+        result = app->Run();
+    } catch (...) {
+    }
+    return result;
+}
