@@ -4,7 +4,9 @@
 //     desktop_peer <class> <title> [iconic]
 //
 // Prints "ready" once the window is published, "command <wparam> <lparam>" for each WM_COMMAND,
-// "size <type>" for each WM_SIZE, and answers WM_USER + 1 with wparam + lparam. WM_CLOSE ends it.
+// "size <type>" for each WM_SIZE, and answers WM_USER + 1 with wparam + lparam. WM_USER + 2 is
+// answered only after a line arrives on standard input; WM_USER + 4 sends WM_USER + 5 back to the
+// window of class "ParentEcho" and answers with its result plus one. WM_CLOSE ends it.
 
 #include <user/SharedDesktop.h>
 #include <user/User.h>
@@ -27,6 +29,17 @@ LRESULT CALLBACK PeerProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         return 0;
     case WM_USER + 1:
         return static_cast<LRESULT>(wparam) + lparam;
+    case WM_USER + 2: {
+        char line[64];
+        return std::fgets(line, sizeof line, stdin) ? 1 : 0;
+    }
+    case WM_USER + 4: {
+        DWORD_PTR result = 0;
+        HWND parent = FindWindowA("ParentEcho", nullptr);
+        if (!parent || !SendMessageTimeoutA(parent, WM_USER + 5, wparam, lparam, SMTO_NORMAL, 60000, &result))
+            return -1;
+        return static_cast<LRESULT>(result) + 1;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

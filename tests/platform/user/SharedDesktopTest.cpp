@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <base/Errors.h>
 #include <base/Home.h>
 #include <base/Process.h>
 
@@ -32,6 +33,7 @@ constexpr int kStartWaitMs = 60000;
 struct Child {
     pid_t pid = -1;
     int out = -1;      // the child's standard output
+    int in = -1;       // its standard input
     std::string buffer;
 
     // The next line the child printed; empty when none came in time or it ended.
@@ -92,18 +94,23 @@ struct Child {
         }
         if (out >= 0)
             close(out);
+        if (in >= 0)
+            close(in);
     }
 };
 
 void spawn(Child& child, std::vector<std::string> args)
 {
     int pipe_fds[2];
+    int input_fds[2];
     ASSERT_EQ(pipe(pipe_fds), 0);
+    ASSERT_EQ(pipe(input_fds), 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[1]);
+    posix_spawn_file_actions_adddup2(&actions, input_fds[0], STDIN_FILENO);
+    for (int fd : { pipe_fds[0], pipe_fds[1], input_fds[0], input_fds[1] })
+        posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -111,7 +118,9 @@ void spawn(Child& child, std::vector<std::string> args)
     int error = posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipe_fds[1]);
+    close(input_fds[0]);
     child.out = pipe_fds[0];
+    child.in = input_fds[1];
     ASSERT_EQ(error, 0) << args[0];
 }
 
@@ -200,6 +209,41 @@ TEST_F(SharedDesktopTest, PostedCommandAndSentMessageCarryTheirNumbers)
     DWORD_PTR result = 0;
     EXPECT_EQ(SendMessageTimeoutA(w, WM_USER + 1, 1000000, -1, SMTO_NORMAL, 30000, &result), 1);
     EXPECT_EQ(static_cast<LRESULT>(result), 999999);
+}
+
+TEST_F(SharedDesktopTest, SendToABusyPeerTimesOut)
+{
+    HWND w = start_peer("PeerBusy", "Busy");
+    ASSERT_NE(w, nullptr);
+    DWORD_PTR result = 77;
+    SetLastError(0);
+    EXPECT_EQ(SendMessageTimeoutA(w, WM_USER + 2, 0, 0, SMTO_NORMAL, 100, &result), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+    EXPECT_EQ(result, 77u);
+    // Once released, the peer answers again.
+    ASSERT_EQ(write(peer.in, "go\n", 3), 3);
+    EXPECT_EQ(SendMessageA(w, WM_USER + 1, 1, 1), 2);
+}
+
+LRESULT CALLBACK EchoProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_USER + 5)
+        return static_cast<LRESULT>(wparam) * 10 + lparam;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST_F(SharedDesktopTest, PeerSendingBackDuringASendIsServed)
+{
+    WNDCLASSA wc {};
+    wc.lpfnWndProc = EchoProc;
+    wc.lpszClassName = "ParentEcho";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND echo = CreateWindowExA(0, "ParentEcho", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(echo, nullptr);
+    HWND w = start_peer("PeerEcho", "Echo");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(SendMessageA(w, WM_USER + 4, 4, 2), 43);
+    DestroyWindow(echo);
 }
 
 TEST_F(SharedDesktopTest, RestoreReachesAnIconicPeerWindow)
