@@ -234,10 +234,13 @@ LRESULT CALLBACK EchoProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 
 TEST_F(SharedDesktopTest, PeerSendingBackDuringASendIsServed)
 {
-    WNDCLASSA wc {};
-    wc.lpfnWndProc = EchoProc;
-    wc.lpszClassName = "ParentEcho";
-    ASSERT_NE(RegisterClassA(&wc), 0);
+    static const ATOM registered = [] {
+        WNDCLASSA wc {};
+        wc.lpfnWndProc = EchoProc;
+        wc.lpszClassName = "ParentEcho";
+        return RegisterClassA(&wc);
+    }();
+    ASSERT_NE(registered, 0);
     HWND echo = CreateWindowExA(0, "ParentEcho", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(echo, nullptr);
     HWND w = start_peer("PeerEcho", "Echo");
