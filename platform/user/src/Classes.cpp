@@ -159,6 +159,11 @@ BOOL GetClassInfoA(HINSTANCE module, LPCSTR name, LPWNDCLASSA wc)
 
 int GetClassNameA(HWND window, LPSTR name, int size)
 {
+    if (!find(window) && !user::is_local_window(window) && name && size > 0) {
+        for (auto& f : foreign_windows())
+            if (f.handle == window)
+                return static_cast<int>(base::copy_bounded(name, static_cast<std::size_t>(size), f.class_name));
+    }
     auto w = checked(window);
     if (!w || !name || size <= 0)
         return 0;

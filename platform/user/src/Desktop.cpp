@@ -2,9 +2,15 @@
 
 #include "State.h"
 
+#include <user/SharedDesktop.h>
+
 #include <base/Process.h>
 
 #include <atomic>
+
+namespace user::shared {
+void publish();
+}
 
 namespace user::detail {
 
@@ -17,18 +23,27 @@ std::atomic<ForeignDesktop*> s_foreign { nullptr };
 
 void desktop_changed()
 {
+    start_shared_desktop();
+    shared::publish();
     if (auto observer = s_observer.load())
         observer();
 }
 
 ForeignDesktop* foreign()
 {
+    start_shared_desktop();
     return s_foreign.load();
+}
+
+bool install_foreign_if_none(ForeignDesktop* desktop)
+{
+    ForeignDesktop* none = nullptr;
+    return s_foreign.compare_exchange_strong(none, desktop);
 }
 
 std::vector<TopLevelWindow> foreign_windows()
 {
-    if (auto f = s_foreign.load())
+    if (auto f = foreign())
         return f->windows();
     return {};
 }

@@ -77,7 +77,7 @@ bool serve_sent(Queue& q)
         }
         any = true;
         ++t_in_send;
-        LRESULT result = call(s->window, s->message, s->wparam, s->lparam);
+        LRESULT result = s->task ? s->task() : call(s->window, s->message, s->wparam, s->lparam);
         --t_in_send;
         std::lock_guard guard(base::sync_mutex());
         s->result = result;
@@ -181,11 +181,20 @@ void retrieved(const MSG& msg)
     note_input(msg);
 }
 
+std::shared_ptr<Sent> make_sent(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    auto s = std::make_shared<Sent>();
+    s->window = window;
+    s->message = message;
+    s->wparam = wparam;
+    s->lparam = lparam;
+    return s;
+}
+
 // Sends to another thread's window and waits, serving this thread's sent messages meanwhile.
-bool send_across(Queue& target, HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout, LRESULT* result)
+bool send_across(Queue& target, std::shared_ptr<Sent> s, DWORD timeout, LRESULT* result)
 {
     auto own = current_queue();
-    auto s = std::make_shared<Sent>(Sent { window, message, wparam, lparam });
     std::int64_t deadline = timeout == INFINITE ? -1 : base::Clock::ticks_ms() + timeout;
     {
         std::lock_guard guard(base::sync_mutex());
@@ -220,6 +229,26 @@ void touch(Queue& q)
 {
     ++q.serial;
     base::sync_changed().notify_all();
+}
+
+bool run_on_window_thread(HWND window, std::function<LRESULT()> task, DWORD timeout, LRESULT* result)
+{
+    auto w = find(window);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    if (w->thread == 0 || w->thread == GetCurrentThreadId()) {
+        *result = task();
+        return true;
+    }
+    auto q = queue_of(w->thread);
+    if (!q)
+        return false;
+    auto s = std::make_shared<Sent>();
+    s->window = window;
+    s->task = std::move(task);
+    return send_across(*q, std::move(s), timeout, result);
 }
 
 std::shared_ptr<Queue> queue_of(DWORD thread)
@@ -336,7 +365,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         r = call(window, message, wparam, lparam);
     } else {
         auto q = queue_of(w->thread);
-        if (!q || !send_across(*q, window, message, wparam, lparam, timeout, &r))
+        if (!q || !send_across(*q, make_sent(window, message, wparam, lparam), timeout, &r))
             return 0;
     }
     if (result)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace user::detail {
@@ -20,6 +21,7 @@ struct Sent {
     LPARAM lparam;
     LRESULT result = 0;
     bool done = false;
+    std::function<LRESULT()> task;    // run instead of the window procedure when set
 };
 
 struct Timer {
@@ -44,6 +46,8 @@ struct Queue {
 // The queue of a thread (created for the calling thread on demand); null when it has none.
 std::shared_ptr<Queue> queue_of(DWORD thread);
 std::shared_ptr<Queue> current_queue();
+// Runs task on the thread of the window and waits up to timeout ms, like a sent message.
+bool run_on_window_thread(HWND window, std::function<LRESULT()> task, DWORD timeout, LRESULT* result);
 // Under sync_mutex(): marks a change and wakes waiters.
 void touch(Queue& q);
 

@@ -1,0 +1,188 @@
+// The windows file format, process identity checks and socket record I/O of the shared desktop.
+
+#include "Wire.h"
+
+#include <user/SharedDesktop.h>
+
+#include <base/Home.h>
+
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace user::shared {
+
+namespace {
+
+std::string escape(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescape(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char c = text[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return out;
+}
+
+}
+
+std::uint64_t process_start_time(DWORD pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The command name may hold spaces: fields are counted after its closing parenthesis.
+    auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(stat.substr(close + 1));
+    std::string field;
+    // Fields 3 .. 22; the start time is field 22.
+    for (int i = 3; i <= 22; ++i)
+        if (!(fields >> field))
+            return 0;
+    try {
+        return std::stoull(field);
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool process_alive(DWORD pid, std::uint64_t start_time)
+{
+    if (pid == 0)
+        return false;
+    if (kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
+        return false;
+    std::uint64_t now = process_start_time(pid);
+    return now == 0 || start_time == 0 || now == start_time;
+}
+
+std::string socket_file(DWORD pid)
+{
+    return base::runtime_folder() + "/desktop-" + std::to_string(pid) + ".sock";
+}
+
+std::string format_windows(DWORD pid, std::uint64_t start_time, const std::vector<TopLevelWindow>& windows)
+{
+    std::ostringstream out;
+    out << "orbivane-desktop " << pid << ' ' << start_time << '\n';
+    for (auto& w : windows) {
+        out << reinterpret_cast<std::uintptr_t>(w.handle) << '\t' << w.thread_id << '\t' << w.style << '\t' << w.ex_style
+            << '\t' << w.rect.left << '\t' << w.rect.top << '\t' << w.rect.right << '\t' << w.rect.bottom << '\t'
+            << escape(w.class_name) << '\t' << escape(w.title) << '\n';
+    }
+    return out.str();
+}
+
+std::optional<Published> parse_windows(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string line;
+    if (!std::getline(in, line))
+        return std::nullopt;
+    Published p;
+    {
+        std::istringstream head(line);
+        std::string tag;
+        if (!(head >> tag >> p.pid >> p.start_time) || tag != "orbivane-desktop")
+            return std::nullopt;
+    }
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::size_t start = 0;
+        for (;;) {
+            auto tab = line.find('\t', start);
+            f.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        if (f.size() != 10)
+            return std::nullopt;
+        TopLevelWindow w;
+        try {
+            w.handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f[0])));
+            w.thread_id = static_cast<DWORD>(std::stoul(f[1]));
+            w.style = static_cast<DWORD>(std::stoul(f[2]));
+            w.ex_style = static_cast<DWORD>(std::stoul(f[3]));
+            w.rect = { static_cast<LONG>(std::stol(f[4])), static_cast<LONG>(std::stol(f[5])),
+                static_cast<LONG>(std::stol(f[6])), static_cast<LONG>(std::stol(f[7])) };
+        } catch (...) {
+            return std::nullopt;
+        }
+        w.class_name = unescape(f[8]);
+        w.title = unescape(f[9]);
+        w.process_id = p.pid;
+        // A handle must belong to the process that published it.
+        if (window_process(w.handle) != p.pid)
+            return std::nullopt;
+        p.windows.push_back(std::move(w));
+    }
+    return p;
+}
+
+bool write_all(int fd, const void* data, std::size_t size)
+{
+    auto p = static_cast<const char*>(data);
+    while (size) {
+        ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool read_all(int fd, void* data, std::size_t size)
+{
+    auto p = static_cast<char*>(data);
+    while (size) {
+        ssize_t n = read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}
+
+namespace user {
+
+std::string desktop_windows_file(DWORD process_id)
+{
+    return base::runtime_folder() + "/desktop-" + std::to_string(process_id) + ".windows";
+}
+
+}

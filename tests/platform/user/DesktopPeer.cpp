@@ -1,0 +1,75 @@
+// A second process for the shared desktop tests: makes one top-level window and reports on
+// standard output what reaches it.
+//
+//     desktop_peer <class> <title> [iconic]
+//
+// Prints "ready" once the window is published, "command <wparam> <lparam>" for each WM_COMMAND,
+// "size <type>" for each WM_SIZE, and answers WM_USER + 1 with wparam + lparam. WM_USER + 2 is
+// answered only after a line arrives on standard input; WM_USER + 4 sends WM_USER + 5 back to the
+// window of class "ParentEcho" and answers with its result plus one. WM_CLOSE ends it.
+
+#include <user/SharedDesktop.h>
+#include <user/User.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+LRESULT CALLBACK PeerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        std::printf("command %llu %lld\n", static_cast<unsigned long long>(wparam), static_cast<long long>(lparam));
+        std::fflush(stdout);
+        return 0;
+    case WM_SIZE:
+        std::printf("size %llu\n", static_cast<unsigned long long>(wparam));
+        std::fflush(stdout);
+        return 0;
+    case WM_USER + 1:
+        return static_cast<LRESULT>(wparam) + lparam;
+    case WM_USER + 2: {
+        char line[64];
+        return std::fgets(line, sizeof line, stdin) ? 1 : 0;
+    }
+    case WM_USER + 4: {
+        DWORD_PTR result = 0;
+        HWND parent = FindWindowA("ParentEcho", nullptr);
+        if (!parent || !SendMessageTimeoutA(parent, WM_USER + 5, wparam, lparam, SMTO_NORMAL, 60000, &result))
+            return -1;
+        return static_cast<LRESULT>(result) + 1;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return 2;
+    user::start_shared_desktop();
+    WNDCLASSA wc {};
+    wc.lpfnWndProc = PeerProc;
+    wc.lpszClassName = argv[1];
+    if (!RegisterClassA(&wc))
+        return 1;
+    bool iconic = argc > 3 && std::strcmp(argv[3], "iconic") == 0;
+    HWND window = CreateWindowExA(0, argv[1], argv[2], WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    if (!window)
+        return 1;
+    ShowWindow(window, iconic ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
