@@ -89,22 +89,29 @@ protected:
     {
         if (access("/usr/bin/Xvfb", X_OK) != 0)
             return;
+        // Another test program may take the same display number at the same moment: try the next.
         int number = 70 + static_cast<int>(getpid() % 300);
-        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
-            || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-            ++number;
-        s_name = ":" + std::to_string(number);
-        s_server = fork();
-        if (s_server == 0) {
-            execl("/usr/bin/Xvfb", "Xvfb", s_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!s_display && std::chrono::steady_clock::now() < until) {
-            s_display = XOpenDisplay(s_name.c_str());
-            if (!s_display)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int attempt = 0; attempt < 8 && !s_display; ++attempt, ++number) {
+            while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
+                || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+                ++number;
+            s_name = ":" + std::to_string(number);
+            s_server = fork();
+            if (s_server == 0) {
+                execl("/usr/bin/Xvfb", "Xvfb", s_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+                    static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!s_display && std::chrono::steady_clock::now() < until) {
+                if (waitpid(s_server, nullptr, WNOHANG) == s_server) {
+                    s_server = 0; // it did not start
+                    break;
+                }
+                s_display = XOpenDisplay(s_name.c_str());
+                if (!s_display)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
         }
         if (!s_display)
             return;
