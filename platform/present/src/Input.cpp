@@ -60,11 +60,15 @@ unsigned button_mask(unsigned button)
     }
 }
 
-// The mouse message at (x, y) in the X window, posted in client coordinates of the window there.
+// The mouse message at (x, y) in the X window, posted in client coordinates of the window that
+// has the capture, or else of the window there. The cursor position follows.
 void post_mouse(XWin& w, UINT message, int x, int y, WPARAM keys)
 {
     POINT screen { w.rect.left + x, w.rect.top + y };
-    HWND target = window_at(w.hwnd, screen);
+    SetCursorPos(screen.x, screen.y);
+    HWND target = GetCapture();
+    if (!target)
+        target = window_at(w.hwnd, screen);
     POINT client = screen;
     ScreenToClient(target, &client);
     PostMessageA(target, message, keys, MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y)));

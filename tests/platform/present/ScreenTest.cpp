@@ -286,6 +286,47 @@ TEST_F(ScreenTest, ClickAndKeyArriveAsMessages)
     }));
 }
 
+TEST_F(ScreenTest, MouseGoesToTheChildThereOrTheCapture)
+{
+    ASSERT_TRUE(make("Screen child"));
+    HWND child = CreateWindowExA(0, "ScreenTestWindow", "", WS_CHILD | WS_VISIBLE, 20, 30, 80, 60, window, nullptr,
+        nullptr, nullptr);
+    ASSERT_TRUE(child);
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen child")) != 0 && viewable(id); }));
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    RECT rect, child_rect;
+    GetWindowRect(window, &rect);
+    GetWindowRect(child, &child_rect);
+    // 5 pixels into the child.
+    int x = child_rect.left - rect.left + 5, y = child_rect.top - rect.top + 5;
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y)
+                  + " click 1"),
+        0);
+    LPARAM down = 0;
+    ASSERT_TRUE(pump_until([&] { return got(WM_LBUTTONUP, nullptr, &down); }));
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, child_rect.left + 5);
+    EXPECT_EQ(cursor.y, child_rect.top + 5);
+    EXPECT_EQ(LOWORD(down), 5);
+    EXPECT_EQ(HIWORD(down), 5);
+
+    // With the capture on the child, a click outside it still goes to it, in its coordinates.
+    SetCapture(child);
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(id) + " " + std::to_string(x + 100) + " "
+                  + std::to_string(y) + " click 1"),
+        0);
+    LPARAM captured = 0;
+    ASSERT_TRUE(pump_until([&] { return got(WM_LBUTTONUP, nullptr, &captured); }));
+    EXPECT_EQ(static_cast<SHORT>(LOWORD(captured)), 105);
+    EXPECT_EQ(static_cast<SHORT>(HIWORD(captured)), 5);
+    ReleaseCapture();
+}
+
 TEST_F(ScreenTest, WindowManagerRequestsBecomeMessages)
 {
     ASSERT_TRUE(make("Screen manager"));
