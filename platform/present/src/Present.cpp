@@ -4,6 +4,7 @@
 #include <user/Messages.h>
 #include <user/Window.h>
 
+#include "MessageBoxWindow.h"
 #include "Session.h"
 
 #include <poll.h>
@@ -93,6 +94,7 @@ bool start()
     s_finished.store(false);
     s_running.store(true);
     s_thread = std::thread(run, s);
+    user::set_message_box_presenter(detail::show_message_box);
     return true;
 }
 
@@ -101,6 +103,7 @@ void stop()
     std::lock_guard guard(s_mutex);
     if (!s_running.load())
         return;
+    user::set_message_box_presenter(nullptr);
     s_stop.store(true);
     char byte = 1;
     (void)!write(s_wake[1], &byte, 1);

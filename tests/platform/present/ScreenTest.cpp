@@ -363,4 +363,33 @@ TEST_F(ScreenTest, WindowManagerRequestsBecomeMessages)
     EXPECT_TRUE(pump_until([&] { return !IsWindow(window); }));
 }
 
+TEST_F(ScreenTest, MessageBoxIsShownAndAnsweredFromTheKeyboard)
+{
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    struct Case {
+        UINT type;
+        const char* keys;
+        int answer;
+    } cases[] = {
+        { MB_YESNO | MB_DEFBUTTON2, "Return", IDNO },
+        { MB_YESNOCANCEL, "Escape", IDCANCEL },
+        { MB_YESNO | MB_ICONQUESTION, "y", IDYES },
+        { MB_OKCANCEL, "Right space", IDCANCEL },
+        { MB_OK, "Escape", IDOK },
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        std::string caption = "Screen box " + std::to_string(++n);
+        std::thread answer([&] {
+            run("timeout 20 xdotool search --sync --onlyvisible --name '^" + caption + "$' mousemove --window %1 5 5 key "
+                + c.keys);
+        });
+        int got_answer = MessageBoxA(nullptr, "A question for the person at the screen.", caption.c_str(), c.type);
+        answer.join();
+        EXPECT_EQ(got_answer, c.answer) << caption << " with " << c.keys;
+        EXPECT_TRUE(pump_until([&] { return find_x_window(caption) == 0; })) << caption;
+    }
+}
+
 }

@@ -9,6 +9,8 @@
 // messages the windows expect: mouse buttons and motion are posted to the window under the
 // pointer, keys go through user::key_input, focus activates, moving and resizing the X window
 // moves and resizes the window, the close box posts WM_CLOSE and iconifying posts SC_MINIMIZE.
+// While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
+// mouse or keyboard) instead of answering with the default button.
 // Headless, start() does nothing and returns false.
 //
 //     if (!present::start())
