@@ -5,6 +5,7 @@
 #include <user/Window.h>
 
 #include "MessageBoxWindow.h"
+#include "PopupMenuWindow.h"
 #include "Session.h"
 
 #include <poll.h>
@@ -95,6 +96,7 @@ bool start()
     s_running.store(true);
     s_thread = std::thread(run, s);
     user::set_message_box_presenter(detail::show_message_box);
+    user::set_popup_menu_presenter(detail::show_popup_menu);
     return true;
 }
 
@@ -104,6 +106,7 @@ void stop()
     if (!s_running.load())
         return;
     user::set_message_box_presenter(nullptr);
+    user::set_popup_menu_presenter(nullptr);
     s_stop.store(true);
     char byte = 1;
     (void)!write(s_wake[1], &byte, 1);

@@ -58,12 +58,17 @@ XWin create(Session& s, const user::TopLevelWindow& t)
     attributes.background_pixel = WhitePixel(s.display, s.screen);
     attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask
         | PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+    // Captionless popups (menus) are placed and stacked by us, not framed by the window manager.
+    bool bare = (t.style & WS_POPUP) && (t.style & WS_CAPTION) != WS_CAPTION;
+    attributes.override_redirect = bare ? True : False;
     w.id = XCreateWindow(s.display, s.root, t.rect.left, t.rect.top, width_of(t.rect), height_of(t.rect), 0,
-        s.depth, InputOutput, s.visual, CWBackPixel | CWEventMask, &attributes);
+        s.depth, InputOutput, s.visual, CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
     Atom protocols[] = { s.wm_delete_window };
     XSetWMProtocols(s.display, w.id, protocols, 1);
     set_position_hints(s, w);
     set_title(s, w, t.title);
+    XClassHint class_hint { const_cast<char*>("orbivane"), const_cast<char*>(t.class_name.c_str()) };
+    XSetClassHint(s.display, w.id, &class_hint);
     return w;
 }
 

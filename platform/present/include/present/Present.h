@@ -10,7 +10,8 @@
 // pointer, keys go through user::key_input, focus activates, moving and resizing the X window
 // moves and resizes the window, the close box posts WM_CLOSE and iconifying posts SC_MINIMIZE.
 // While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
-// mouse or keyboard) instead of answering with the default button.
+// mouse or keyboard) instead of answering with the default button, and TrackPopupMenu shows the
+// menu as a borderless window to choose from. Each X window's class hint names the window class.
 // Headless, start() does nothing and returns false.
 //
 //     if (!present::start())
