@@ -30,6 +30,25 @@ int s_wake[2] = { -1, -1 };
 
 constexpr int kRefreshMs = 30;
 
+// A program that exits without stop() still ends the thread, or leaves it behind when it is stuck.
+struct ExitGuard {
+    ~ExitGuard()
+    {
+        if (!s_thread.joinable())
+            return;
+        s_stop.store(true);
+        char byte = 1;
+        (void)!write(s_wake[1], &byte, 1);
+        for (int i = 0; i < 500 && !s_finished.load(); ++i)
+            usleep(2000);
+        if (s_finished.load())
+            s_thread.join();
+        else
+            s_thread.detach();
+    }
+};
+ExitGuard s_exit_guard;
+
 bool headless()
 {
     const char* flag = std::getenv("ORBIVANE_HEADLESS");
