@@ -5,6 +5,7 @@
 #include <base/Errors.h>
 #include <base/Path.h>
 #include <base/Process.h>
+#include <base/Text.h>
 
 #include <cctype>
 #include <fstream>
@@ -15,17 +16,6 @@
 namespace {
 
 HINSTANCE result(UINT code) { return reinterpret_cast<HINSTANCE>(static_cast<UINT_PTR>(code)); }
-
-bool equals_ignoring_case(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // "http://host", "mailto:x": a scheme of two or more letters (one letter would be a drive).
 bool is_url(std::string_view text)
@@ -73,7 +63,7 @@ std::string command_line(const std::string& program, LPCSTR parameters)
 
 HINSTANCE ShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show)
 {
-    if (verb && *verb && !equals_ignoring_case(verb, "open") && !equals_ignoring_case(verb, "explore"))
+    if (verb && *verb && !base::equals_ignoring_case(verb, "open") && !base::equals_ignoring_case(verb, "explore"))
         return result(SE_ERR_NOASSOC);
     if (!file || !*file)
         return result(ERROR_FILE_NOT_FOUND);
