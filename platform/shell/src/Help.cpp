@@ -1,5 +1,7 @@
 #include <shell/Help.h>
+#include <shell/Dde.h>
 #include <shell/Testing.h>
+#include <shell/TrayIcon.h>
 
 #include "Open.h"
 
@@ -30,6 +32,14 @@ void clear_help_journal()
 {
     std::lock_guard guard(journal_lock);
     journal().clear();
+}
+
+void reset()
+{
+    clear_help_journal();
+    clear_dde_journal();
+    shell::clear_tray_icons();
+    shell::set_tray_observer({});
 }
 
 static void record(HelpCall call)

@@ -1,3 +1,4 @@
+#include <shell/Testing.h>
 #include <shell/TrayIcon.h>
 
 #include <user/User.h>
@@ -28,8 +29,7 @@ protected:
     }
     void TearDown() override
     {
-        shell::set_tray_observer({});
-        shell::clear_tray_icons();
+        shell::testing::reset();
         DestroyWindow(owner);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))

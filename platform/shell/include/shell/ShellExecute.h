@@ -6,7 +6,8 @@
 // folder goes to xdg-open; an existing executable (an ELF file or a script with "#!" and the
 // execute bit) runs directly with `parameters`; a bare name that is no file is looked up as a
 // program on PATH. Everything starts through base's launcher (WinExec), so tests journal it.
-// A relative `file` is taken in `directory` when one is given. The result, as a number, is above
+// A relative `file` is taken in `directory` when one is given (a program started does not
+// change to it). The result, as a number, is above
 // 32 on success, else ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or an SE_ERR_* code.
 //
 //     ShellExecuteA(nullptr, "open", "\\home\\ann\\Videos\\news_1.avi", nullptr, nullptr, SW_SHOWMINNOACTIVE);

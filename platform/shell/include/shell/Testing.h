@@ -1,7 +1,8 @@
 #pragma once
 
-// What tests read of the shell: the journal of help requests. Programs started through
-// ShellExecuteA are journalled by replacing base's launcher (base/Process.h).
+// What tests read of the shell: the journal of help requests (the tray and DDE keep theirs in
+// shell/TrayIcon.h and shell/Dde.h). Programs started through ShellExecuteA are journalled by
+// replacing base's launcher (base/Process.h). reset() clears all of it between tests.
 //
 //     shell::testing::clear_help_journal();
 //     ... F1 ...
@@ -33,5 +34,8 @@ struct HelpCall {
 
 std::vector<HelpCall> help_journal();
 void clear_help_journal();
+
+// Clears the help and DDE journals, the tray icons and the tray observer.
+void reset();
 
 }
