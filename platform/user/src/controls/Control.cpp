@@ -136,6 +136,7 @@ void register_standard_classes()
         const Entry entries[] = {
             { "BUTTON", button_proc, CS_DBLCLKS | CS_PARENTDC },
             { "STATIC", static_proc, CS_DBLCLKS | CS_PARENTDC },
+            { "EDIT", edit_proc, CS_DBLCLKS | CS_PARENTDC },
         };
         for (const Entry& e : entries) {
             WNDCLASSA wc {};

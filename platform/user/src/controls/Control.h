@@ -69,6 +69,7 @@ private:
 // The procedures, registered by register_standard_classes.
 LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK static_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Registers the control classes once; the class look-up calls it before its first search.
 void register_standard_classes();
