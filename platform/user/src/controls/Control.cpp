@@ -137,6 +137,7 @@ void register_standard_classes()
             { "BUTTON", button_proc, CS_DBLCLKS | CS_PARENTDC },
             { "STATIC", static_proc, CS_DBLCLKS | CS_PARENTDC },
             { "EDIT", edit_proc, CS_DBLCLKS | CS_PARENTDC },
+            { "LISTBOX", listbox_proc, CS_DBLCLKS | CS_PARENTDC },
         };
         for (const Entry& e : entries) {
             WNDCLASSA wc {};

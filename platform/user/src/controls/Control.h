@@ -70,6 +70,7 @@ private:
 LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK static_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Registers the control classes once; the class look-up calls it before its first search.
 void register_standard_classes();
