@@ -58,9 +58,15 @@ HFONT font_of(const Base& base)
     return base.font ? base.font : gdi::dialog_font();
 }
 
+Base* base_of(HWND window)
+{
+    return reinterpret_cast<Base*>(GetWindowLongPtrA(window, 0));
+}
+
 void notify(HWND window, int code)
 {
-    HWND parent = GetParent(window);
+    Base* base = base_of(window);
+    HWND parent = base && base->listener ? base->listener : GetParent(window);
     if (!parent)
         return;
     SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code), reinterpret_cast<LPARAM>(window));
@@ -138,6 +144,8 @@ void register_standard_classes()
             { "STATIC", static_proc, CS_DBLCLKS | CS_PARENTDC },
             { "EDIT", edit_proc, CS_DBLCLKS | CS_PARENTDC },
             { "LISTBOX", listbox_proc, CS_DBLCLKS | CS_PARENTDC },
+            { "COMBOBOX", combobox_proc, CS_DBLCLKS | CS_PARENTDC },
+            { "ComboLBox", combolist_proc, CS_DBLCLKS | CS_SAVEBITS },
         };
         for (const Entry& e : entries) {
             WNDCLASSA wc {};

@@ -18,6 +18,7 @@ namespace user::controls {
 struct Base {
     virtual ~Base() = default;
     HFONT font = nullptr;
+    HWND listener = nullptr;   // gets the notifications instead of the parent (a combo box's list)
 };
 
 Base* base_state(HWND window, UINT message, Base* (*make)());
@@ -33,7 +34,9 @@ bool common(HWND window, Base& base, UINT message, WPARAM wparam, LPARAM lparam,
 
 // The control's font (the dialog font unless WM_SETFONT gave another).
 HFONT font_of(const Base& base);
-// WM_COMMAND to the parent: MAKEWPARAM(id, code), the control's handle.
+// The state of a window of one of these classes, or null.
+Base* base_of(HWND window);
+// WM_COMMAND to the parent (or listener): MAKEWPARAM(id, code), the control's handle.
 void notify(HWND window, int code);
 // The brush the parent chooses through WM_CTLCOLORxxx, or the system brush of `fallback`.
 HBRUSH parent_brush(HWND window, HDC hdc, UINT ctlcolor, int fallback);
@@ -71,6 +74,8 @@ LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 LRESULT CALLBACK static_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK combobox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK combolist_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Registers the control classes once; the class look-up calls it before its first search.
 void register_standard_classes();
