@@ -261,8 +261,8 @@ struct DRAWITEMSTRUCT {
 };
 using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
 
-// Scroll bar controls (SB_CTL), and the WS_HSCROLL/WS_VSCROLL bars of windows whose procedure
-// draws and serves them (a list box's own bar). The setters return the new (SetScrollInfo) or
+// The state of scroll bar controls (bar SB_CTL; the non-client bars of WS_HSCROLL/WS_VSCROLL
+// windows are not kept: ERROR_INVALID_PARAMETER). The setters return the new (SetScrollInfo) or
 // previous (SetScrollPos) position; positions are clamped to min .. max - max(page - 1, 0).
 int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
 BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info);

@@ -146,6 +146,7 @@ void register_standard_classes()
             { "LISTBOX", listbox_proc, CS_DBLCLKS | CS_PARENTDC },
             { "COMBOBOX", combobox_proc, CS_DBLCLKS | CS_PARENTDC },
             { "ComboLBox", combolist_proc, CS_DBLCLKS | CS_SAVEBITS },
+            { "SCROLLBAR", scrollbar_proc, CS_DBLCLKS | CS_PARENTDC },
         };
         for (const Entry& e : entries) {
             WNDCLASSA wc {};

@@ -76,6 +76,7 @@ LRESULT CALLBACK edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK combobox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK combolist_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK scrollbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Registers the control classes once; the class look-up calls it before its first search.
 void register_standard_classes();
