@@ -129,3 +129,31 @@ TEST_F(ListBoxTest, PaintsTheSelectedRowHighlighted)
     EXPECT_NE(pixel(list, 100, h), GetSysColor(COLOR_HIGHLIGHT));   // the focus frame's dots
     save("listbox");
 }
+
+TEST_F(ListBoxTest, OwnScrollBarIsDrawnAndClickable)
+{
+    HWND list = control("LISTBOX", "", LBS_NOTIFY | WS_VSCROLL, { 10, 10, 150, 75 });
+    for (int i = 0; i < 20; ++i)
+        add(list, ("row " + std::to_string(i)).c_str());
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_EQ(client.right, 140 - 16);
+    paint();
+    // The thumb sits at the top of the bar's track, the track below it.
+    COLORREF track = GetSysColor(COLOR_SCROLLBAR);
+    EXPECT_NE(pixel(list, client.right + 8, 20), track);
+    EXPECT_EQ(pixel(list, client.right + 8, 40), track);
+
+    POINT down { client.right + 8, client.bottom - 3 };   // the down arrow
+    ClientToScreen(list, &down);
+    LRESULT hit = SendMessageA(list, WM_NCHITTEST, 0, MAKELPARAM(down.x, down.y));
+    EXPECT_EQ(hit, 7);
+    SendMessageA(list, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(down.x, down.y));
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 1);
+    POINT page { client.right + 8, 40 };
+    ClientToScreen(list, &page);
+    SendMessageA(list, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(page.x, page.y));
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 1 + 65 / static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0)));
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);   // scrolling selects nothing
+    save("listbox-scrolled");
+}

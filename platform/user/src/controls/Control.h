@@ -69,6 +69,11 @@ private:
     RECT m_client {};
 };
 
+// A scroll bar drawn into r with the state of info, for windows that draw their own bar; and the
+// line or page code of a click at p on it (-1 for the thumb or nothing).
+void draw_scroll_bar(HDC dc, RECT r, bool vertical, const SCROLLINFO& info, bool enabled);
+int scroll_code_at(RECT r, bool vertical, const SCROLLINFO& info, POINT p);
+
 // The procedures, registered by register_standard_classes.
 LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK static_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -6,6 +6,7 @@
 
 #include <base/Text.h>
 #include <user/Keyboard.h>
+#include <user/SystemMetrics.h>
 
 #include <algorithm>
 #include <cstring>
@@ -100,6 +101,42 @@ LRESULT insert(HWND window, ListBox& l, int index, const char* text)
     return index;
 }
 
+constexpr LRESULT kHitVScroll = 7;   // HTVSCROLL
+
+// The list's own vertical bar (WS_VSCROLL) right of the client area, in screen coordinates.
+RECT bar_on_screen(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin { 0, 0 };
+    ClientToScreen(window, &origin);
+    int width = GetSystemMetrics(SM_CXVSCROLL);
+    return { origin.x + client.right, origin.y, origin.x + client.right + width, origin.y + client.bottom };
+}
+
+SCROLLINFO bar_info(HWND window, const ListBox& l)
+{
+    SCROLLINFO info { sizeof info, SIF_ALL, 0, std::max(0, count_of(l) - 1), static_cast<UINT>(rows_of(window, l)), l.top, l.top };
+    return info;
+}
+
+bool has_bar(HWND window)
+{
+    return (style_of(window) & WS_VSCROLL) != 0;
+}
+
+void paint_bar(HWND window, const ListBox& l)
+{
+    RECT bar = bar_on_screen(window);
+    RECT wr;
+    GetWindowRect(window, &wr);
+    bar = shifted(bar, -wr.left, -wr.top);
+    HDC dc = GetWindowDC(window);
+    bool scrolls = count_of(l) > rows_of(window, l);
+    draw_scroll_bar(dc, bar, true, bar_info(window, l), scrolls && IsWindowEnabled(window));
+    ReleaseDC(window, dc);
+}
+
 void paint(HWND window, ListBox& l)
 {
     Painter p(window, l);
@@ -121,6 +158,8 @@ void paint(HWND window, ListBox& l)
         if (selected && l.focus)
             DrawFocusRect(dc, &row);
     }
+    if (has_bar(window))
+        paint_bar(window, l);
 }
 
 bool valid(const ListBox& l, WPARAM index)
@@ -225,6 +264,22 @@ LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
         }
         return 0;
     }
+    case WM_NCHITTEST: {
+        RECT bar = bar_on_screen(window);
+        POINT p { mouse_x(lparam), mouse_y(lparam) };
+        if (has_bar(window) && p.x >= bar.left && p.x < bar.right && p.y >= bar.top && p.y < bar.bottom)
+            return kHitVScroll;
+        break;
+    }
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        if (wparam == static_cast<WPARAM>(kHitVScroll) && count_of(*l) > rows_of(window, *l)) {
+            int code = scroll_code_at(bar_on_screen(window), true, bar_info(window, *l), POINT { mouse_x(lparam), mouse_y(lparam) });
+            if (code >= 0)
+                SendMessageA(window, WM_VSCROLL, static_cast<WPARAM>(code), 0);
+            return 0;
+        }
+        break;
     case WM_MOUSEWHEEL:
         set_top(window, *l, l->top - 3 * static_cast<short>(HIWORD(wparam)) / 120);
         return 0;

@@ -54,11 +54,8 @@ struct Layout {
     int thumb_length; // 0: no thumb
 };
 
-Layout layout(HWND window, const ScrollBar& s, int at)
+Layout layout_in(RECT r, bool v, const ScrollBar& s, int at)
 {
-    RECT r;
-    GetClientRect(window, &r);
-    bool v = vertical(window);
     Layout l {};
     l.length = v ? r.bottom : r.right;
     l.thickness = v ? r.right : r.bottom;
@@ -74,10 +71,17 @@ Layout layout(HWND window, const ScrollBar& s, int at)
     return l;
 }
 
-Part part_at(HWND window, const ScrollBar& s, LPARAM point)
+Layout layout(HWND window, const ScrollBar& s, int at)
 {
-    int a = vertical(window) ? mouse_y(point) : mouse_x(point);
-    Layout l = layout(window, s, s.pos);
+    RECT r;
+    GetClientRect(window, &r);
+    return layout_in(r, vertical(window), s, at);
+}
+
+Part part_in(RECT r, bool v, const ScrollBar& s, POINT p)
+{
+    int a = v ? p.y : p.x;
+    Layout l = layout_in(r, v, s, s.pos);
     if (a < l.arrow)
         return Part::LineUp;
     if (a >= l.length - l.arrow)
@@ -89,6 +93,13 @@ Part part_at(HWND window, const ScrollBar& s, LPARAM point)
     if (a >= l.thumb_start + l.thumb_length)
         return Part::PageDown;
     return Part::Thumb;
+}
+
+Part part_at(HWND window, const ScrollBar& s, LPARAM point)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return part_in(r, vertical(window), s, POINT { mouse_x(point), mouse_y(point) });
 }
 
 void send(HWND window, int code, int pos = 0)
@@ -110,16 +121,16 @@ int code_of(Part p)
     }
 }
 
-void paint(HWND window, ScrollBar& s)
+// Draws a bar in r (whose top left is the bar's origin).
+void draw(HDC dc, RECT r, bool v, const ScrollBar& s, bool enabled)
 {
-    Painter p(window, s);
-    HDC dc = p.dc();
-    RECT r = p.client();
-    bool v = vertical(window);
-    bool enabled = IsWindowEnabled(window) != FALSE;
     FillRect(dc, &r, GetSysColorBrush(COLOR_SCROLLBAR));
-    Layout l = layout(window, s, s.pressed == Part::Thumb ? s.track : s.pos);
-    auto along = [&](int from, int to) { return v ? RECT { 0, from, l.thickness, to } : RECT { from, 0, to, l.thickness }; };
+    RECT size { 0, 0, r.right - r.left, r.bottom - r.top };
+    Layout l = layout_in(size, v, s, s.pressed == Part::Thumb ? s.track : s.pos);
+    auto along = [&](int from, int to) {
+        RECT a = v ? RECT { 0, from, l.thickness, to } : RECT { from, 0, to, l.thickness };
+        return shifted(a, r.left, r.top);
+    };
     RECT up = along(0, l.arrow);
     RECT down = along(l.length - l.arrow, l.length);
     UINT inactive = enabled ? 0u : DFCS_INACTIVE;
@@ -129,6 +140,23 @@ void paint(HWND window, ScrollBar& s)
         RECT thumb = along(l.thumb_start, l.thumb_start + l.thumb_length);
         DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE);
     }
+}
+
+void paint(HWND window, ScrollBar& s)
+{
+    Painter p(window, s);
+    draw(p.dc(), p.client(), vertical(window), s, IsWindowEnabled(window) != FALSE);
+}
+
+ScrollBar from_info(const SCROLLINFO& info)
+{
+    ScrollBar s;
+    s.min = info.nMin;
+    s.max = info.nMax;
+    s.page = info.nPage;
+    s.pos = info.nPos;
+    clamp(s);
+    return s;
 }
 
 LRESULT set_info(HWND window, ScrollBar& s, const SCROLLINFO& info, bool redraw)
@@ -147,6 +175,17 @@ LRESULT set_info(HWND window, ScrollBar& s, const SCROLLINFO& info, bool redraw)
     return s.pos;
 }
 
+}
+
+void draw_scroll_bar(HDC dc, RECT r, bool vertical, const SCROLLINFO& info, bool enabled)
+{
+    draw(dc, r, vertical, from_info(info), enabled);
+}
+
+int scroll_code_at(RECT r, bool vertical, const SCROLLINFO& info, POINT p)
+{
+    RECT size { 0, 0, r.right - r.left, r.bottom - r.top };
+    return code_of(part_in(size, vertical, from_info(info), POINT { p.x - r.left, p.y - r.top }));
 }
 
 LRESULT CALLBACK scrollbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
