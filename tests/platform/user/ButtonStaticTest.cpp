@@ -184,3 +184,35 @@ TEST_F(StaticTest, ChildWindowFromPointFindsHiddenChildrenAndTheParent)
     EXPECT_EQ(ChildWindowFromPoint(parent, { 300, 200 }), parent);
     EXPECT_EQ(ChildWindowFromPoint(parent, { 500, 20 }), nullptr);
 }
+
+TEST_F(ButtonTest, FocusedPushButtonShowsFocusFrameInsideItsBorder)
+{
+    HWND push = control("BUTTON", "Apply", BS_PUSHBUTTON, { 10, 10, 85, 33 }, 1);
+    HWND other = control("BUTTON", "Other", BS_PUSHBUTTON, { 100, 10, 175, 33 }, 2);
+    SetFocus(other);
+    paint();
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(pixel(push, 5, 3), face);
+    EXPECT_EQ(pixel(push, 3, 5), face);
+    SetFocus(push);
+    paint();
+    // The dotted frame runs 3 pixels inside the edge: every other pixel on its top line is dark.
+    int dots = 0;
+    for (int x = 4; x < 70; ++x)
+        dots += pixel(push, x, 3) != face;
+    EXPECT_GT(dots, 25);
+    EXPECT_EQ(pixel(other, 5, 3), face);
+    EXPECT_EQ(SendMessageA(push, BM_GETSTATE, 0, 0) & BST_FOCUS, BST_FOCUS);
+}
+
+TEST_F(StaticTest, IconStaticDrawsItsIcon)
+{
+    HWND icon = control("STATIC", "", SS_ICON, { 10, 10, 42, 42 });
+    HICON picture = LoadIconA(nullptr, IDI_INFORMATION);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0), 0);
+    EXPECT_EQ(SendMessageA(icon, STM_GETICON, 0, 0), reinterpret_cast<LRESULT>(picture));
+    paint();
+    RECT r { 0, 0, 32, 32 };
+    EXPECT_LT(count(icon, r, GetSysColor(COLOR_BTNFACE)), 32 * 32 - 50);
+}
