@@ -3,11 +3,13 @@
 // Test controls (a push button and a text box) and a dialog procedure that journals what it gets,
 // for the dialog tests; the real control classes are not needed.
 
+#include <user/CommonControls.h>
 #include <user/User.h>
 #include <user/Testing.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #define TEST_BS_DEFPUSHBUTTON 0x0001
@@ -45,6 +47,56 @@ inline std::vector<DialogEvent>& dialog_events()
     return events;
 }
 
+// A WM_NOTIFY as the dialog got it, decoded while its structure was alive.
+struct Notification {
+    int id;
+    UINT code;
+    int item = -1;       // list view row, up-down position, tree view: 1 when itemNew is an item
+    int sub_item = 0;    // list view column, up-down delta
+    UINT new_state = 0;
+    UINT old_state = 0;
+    LPARAM param = 0;    // the item data of the row or of itemNew
+    UINT action = 0;     // tree view
+    HTREEITEM tree_item = nullptr;
+};
+
+inline std::vector<Notification>& notifications()
+{
+    static std::vector<Notification> list;
+    return list;
+}
+
+inline void record_notification(const NMHDR* h)
+{
+    Notification n { static_cast<int>(h->idFrom), h->code };
+    char cls[32] = {};
+    GetClassNameA(h->hwndFrom, cls, sizeof cls);
+    std::string name = cls;
+    if (name == WC_LISTVIEWA && h->code != NM_CLICK && h->code != NM_DBLCLK) {
+        auto* nm = reinterpret_cast<const NMLISTVIEW*>(h);
+        n.item = nm->iItem;
+        n.sub_item = nm->iSubItem;
+        n.new_state = nm->uNewState;
+        n.old_state = nm->uOldState;
+        n.param = nm->lParam;
+    } else if (name == WC_LISTVIEWA) {
+        auto* nm = reinterpret_cast<const NMITEMACTIVATE*>(h);
+        n.item = nm->iItem;
+        n.sub_item = nm->iSubItem;
+        n.param = nm->lParam;
+    } else if (name == UPDOWN_CLASSA) {
+        auto* nm = reinterpret_cast<const NMUPDOWN*>(h);
+        n.item = nm->iPos;
+        n.sub_item = nm->iDelta;
+    } else if (name == WC_TREEVIEWA && (h->code == TVN_SELCHANGEDA || h->code == TVN_SELCHANGINGA)) {
+        auto* nm = reinterpret_cast<const NMTREEVIEWA*>(h);
+        n.action = nm->action;
+        n.tree_item = nm->itemNew.hItem;
+        n.param = nm->itemNew.lParam;
+    }
+    notifications().push_back(n);
+}
+
 // What a test's dialog does with a WM_COMMAND; by default OK and Cancel end it with their id.
 inline std::function<INT_PTR(HWND, int)>& on_command()
 {
@@ -57,6 +109,8 @@ inline INT_PTR CALLBACK JournalDialogProc(HWND dialog, UINT message, WPARAM wpar
     if (message == WM_INITDIALOG || message == WM_COMMAND || message == WM_NOTIFY || message == WM_HSCROLL
         || message == WM_VSCROLL)
         dialog_events().push_back({ dialog, message, wparam, lparam });
+    if (message == WM_NOTIFY)
+        record_notification(reinterpret_cast<const NMHDR*>(lparam));
     if (message == WM_INITDIALOG)
         return TRUE;
     if (message == WM_COMMAND) {
@@ -90,6 +144,7 @@ protected:
             registered = true;
         }
         dialog_events().clear();
+        notifications().clear();
         on_command() = nullptr;
     }
     void TearDown() override
