@@ -300,7 +300,15 @@ TEST_F(CommonControlsTest, ListViewRowsSelectionAndNotifications)
     EXPECT_EQ(notifications()[0].param, 11);
     EXPECT_EQ(notifications()[1].sub_item, 1);
 
-    // Rows keep their data across deletion.
+    // Sorting by item data, descending; rows keep their data across sorting and deletion.
+    send(kList, LVM_SORTITEMS, 0,
+        reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>([](LPARAM x, LPARAM y, LPARAM) { return static_cast<int>(y - x); })));
+    get.pszText = text;
+    send(kList, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&get));
+    EXPECT_STREQ(text, "Spo");
+    EXPECT_EQ(send(kList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);   // Sport stays selected
+    send(kList, LVM_SORTITEMS, 0,
+        reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>([](LPARAM x, LPARAM y, LPARAM) { return static_cast<int>(x - y); })));
     EXPECT_TRUE(send(kList, LVM_DELETEITEM, 0));
     EXPECT_FALSE(send(kList, LVM_DELETEITEM, 5));
     LVITEMA data {};
@@ -327,8 +335,9 @@ TEST_F(CommonControlsTest, TreeViewInsertWalkSortSelect)
     HTREEITEM unscheduled = add(TVI_ROOT, "<unscheduled>", 2);
     HTREEITEM a = add(TVI_ROOT, "A film", 3);
     HTREEITEM child = add(b, "2024-01-01.avi", 4);
-    ASSERT_TRUE(b && unscheduled && a && child);
-    EXPECT_EQ(send(kTree, TVM_GETCOUNT), 4);
+    HTREEITEM digits = add(TVI_ROOT, "1 More", 5);
+    ASSERT_TRUE(b && unscheduled && a && child && digits);
+    EXPECT_EQ(send(kTree, TVM_GETCOUNT), 5);
     auto next = [&](UINT flag, HTREEITEM from) {
         return reinterpret_cast<HTREEITEM>(send(kTree, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
     };
@@ -337,12 +346,17 @@ TEST_F(CommonControlsTest, TreeViewInsertWalkSortSelect)
     EXPECT_EQ(next(TVGN_CHILD, b), child);
     EXPECT_EQ(next(TVGN_PARENT, child), b);
     EXPECT_EQ(next(TVGN_PARENT, b), nullptr);
-    EXPECT_EQ(next(TVGN_NEXT, a), nullptr);
+    EXPECT_EQ(next(TVGN_NEXT, a), digits);
     send(kTree, TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     std::vector<HTREEITEM> order;
     for (HTREEITEM i = next(TVGN_ROOT, nullptr); i; i = next(TVGN_NEXT, i))
         order.push_back(i);
-    EXPECT_EQ(order, (std::vector<HTREEITEM> { unscheduled, a, b }));
+    EXPECT_EQ(order, (std::vector<HTREEITEM> { unscheduled, digits, a, b }));
+    // By a comparator of the item data, descending.
+    TVSORTCB by_data { TVI_ROOT, [](LPARAM x, LPARAM y, LPARAM) { return static_cast<int>(y - x); }, 0 };
+    send(kTree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&by_data));
+    EXPECT_EQ(next(TVGN_ROOT, nullptr), digits);
+    send(kTree, TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
 
     char text[260];
     TVITEMA get {};
@@ -369,8 +383,8 @@ TEST_F(CommonControlsTest, TreeViewInsertWalkSortSelect)
     send(kTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&st));
     EXPECT_EQ(st.state, TVIS_EXPANDED);
     notifications().clear();
-    // Rows: <unscheduled>, A film, b news, 2024-01-01.avi; a click on the second selects it.
-    SendMessageA(item(kTree), WM_LBUTTONDOWN, MK_LBUTTON, at(30, 17 + 5));
+    // Rows: <unscheduled>, 1 More, A film, b news, 2024-01-01.avi; a click on the third selects it.
+    SendMessageA(item(kTree), WM_LBUTTONDOWN, MK_LBUTTON, at(30, 2 * 17 + 5));
     EXPECT_EQ(next(TVGN_CARET, nullptr), a);
     ASSERT_GE(notifications().size(), 2u);
     EXPECT_EQ(notifications()[1].code, TVN_SELCHANGEDA);

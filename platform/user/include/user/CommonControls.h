@@ -182,6 +182,7 @@ struct TCITEMA {
 #define LVM_GETITEMTEXTA (LVM_FIRST + 45)
 #define LVM_SETITEMTEXTA (LVM_FIRST + 46)
 #define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
+#define LVM_SORTITEMS (LVM_FIRST + 48)
 #define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
 #define LVM_GETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 55)
 
@@ -207,6 +208,9 @@ struct TCITEMA {
 
 #define LVN_ITEMCHANGED (0u - 101u)
 #define LVN_COLUMNCLICK (0u - 108u)
+
+// LVM_SORTITEMS (wParam: the sort value, lParam: the comparator) gets the two rows' item data.
+using PFNLVCOMPARE = int (*)(LPARAM item1, LPARAM item2, LPARAM sort);
 
 struct LVITEMA {
     UINT mask;

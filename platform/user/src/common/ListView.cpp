@@ -6,6 +6,7 @@
 //
 // Layout: a 20-pixel heading row, then rows of 17 pixels from the top; selected rows are drawn
 // in the highlight colour, across every column with LVS_EX_FULLROWSELECT, else the first only.
+// LVM_SORTITEMS orders the rows by a comparator of their item data (equal rows keep their order).
 
 #include "Common.h"
 
@@ -319,6 +320,15 @@ LRESULT list_view(ListView& l, HWND w, UINT message, WPARAM wparam, LPARAM lpara
         return old;
     }
     case LVM_GETEXTENDEDLISTVIEWSTYLE: return l.ex_style;
+    case LVM_SORTITEMS: {
+        auto compare = reinterpret_cast<PFNLVCOMPARE>(lparam);
+        if (!compare)
+            return FALSE;
+        std::stable_sort(l.rows.begin(), l.rows.end(),
+            [&](const Row& a, const Row& b) { return compare(a.param, b.param, static_cast<LPARAM>(wparam)) < 0; });
+        user::common::redraw(w);
+        return TRUE;
+    }
     case LVM_GETITEMRECT:
         if (!lparam || !valid(l, index))
             return FALSE;

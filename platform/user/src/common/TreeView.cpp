@@ -1,8 +1,8 @@
 // The tree view ("SysTreeView32"): items with text, item data and children, one selected item
 // (the caret). Selecting, by TVM_SELECTITEM or by the user, sends TVN_SELCHANGINGA (non-zero
 // refuses) and TVN_SELCHANGEDA, with the action TVC_UNKNOWN, TVC_BYMOUSE or TVC_BYKEYBOARD.
-// Sorting by text ignores case and orders by character code after folding, so punctuation such
-// as "<" comes before digits and digits before letters.
+// Sorting by text ignores case and puts punctuation and symbols (such as "<") before digits and
+// digits before letters.
 //
 // Layout: rows of 17 pixels for the visible items (those whose ancestors are all expanded), each
 // indented 16 pixels per level (plus one with TVS_LINESATROOT); the selected item's text is drawn
@@ -54,11 +54,19 @@ std::vector<std::unique_ptr<TreeViewItem>>::iterator position(TreeViewItem& pare
     return std::find_if(parent.children.begin(), parent.children.end(), [&](auto& c) { return c.get() == item; });
 }
 
+// The collation key of one byte: punctuation and symbols, then digits, then letters (case
+// folded), then bytes of non-ASCII characters.
+int collation_key(char c)
+{
+    auto u = static_cast<unsigned char>(c);
+    int rank = u >= 0x80 ? 3 : std::isalpha(u) ? 2 : std::isdigit(u) ? 1 : 0;
+    return rank * 256 + std::tolower(u);
+}
+
 bool text_before(const std::string& a, const std::string& b)
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+        [](char x, char y) { return collation_key(x) < collation_key(y); });
 }
 
 void forget(Tree& t, TreeViewItem* item)
