@@ -63,6 +63,7 @@ void set_message_box_presenter(MessageBoxPresenter presenter)
 namespace testing {
 
 void reset_menus();
+void reset_dialogs();
 
 void set_message_box_responder(MessageBoxResponder responder)
 {
@@ -91,6 +92,7 @@ void reset()
         s_beeps.clear();
     }
     reset_menus();
+    reset_dialogs();
 }
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// Hooks for tests: answering message boxes, choosing from popup menus, and journals of both.
+// Hooks for tests: answering message boxes, choosing from popup menus, scripting modal dialogs,
+// and journals of all three.
 //
 // A responder or script takes precedence over the screen and the headless default. Set them in a
 // test and clear them (user::testing::reset()) at its end.
@@ -9,7 +10,12 @@
 //         return box.caption == "Confirm" ? IDYES : IDOK;
 //     });
 //     user::testing::set_popup_menu_script([](const user::PopupMenuCall&) { return 1203u; });
+//     user::testing::set_dialog_script(300, [](const user::testing::ModalDialog& d) {
+//         SetDlgItemTextA(d.dialog, 101, "Anna");
+//         user::testing::press_dialog_button(d.dialog, IDOK);
+//     });
 
+#include <user/Dialogs.h>
 #include <user/Menus.h>
 #include <user/MessageBox.h>
 
@@ -44,7 +50,35 @@ std::vector<TrackedPopupMenu> popup_menu_journal();
 // (ignoring case), searching submenus; 0 when there is none. Handy in popup scripts.
 UINT find_menu_command(HMENU menu, const char* text);
 
-// Removes responder and script and clears the journals.
+// A modal dialog as it opens: created, initialised and shown, its loop not yet running.
+struct ModalDialog {
+    HWND dialog;
+    UINT template_id;   // 0 for a template registered by name
+    std::string caption;
+    HWND owner;
+};
+// Runs when a modal dialog opens (nested ones too, each with its own script); it may act on the
+// controls, send or post messages (user::key_input included) and end the dialog. A scripted
+// dialog whose queue runs dry while it is still open ends with IDCANCEL and is reported to the
+// unexpected-dialog handler. Scripts by template id win over the catch-all script.
+using DialogScript = std::function<void(const ModalDialog&)>;
+void set_dialog_script(UINT template_id, DialogScript script);
+void set_dialog_script(DialogScript script);
+// Called for a modal dialog no script answers (and for one a script left open); the dialog then
+// ends with IDCANCEL. Tests that want to fail on unexpected dialogs report from it.
+void set_unexpected_dialog_handler(DialogScript handler);
+// Every modal dialog closed since the last clear, with its result.
+struct ShownDialog {
+    UINT template_id;
+    std::string caption;
+    INT_PTR result;
+};
+std::vector<ShownDialog> dialog_journal();
+// Presses a dialog's button as the user does: BM_CLICK to a button control, else WM_COMMAND
+// with the id (nothing for a disabled control).
+void press_dialog_button(HWND dialog, int id);
+
+// Removes responder and scripts and clears the journals.
 void reset();
 
 }

@@ -5,6 +5,8 @@
 
 #include <user/Accelerators.h>
 #include <user/Desktop.h>
+#include <user/CommonControls.h>
+#include <user/Dialogs.h>
 #include <user/Keyboard.h>
 #include <user/Menus.h>
 #include <user/MessageBox.h>
