@@ -3,6 +3,7 @@
 #include <present/Keys.h>
 #include <user/Keyboard.h>
 #include <user/Messages.h>
+#include <user/NonClient.h>
 
 #include "Session.h"
 
@@ -69,6 +70,21 @@ void post_mouse(XWin& w, UINT message, int x, int y, WPARAM keys)
     HWND target = GetCapture();
     if (!target)
         target = window_at(w.hwnd, screen);
+    if (target == w.hwnd && target != GetCapture()) {
+        // Outside the client area: the non-client message with its hit code, in screen coordinates.
+        int hit = user::non_client_hit(target, screen);
+        UINT nc = message == WM_MOUSEMOVE ? WM_NCMOUSEMOVE
+            : message == WM_LBUTTONDOWN   ? WM_NCLBUTTONDOWN
+            : message == WM_LBUTTONUP     ? WM_NCLBUTTONUP
+            : message == WM_RBUTTONDOWN   ? WM_NCRBUTTONDOWN
+            : message == WM_RBUTTONUP     ? WM_NCRBUTTONUP
+                                          : 0;
+        if (hit != HTCLIENT && hit != HTNOWHERE && nc) {
+            PostMessageA(target, nc, static_cast<WPARAM>(hit),
+                MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)));
+            return;
+        }
+    }
     POINT client = screen;
     ScreenToClient(target, &client);
     PostMessageA(target, message, keys, MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y)));

@@ -1,11 +1,13 @@
 // The default window procedure.
 
+#include "NonClient.h"
 #include "Ops.h"
 
 #include <base/Text.h>
 #include <gdi/Colors.h>
 #include <gdi/Drawing.h>
 #include <user/Keyboard.h>
+#include <user/NonClient.h>
 #include <user/Paint.h>
 
 using namespace user::detail;
@@ -133,6 +135,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         if (wparam == VK_F4 && (lparam & (1 << 29))) {
             HWND root = GetAncestor(window, GA_ROOT);
             PostMessageA(root ? root : window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            menu_bar_key(window, wparam, lparam);
         }
         return 0;
     case WM_CTLCOLORMSGBOX:
@@ -146,20 +150,16 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_QUERYENDSESSION:
         return TRUE;
-    case WM_NCHITTEST: {
-        POINT p { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) };
-        RECT wr;
-        GetWindowRect(window, &wr);
-        if (p.x < wr.left || p.y < wr.top || p.x >= wr.right || p.y >= wr.bottom)
-            return 0;    // HTNOWHERE
-        POINT c = p;
-        ScreenToClient(window, &c);
-        RECT cr;
-        GetClientRect(window, &cr);
-        if (c.x >= 0 && c.y >= 0 && c.x < cr.right && c.y < cr.bottom)
-            return 1;    // HTCLIENT
-        return 2;        // HTCAPTION
-    }
+    case WM_NCHITTEST:
+        return user::non_client_hit(window, { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) });
+    case WM_NCPAINT:
+        paint_non_client(window);
+        return 0;
+    case WM_NCLBUTTONDOWN:
+        if (wparam == HTMENU)
+            track_menu_bar(window,
+                user::menu_bar_item_at(window, { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) }));
+        return 0;
     }
     return 0;
 }

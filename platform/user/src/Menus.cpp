@@ -429,7 +429,10 @@ HMENU GetMenu(HWND window)
 
 BOOL DrawMenuBar(HWND window)
 {
-    return IsWindow(window);
+    if (!IsWindow(window))
+        return FALSE;
+    SendMessageA(window, WM_NCPAINT, 1, 0);
+    return TRUE;
 }
 
 HMENU LoadMenuA(HINSTANCE, LPCSTR name)

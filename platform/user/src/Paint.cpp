@@ -1,6 +1,7 @@
 // Update rectangles, WM_PAINT candidates, BeginPaint/EndPaint and the window DCs over the
 // top-level windows' surfaces.
 
+#include "NonClient.h"
 #include "Ops.h"
 
 #include <base/Errors.h>
@@ -270,6 +271,8 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
         w->update = false;
         w->erase = false;
     }
+    if (has_non_client(window))
+        SendMessageA(window, WM_NCPAINT, 1, 0);
     HDC dc = GetDC(window);
     if (!dc)
         return nullptr;

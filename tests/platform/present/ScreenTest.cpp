@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <present/Present.h>
+#include <user/NonClient.h>
 #include <user/User.h>
 #include <gdi/Gdi.h>
 #include <gdi/Surface.h>
@@ -462,4 +463,35 @@ TEST_F(ScreenTest, PopupMenuIsShownAndChosenFrom)
     DestroyMenu(menu);
 }
 
+}
+
+TEST_F(ScreenTest, MenuBarClickOpensThePopupAndSendsTheChoice)
+{
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(make("Screen menu bar", 40, 50, 320, 200));
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 301, "&Open");
+    HMENU view = CreatePopupMenu();
+    AppendMenuA(view, MF_STRING, 302, "&Big");
+    AppendMenuA(view, MF_STRING, 303, "&Small");
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
+    ASSERT_TRUE(SetMenu(window, bar));
+    auto items = user::menu_bar_items(window);
+    ASSERT_EQ(items.size(), 2u);
+    POINT at { (items[1].left + items[1].right) / 2, (items[1].top + items[1].bottom) / 2 };
+    std::thread act([&] {
+        run("timeout 20 xdotool search --sync --onlyvisible --name '^Screen menu bar$' mousemove --window %1 "
+            + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1");
+        run("timeout 20 xdotool search --sync --onlyvisible --class '^OrbivanePopupMenu$' key Down Down Return");
+        dismiss_if_left("--class '^OrbivanePopupMenu$'");
+    });
+    WPARAM command = 0;
+    EXPECT_TRUE(pump_until([&] { return got(WM_COMMAND, &command); }));
+    act.join();
+    EXPECT_EQ(LOWORD(command), 303);
+    EXPECT_TRUE(got(WM_INITMENU));
+    EXPECT_TRUE(pump_until([&] { return count_class("OrbivanePopupMenu") == 0; }));
 }
