@@ -13,11 +13,16 @@ function(orbivane_platform_area name)
   target_link_libraries(platform_${name} PUBLIC ${A_LIBS} Threads::Threads)
 endfunction()
 
-# orbivane_test(NAME SOURCES... LIBS lib...)
-# A GoogleTest executable; every test runs with a fresh platform home and headless.
+# orbivane_test(NAME [SERIAL] SOURCES... LIBS lib...)
+# A GoogleTest executable; every test runs with a fresh platform home and headless. SERIAL tests
+# (real input on a display) run one at a time, with nothing else competing for the machine.
 function(orbivane_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} orbivane_test_main GTest::gtest GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  if(T_SERIAL)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  endif()
 endfunction()
