@@ -59,6 +59,22 @@ public:
     LONG GetScreenMode() const { return m_screenMode; }
     bool IsCaptureMpeg2() const { return m_captureIsMpeg2 != 0; }
 
+    // Picture on (builds and runs the preview, attaches the video window) or off.
+    void STvShow(bool on);
+    // Renders the capture device's preview video and sound, once until the next teardown.
+    // The render result (S_OK when built before or nothing to build).
+    HRESULT STvBuildPreviewGraph();
+    // Runs the graph; false when there is nothing to run or it cannot run.
+    bool Run();
+    void Stop();
+    // Makes the graph's video window a child of the parent window, filling its client area.
+    void STvGrabPreviewWindow();
+    void ReleasePreviewWindow();
+    // Sizes the picture to the parent's client area (not in full screen).
+    void FitVideoWindow();
+    // 1 full screen, else windowed in the parent window; stored, applied while video is shown.
+    void PlaceVideoWindow(LONG mode);
+
     // Tunes channel 2 and up; 0 and 1 select the external inputs L1 and L2.
     void SetChannel(LONG channel);
     // Routes the crossbar's line input (true) or tuner audio (false) to the audio output.
@@ -119,7 +135,10 @@ protected:
     HRESULT BuilderSetFiltergraph();
     HRESULT BuilderFindInterface(const GUID* category, const GUID* type, REFIID iid, void** out);
     bool BuilderIsMpeg2Capture();
-    void BuilderReleaseAll();
+    HRESULT BuilderRenderStream(const GUID* category, const GUID* type, IUnknown* source, IBaseFilter* compressor,
+        IBaseFilter* renderer);
+    // Puts the held audio renderer into the graph as "audioOut" when a teardown took it out.
+    void AddAudioRendererToGraph();
 
     // Device workarounds: the 3dfx companion card's crossbar, the Studio PCTV input selection,
     // and tuning through the Bt848 driver's software I2C.
@@ -134,6 +153,9 @@ protected:
     // Recording: stopping an AVI capture, and the Windows Media recording target.
     bool StopRecording();
     void DeleteRecordingTarget();
+    void TargetShowPreview(bool on);
+    void TargetFitPreview();
+    void TargetSetFullScreen(bool on);
 
     SMediaIn* m_recordingTarget { nullptr }; // owned; set while recording Windows Media
     CComPtr<IAMTVTuner> m_tuner; // or the older identifier, driven alike

@@ -33,6 +33,7 @@ bool STv::BuilderIsMpeg2Capture()
     return false;
 }
 
-void STv::BuilderReleaseAll()
+HRESULT STv::BuilderRenderStream(const GUID*, const GUID*, IUnknown*, IBaseFilter*, IBaseFilter*)
 {
+    return E_UNEXPECTED;
 }

@@ -42,3 +42,15 @@ bool STv::StopRecording()
 void STv::DeleteRecordingTarget()
 {
 }
+
+void STv::TargetShowPreview(bool)
+{
+}
+
+void STv::TargetFitPreview()
+{
+}
+
+void STv::TargetSetFullScreen(bool)
+{
+}

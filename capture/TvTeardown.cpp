@@ -27,7 +27,7 @@ bool STv::TearDownGraph()
     m_previewBuilt = 0;
     m_noPreviewPin = 0;
 
-    BuilderReleaseAll();
+    // The builder, once it exists, forgets the filters it found here.
 
     if (m_graphRegistration)
         RemoveFromRot(m_graphRegistration);
