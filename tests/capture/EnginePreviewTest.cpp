@@ -1,0 +1,75 @@
+#include "EngineFixture.h"
+
+namespace {
+
+using namespace engine_test;
+
+// An engine holding a bound card in its graph, as if its preview had been built.
+class BuiltTv : public STv {
+public:
+    using STv::m_running;
+    using STv::m_videoWindow;
+
+    explicit BuiltTv(const sim::CaptureCard& card)
+    {
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, reinterpret_cast<void**>(&m_graph));
+        sim::create_capture_filter(card, IID_IBaseFilter, reinterpret_cast<void**>(&m_captureFilter));
+        m_graph->AddFilter(m_captureFilter, nullptr);
+        m_previewBuilt = 1;
+    }
+    ~BuiltTv() override { Stop(); }
+    OAFilterState state()
+    {
+        CComPtr<IMediaControl> control;
+        m_graph.QueryInterface(&control);
+        OAFilterState result = -1;
+        control->GetState(0, &result);
+        return result;
+    }
+};
+
+TEST_F(EngineTest, RunFailsWhenTheGraphCannotRunAndStopNeedsNoVideoWindow)
+{
+    sim::CaptureCard broken = card();
+    broken.run_fails = true;
+    BuiltTv failing(broken);
+    EXPECT_FALSE(failing.Run());
+    EXPECT_FALSE(failing.m_running);
+    EXPECT_FALSE(failing.IsVideoShown());
+
+    BuiltTv tv(card());
+    ASSERT_TRUE(tv.Run());
+    EXPECT_TRUE(tv.Run()); // already running
+    EXPECT_TRUE(tv.IsVideoShown());
+    EXPECT_EQ(tv.state(), State_Running);
+    ASSERT_FALSE(tv.m_videoWindow);
+    tv.Stop();
+    EXPECT_FALSE(tv.m_running);
+    EXPECT_EQ(tv.state(), State_Stopped);
+}
+
+TEST_F(EngineTest, AFailedStopKeepsTheRunningFlag)
+{
+    sim::CaptureCard sticky = card();
+    sticky.stop_fails = true;
+    BuiltTv tv(sticky);
+    ASSERT_TRUE(tv.Run());
+    tv.Stop();
+    EXPECT_TRUE(tv.m_running);
+    tv.m_running = 0;
+}
+
+TEST_F(EngineTest, NothingRunsBeforeThePreviewIsBuilt)
+{
+    sim::install_cards({});
+    auto tv = open("");
+    EXPECT_FALSE(tv->Run());
+    tv->PlaceVideoWindow(1); // not shown: only stored
+    EXPECT_EQ(tv->GetScreenMode(), 1);
+    tv->FitVideoWindow();
+    tv->STvShow(true);
+    EXPECT_EQ(box_texts(), std::vector<std::string> { "Could not start video preview.  (STvShow)" });
+    EXPECT_FALSE(tv->IsVideoShown());
+}
+
+}
