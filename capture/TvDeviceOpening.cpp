@@ -90,6 +90,7 @@ bool STv::STvFindTvFilter()
             continue;
         }
 
+        // Without a working builder the device is given back at once, not left in use.
         if (!NewBuilder()) {
             m_captureFilter = nullptr;
             return false;
@@ -97,6 +98,9 @@ bool STv::STvFindTvFilter()
         m_graph->AddFilter(m_captureFilter, nullptr);
         if (HRESULT hr = BuilderSetFiltergraph(); FAILED(hr)) {
             ErrorBox("Cannot transfer filter graph.  (STvFindTvFilter)", hr);
+            DeleteBuilder();
+            m_graph->RemoveFilter(m_captureFilter);
+            m_captureFilter = nullptr;
             return false;
         }
 

@@ -123,3 +123,23 @@ TEST_F(EngineTest, DestructionLeavesTheBt848DriverLibraryAlone)
 }
 
 }
+
+namespace {
+
+using namespace engine_test;
+
+TEST_F(EngineTest, ADeviceThatCannotBeUsedIsGivenBack)
+{
+    sim::CaptureCard slow = card();
+    slow.fail_first_binds = 7;
+    sim::install_cards({ slow });
+    auto start = base::Clock::ticks_ms();
+    auto tv = open("Sim TV Card");
+    EXPECT_EQ(sim::card_binds(0), 8);
+    EXPECT_EQ(base::Clock::ticks_ms() - start, 7000);
+    if (!tv->HasCaptureDevice()) {
+        EXPECT_EQ(sim::card_filters_alive(0), 0);
+    }
+}
+
+}
