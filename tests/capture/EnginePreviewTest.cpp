@@ -1,5 +1,8 @@
 #include "EngineFixture.h"
 
+#include <dshow/BaseFilter.h>
+#include <dshow/VfwErrors.h>
+
 namespace {
 
 using namespace engine_test;
@@ -18,6 +21,7 @@ public:
         m_previewBuilt = 1;
     }
     ~BuiltTv() override { Stop(); }
+    void add(IBaseFilter* filter) { m_graph->AddFilter(filter, u"pending"); }
     OAFilterState state()
     {
         CComPtr<IMediaControl> control;
@@ -46,6 +50,32 @@ TEST_F(EngineTest, RunFailsWhenTheGraphCannotRunAndStopNeedsNoVideoWindow)
     tv.Stop();
     EXPECT_FALSE(tv.m_running);
     EXPECT_EQ(tv.state(), State_Stopped);
+}
+
+// A filter still on its way to the new state.
+class PendingFilter final : public dshow::BaseFilter {
+public:
+    PendingFilter()
+        : BaseFilter(test_filters::CLSID_TestSink)
+    {
+    }
+    STDMETHODIMP GetState(DWORD timeout_ms, FILTER_STATE* state) override
+    {
+        BaseFilter::GetState(timeout_ms, state);
+        return VFW_S_STATE_INTERMEDIATE;
+    }
+};
+
+TEST_F(EngineTest, APendingRunIsNoFailure)
+{
+    BuiltTv tv(card());
+    CComPtr<IBaseFilter> pending;
+    pending.Attach(new PendingFilter);
+    tv.add(pending);
+    EXPECT_TRUE(tv.Run());
+    EXPECT_TRUE(tv.m_running);
+    tv.Stop();
+    EXPECT_FALSE(tv.m_running);
 }
 
 TEST_F(EngineTest, AFailedStopKeepsTheRunningFlag)
