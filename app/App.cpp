@@ -11,6 +11,7 @@
 #include <base/Process.h>
 #include <base/SystemInfo.h>
 #include <base/Text.h>
+#include <shell/Help.h>
 #include <user/User.h>
 
 #include <cstring>
@@ -69,6 +70,7 @@ App::App()
     OnCommand(CM_MMPROPERTIES, [this] { CmMmProperties(); });
     OnCommand(CM_SAVESETTINGS, [this] { SaveSettings(); });
     OnCommand(CM_EXIT, [this] { CmExit(); });
+    OnCommand(CM_HELPCONTENTS, [this] { CmHelpContents(); });
     OnCommand(CM_HELPUSING, [] { });
 }
 
@@ -78,6 +80,12 @@ App::~App()
     delete SetMainWindow(nullptr);
     Settings.AudioFormat = nullptr;
     delete[] m_audio_format;
+}
+
+void App::CmHelpContents()
+{
+    OWL::TFrameWindow* main = GetMainWindow();
+    HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
 }
 
 void App::LoadSettings()

@@ -28,6 +28,7 @@ public:
     void SaveSettings();
 
 private:
+    void CmHelpContents();
     void CmMixerPlay();
     void CmMixerRecord();
     void CmSoundVolume();

@@ -9,6 +9,7 @@
 #include <dialogs/SetApp.h>
 #include <resources/MainMenu.h>
 
+#include <present/Present.h>
 #include <sim/SoundCard.h>
 #include <user/User.h>
 
@@ -68,10 +69,12 @@ int OwlMain(int argc, char* argv[])
         return 0;
 
     std::set_terminate(on_terminate);
+    present::start(); // shows the windows when a display is there; headless otherwise
     int result = -1;
     try {
         result = app->Run();
     } catch (...) {
     }
+    present::stop();
     return result;
 }

@@ -1,39 +1,43 @@
 // The engine's calls of its capture graph builder, in one place.
-//
-// The builder class is not part of this build yet: until it is, no builder can be made, so a
-// device is never opened past binding (the bound filter is released again).
 
+#include <capture/SampleCaptureGraphBuilder.h>
 #include <capture/Tv.h>
 
 bool STv::NewBuilder()
 {
     DeleteBuilder();
-    return false;
+    m_builder = new ISampleCaptureGraphBuilder;
+    return true;
 }
 
 void STv::DeleteBuilder()
 {
+    delete m_builder;
     m_builder = nullptr;
 }
 
 HRESULT STv::BuilderSetFiltergraph()
 {
-    return E_UNEXPECTED;
+    return m_builder ? m_builder->SetFiltergraph(m_graph) : E_UNEXPECTED;
 }
 
-HRESULT STv::BuilderFindInterface(const GUID*, const GUID*, REFIID, void** out)
+HRESULT STv::BuilderFindInterface(const GUID* category, const GUID* type, REFIID iid, void** out)
 {
-    if (out)
-        *out = nullptr;
-    return E_NOINTERFACE;
+    if (!m_builder || !m_captureFilter) {
+        if (out)
+            *out = nullptr;
+        return E_UNEXPECTED;
+    }
+    return m_builder->FindInterface(category, type, m_captureFilter, iid, out);
 }
 
 bool STv::BuilderIsMpeg2Capture()
 {
-    return false;
+    return m_builder && m_builder->IsMpeg2Capture(m_captureFilter);
 }
 
-HRESULT STv::BuilderRenderStream(const GUID*, const GUID*, IUnknown*, IBaseFilter*, IBaseFilter*)
+HRESULT STv::BuilderRenderStream(const GUID* category, const GUID* type, IUnknown* source, IBaseFilter* compressor,
+    IBaseFilter* renderer)
 {
-    return E_UNEXPECTED;
+    return m_builder ? m_builder->RenderStream(category, type, source, compressor, renderer) : E_UNEXPECTED;
 }

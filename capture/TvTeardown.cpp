@@ -1,5 +1,6 @@
 // Tearing down the graph behind the capture filter.
 
+#include <capture/SampleCaptureGraphBuilder.h>
 #include <capture/Tv.h>
 
 #include <base/Clock.h>
@@ -27,7 +28,8 @@ bool STv::TearDownGraph()
     m_previewBuilt = 0;
     m_noPreviewPin = 0;
 
-    // The builder, once it exists, forgets the filters it found here.
+    if (m_builder)
+        m_builder->ReleaseAll();
 
     if (m_graphRegistration)
         RemoveFromRot(m_graphRegistration);

@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 
 #include <base/Modules.h>
+#include <shell/KnownFolders.h>
 
 #include <cstring>
 #include <functional>
@@ -28,7 +29,9 @@ TEST_F(SettingsLoad, ACleanMachineGivesEveryDefault)
     EXPECT_STREQ(s.MixerInput, "Line-In");
     EXPECT_EQ(s.ChangeMixer, 1);
     EXPECT_EQ(s.MixerStream, 0);
-    EXPECT_EQ(std::string(s.DefaultDirectory), current_directory()) << "no shell folder service here";
+    char common[MAX_PATH] {};
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common), S_OK) << "created on first load";
+    EXPECT_EQ(std::string(s.DefaultDirectory), std::string(common) + "\\Orbivane\\") << "the shared data folder";
     EXPECT_EQ(s.FileSize, 200);
     EXPECT_STREQ(s.LatestDirectory, "");
     EXPECT_STREQ(s.ImprovedFilePattern, "");

@@ -7,6 +7,7 @@
 #include <resources/MainMenu.h>
 
 #include <base/Process.h>
+#include <shell/Testing.h>
 #include <user/Testing.h>
 #include <user/User.h>
 
@@ -275,6 +276,15 @@ TEST_F(StartupTest, CommandsFromTheFrameReachTheApplication)
     EXPECT_EQ(launched, (std::vector<std::string> { "sndvol32.exe /r", "sndvol32.exe /t" }));
     DestroyWindow(tool);
     UnregisterClassA("Volume Control", nullptr);
+
+    shell::testing::clear_help_journal();
+    SendMessageA(frame, WM_COMMAND, CM_HELPCONTENTS, 0);
+    auto help = shell::testing::help_journal();
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].window, frame);
+    EXPECT_EQ(help[0].file, HelpFilePath);
+    EXPECT_EQ(help[0].command, static_cast<UINT>(HH_DISPLAY_TOPIC));
+    EXPECT_EQ(help[0].data, 0u);
 
     EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
     SendMessageA(frame, WM_COMMAND, CM_SAVESETTINGS, 0);

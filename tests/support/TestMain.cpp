@@ -13,6 +13,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(home + "/run");
     setenv("ORBIVANE_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
+    // Known folders (documents, videos, application data) live below HOME: keep them in the test home.
+    std::filesystem::create_directories(home + "/user");
+    setenv("HOME", (home + "/user").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
     setenv("ORBIVANE_HEADLESS", "1", 1);
     test_support::set_temp_home(home);
     int result = RUN_ALL_TESTS();

@@ -18,8 +18,13 @@ struct Module {
 };
 
 std::mutex s_mutex;
-// Modules by folded name; each keeps its address, and so its handle, for the whole run.
-std::map<std::string, std::unique_ptr<Module>> s_modules;
+// Modules by folded name; each keeps its address, and so its handle, for the whole run. Built on
+// first use, since other areas register their modules before main.
+std::map<std::string, std::unique_ptr<Module>>& modules()
+{
+    static std::map<std::string, std::unique_ptr<Module>> table;
+    return table;
+}
 
 int s_program_marker;
 HMODULE program_handle() { return reinterpret_cast<HMODULE>(&s_program_marker); }
@@ -36,13 +41,13 @@ std::string key_of(std::string_view name)
 
 Module* find(std::string_view name)
 {
-    auto it = s_modules.find(key_of(name));
-    return it == s_modules.end() ? nullptr : it->second.get();
+    auto it = modules().find(key_of(name));
+    return it == modules().end() ? nullptr : it->second.get();
 }
 
 Module* from_handle(HMODULE handle)
 {
-    for (auto& [key, module] : s_modules)
+    for (auto& [key, module] : modules())
         if (reinterpret_cast<HMODULE>(module.get()) == handle)
             return module.get();
     return nullptr;
@@ -53,7 +58,7 @@ Module* from_handle(HMODULE handle)
 HMODULE Modules::register_module(const std::string& name, Exports exports, int load_count)
 {
     std::lock_guard lock(s_mutex);
-    auto& slot = s_modules[key_of(name)];
+    auto& slot = modules()[key_of(name)];
     if (!slot)
         slot = std::make_unique<Module>();
     slot->name = std::string(file_name_of(name));

@@ -543,6 +543,7 @@ void unregister_graph_filter(REFCLSID clsid)
 void register_classes()
 {
     detail::register_device_enumerator();
+    detail::register_capture_graph_builder();
     register_system_filters();
     com::register_class(CLSID_FilterGraph, [](IUnknown* outer, REFIID iid, void** out) {
         return com::create_instance<detail::FilterGraph>(outer, iid, out);

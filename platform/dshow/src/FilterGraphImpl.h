@@ -18,6 +18,7 @@ namespace dshow::detail {
 HRESULT create_system_clock(IReferenceClock** clock);
 // Registers CLSID_SystemDeviceEnum.
 void register_device_enumerator();
+void register_capture_graph_builder();
 
 struct RegisteredFilter {
     CLSID clsid;

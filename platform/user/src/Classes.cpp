@@ -1,6 +1,7 @@
 // Window classes: registration, look-up and class longs.
 
 #include "State.h"
+#include "controls/Control.h"
 
 #include <base/Errors.h>
 #include <base/Text.h>
@@ -33,6 +34,7 @@ std::shared_ptr<Class> find_class(LPCSTR name)
 {
     if (!name)
         return nullptr;
+    controls::register_standard_classes();
     Guard guard(lock());
     if (IS_INTRESOURCE(name)) {
         ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));

@@ -328,4 +328,17 @@ std::shared_ptr<gdi::Surface> window_surface(HWND window)
     return surface;
 }
 
+bool copy_window_surface(HWND window, gdi::Surface& out)
+{
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return false;
+    Window* root = root_window(*w);
+    if (!root->surface)
+        return false;
+    out = *root->surface;
+    return true;
+}
+
 }

@@ -3,8 +3,9 @@
 // The filter graph manager (CLSID_FilterGraph), its reference clock (CLSID_SystemClock), and the
 // filters it may insert by itself.
 //
-// dshow::register_classes() registers the area's classes with com (the graph, the clock and the
-// system device enumerator); start-up code and tests call it once (calling again is harmless).
+// dshow::register_classes() registers the area's classes with com (the graph, the clock, the
+// system device enumerator and the capture graph builder); start-up code and tests call it once
+// (calling again is harmless).
 //
 // The graph object answers IGraphBuilder (IFilterGraph), IMediaControl, IMediaPosition,
 // IBasicAudio, IVideoWindow and IPersistStream. Its behaviour:

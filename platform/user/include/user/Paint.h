@@ -63,5 +63,8 @@ namespace user {
 
 // The surface a top-level window (or the window's top-level ancestor) draws into.
 std::shared_ptr<gdi::Surface> window_surface(HWND window);
+// Copies a top-level window's surface into `out`, safe against the window's own thread resizing
+// it meanwhile (pixels being drawn at that moment may be half old). False when there is none yet.
+bool copy_window_surface(HWND window, gdi::Surface& out);
 
 }

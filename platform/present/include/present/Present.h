@@ -1,0 +1,33 @@
+#pragma once
+
+// Puts the process's top-level windows on the X display.
+//
+// The program's start-up calls present::start(). With an X display (DISPLAY set) and
+// ORBIVANE_HEADLESS unset (or "0"), a thread of its own opens the display and keeps one X window
+// per visible top-level window: created, moved, resized, retitled, iconified and hidden with it,
+// showing the window's surface (refreshed whenever its pixels change). X input comes back as the
+// messages the windows expect: mouse buttons and motion are posted to the window under the
+// pointer, keys go through user::key_input, focus activates, moving and resizing the X window
+// moves and resizes the window, the close box posts WM_CLOSE and iconifying posts SC_MINIMIZE.
+// While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
+// mouse or keyboard) instead of answering with the default button, and TrackPopupMenu shows the
+// menu as a borderless window to choose from. Each X window's class hint names the window class.
+// Headless, start() does nothing and returns false.
+//
+//     if (!present::start())
+//         ...;                // runs headless, as tests do
+//     ...
+//     present::stop();        // before the windows' thread exits
+
+namespace present {
+
+// Opens the display and starts the thread; false when headless or the display cannot be opened.
+// A second call while running returns true.
+bool start();
+// Closes the X windows and the display and ends the thread; the calling thread keeps handling
+// messages sent to its windows while it waits.
+void stop();
+// Whether the windows are on screen.
+bool running();
+
+}

@@ -1,0 +1,150 @@
+// The display thread: opens the X connection, follows the windows and turns events into messages.
+
+#include <present/Present.h>
+#include <user/Messages.h>
+#include <user/Window.h>
+
+#include "MessageBoxWindow.h"
+#include "PopupMenuWindow.h"
+#include "Session.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace present {
+
+namespace {
+
+std::mutex s_mutex;
+std::thread s_thread;
+std::atomic<bool> s_running { false };
+std::atomic<bool> s_stop { false };
+std::atomic<bool> s_finished { false };
+int s_wake[2] = { -1, -1 };
+
+constexpr int kRefreshMs = 30;
+
+// A program that exits without stop() still ends the thread, or leaves it behind when it is stuck.
+struct ExitGuard {
+    ~ExitGuard()
+    {
+        if (!s_thread.joinable())
+            return;
+        s_stop.store(true);
+        char byte = 1;
+        (void)!write(s_wake[1], &byte, 1);
+        for (int i = 0; i < 500 && !s_finished.load(); ++i)
+            usleep(2000);
+        if (s_finished.load())
+            s_thread.join();
+        else
+            s_thread.detach();
+    }
+};
+ExitGuard s_exit_guard;
+
+bool headless()
+{
+    const char* flag = std::getenv("ORBIVANE_HEADLESS");
+    if (flag && *flag && std::strcmp(flag, "0") != 0)
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    return !display || !*display;
+}
+
+void run(detail::Session* session)
+{
+    detail::Session& s = *session;
+    while (!s_stop.load()) {
+        detail::sync_windows(s);
+        XFlush(s.display);
+        pollfd fds[2] = { { ConnectionNumber(s.display), POLLIN, 0 }, { s_wake[0], POLLIN, 0 } };
+        if (XPending(s.display) == 0)
+            poll(fds, 2, kRefreshMs);
+        while (!s_stop.load() && XPending(s.display) > 0) {
+            XEvent event;
+            XNextEvent(s.display, &event);
+            detail::handle_event(s, event);
+        }
+    }
+    detail::destroy_all(s);
+    XFreeGC(s.display, s.gc);
+    XCloseDisplay(s.display);
+    delete session;
+    s_finished.store(true);
+}
+
+}
+
+bool start()
+{
+    std::lock_guard guard(s_mutex);
+    if (s_running.load())
+        return true;
+    if (headless())
+        return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    auto* s = new detail::Session;
+    s->display = display;
+    s->screen = DefaultScreen(display);
+    s->root = RootWindow(display, s->screen);
+    s->visual = DefaultVisual(display, s->screen);
+    s->depth = DefaultDepth(display, s->screen);
+    s->gc = XCreateGC(display, s->root, 0, nullptr);
+    s->wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    s->wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    s->wm_state = XInternAtom(display, "WM_STATE", False);
+    s->net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
+    s->utf8_string = XInternAtom(display, "UTF8_STRING", False);
+    if (pipe(s_wake) != 0) {
+        XFreeGC(display, s->gc);
+        XCloseDisplay(display);
+        delete s;
+        return false;
+    }
+    s_stop.store(false);
+    s_finished.store(false);
+    s_running.store(true);
+    s_thread = std::thread(run, s);
+    user::set_message_box_presenter(detail::show_message_box);
+    user::set_popup_menu_presenter(detail::show_popup_menu);
+    return true;
+}
+
+void stop()
+{
+    std::lock_guard guard(s_mutex);
+    if (!s_running.load())
+        return;
+    user::set_message_box_presenter(nullptr);
+    user::set_popup_menu_presenter(nullptr);
+    s_stop.store(true);
+    char byte = 1;
+    (void)!write(s_wake[1], &byte, 1);
+    // The display thread may be waiting on a message sent to one of this thread's windows.
+    while (!s_finished.load()) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        usleep(2000);
+    }
+    s_thread.join();
+    close(s_wake[0]);
+    close(s_wake[1]);
+    s_wake[0] = s_wake[1] = -1;
+    s_running.store(false);
+}
+
+bool running()
+{
+    return s_running.load();
+}
+
+}

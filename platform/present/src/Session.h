@@ -1,0 +1,56 @@
+#pragma once
+
+// The display thread's state: the X connection and one X window per shown top-level window.
+// Only the display thread touches it.
+
+#include <gdi/Surface.h>
+#include <user/Window.h>
+
+#include <X11/Xlib.h>
+
+#include <map>
+#include <string>
+
+namespace present::detail {
+
+struct XWin {
+    Window id = 0;
+    HWND hwnd = nullptr;
+    std::string title;
+    RECT rect { 0, 0, 0, 0 };     // what the X window was last set to (or reported), in screen pixels
+    bool mapped = false;          // mapped as far as we know
+    bool iconic = false;          // iconified on our request or by the window manager
+    // The window manager iconified (or restored) the X window and the message asking the window
+    // to follow is on its way: until the window follows, the X window is left as it is.
+    enum class Asked { Nothing, Minimise, Restore } asked = Asked::Nothing;
+    unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
+    gdi::Surface shown;           // the pixels last put on screen
+};
+
+struct Session {
+    Display* display = nullptr;
+    int screen = 0;
+    Window root = 0;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+    Atom wm_protocols = 0;
+    Atom wm_delete_window = 0;
+    Atom wm_state = 0;
+    Atom net_wm_name = 0;
+    Atom utf8_string = 0;
+    std::map<HWND, XWin> windows;
+
+    XWin* by_id(Window id);
+};
+
+// Brings the X windows in line with the top-level windows and puts changed pixels on screen.
+void sync_windows(Session& s);
+// Puts the window's last pixels on screen again (expose).
+void repaint(Session& s, XWin& w);
+// Destroys every X window.
+void destroy_all(Session& s);
+// Turns one X event into window messages.
+void handle_event(Session& s, XEvent& event);
+
+}

@@ -1,0 +1,465 @@
+// Windows on a real X server: Xvfb started by the test (skipped where it is not installed).
+
+#include <gtest/gtest.h>
+
+#include <present/Present.h>
+#include <user/User.h>
+#include <gdi/Gdi.h>
+#include <gdi/Surface.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Got {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+std::vector<Got> g_got;
+constexpr COLORREF kFill = 0x00336699;
+
+LRESULT CALLBACK ScreenProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    g_got.push_back({ message, wparam, lparam });
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        RECT r;
+        GetClientRect(window, &r);
+        HBRUSH brush = CreateSolidBrush(kFill);
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// Pumps this thread's messages until done() holds or ten seconds pass.
+bool pump_until(const std::function<bool()>& done)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+bool got(UINT message, WPARAM* wparam = nullptr, LPARAM* lparam = nullptr)
+{
+    for (const auto& g : g_got)
+        if (g.message == message) {
+            if (wparam)
+                *wparam = g.wparam;
+            if (lparam)
+                *lparam = g.lparam;
+            return true;
+        }
+    return false;
+}
+
+class ScreenTest : public testing::Test {
+protected:
+    static inline pid_t s_server = 0;
+    static inline Display* s_display = nullptr;
+    static inline std::string s_name;
+
+    static void SetUpTestSuite()
+    {
+        if (access("/usr/bin/Xvfb", X_OK) != 0)
+            return;
+        // Another test program may take the same display number at the same moment: try the next.
+        int number = 70 + static_cast<int>(getpid() % 300);
+        for (int attempt = 0; attempt < 8 && !s_display; ++attempt, ++number) {
+            while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
+                || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+                ++number;
+            s_name = ":" + std::to_string(number);
+            s_server = fork();
+            if (s_server == 0) {
+                execl("/usr/bin/Xvfb", "Xvfb", s_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+                    static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!s_display && std::chrono::steady_clock::now() < until) {
+                if (waitpid(s_server, nullptr, WNOHANG) == s_server) {
+                    s_server = 0; // it did not start
+                    break;
+                }
+                s_display = XOpenDisplay(s_name.c_str());
+                if (!s_display)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+        if (!s_display)
+            return;
+        setenv("DISPLAY", s_name.c_str(), 1);
+        setenv("ORBIVANE_HEADLESS", "0", 1);
+    }
+
+    static void TearDownTestSuite()
+    {
+        present::stop();
+        setenv("ORBIVANE_HEADLESS", "1", 1);
+        unsetenv("DISPLAY");
+        if (s_display)
+            XCloseDisplay(s_display);
+        s_display = nullptr;
+        if (s_server > 0) {
+            kill(s_server, SIGTERM);
+            waitpid(s_server, nullptr, 0);
+        }
+        s_server = 0;
+    }
+
+    void SetUp() override
+    {
+        if (!s_display)
+            GTEST_SKIP() << "Xvfb is not available";
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc {};
+            wc.lpfnWndProc = ScreenProc;
+            wc.lpszClassName = "ScreenTestWindow";
+            ASSERT_NE(RegisterClassA(&wc), 0);
+            registered = true;
+        }
+        ASSERT_TRUE(present::start());
+        ASSERT_TRUE(present::running());
+        g_got.clear();
+    }
+
+    void TearDown() override
+    {
+        if (window && IsWindow(window))
+            DestroyWindow(window);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ;
+    }
+
+    HWND make(const char* title, int x = 40, int y = 50, int width = 240, int height = 180)
+    {
+        window = CreateWindowExA(0, "ScreenTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height,
+            nullptr, nullptr, nullptr, nullptr);
+        return window;
+    }
+
+    // The X window titled `title` among the root's children, or 0.
+    static Window find_x_window(const std::string& title)
+    {
+        Window root_return, parent, *children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        XSync(s_display, False);
+        if (XQueryTree(s_display, DefaultRootWindow(s_display), &root_return, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && !found; ++i) {
+                char* name = nullptr;
+                if (XFetchName(s_display, children[i], &name) && name) {
+                    if (title == name)
+                        found = children[i];
+                    XFree(name);
+                }
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // How many X windows of a window class there are.
+    static int count_class(const std::string& class_name)
+    {
+        Window root_return, parent, *children = nullptr;
+        unsigned count = 0;
+        int found = 0;
+        XSync(s_display, False);
+        if (XQueryTree(s_display, DefaultRootWindow(s_display), &root_return, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count; ++i) {
+                XClassHint hint {};
+                if (XGetClassHint(s_display, children[i], &hint)) {
+                    found += hint.res_class && class_name == hint.res_class;
+                    XFree(hint.res_name);
+                    XFree(hint.res_class);
+                }
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    static bool viewable(Window id)
+    {
+        XWindowAttributes a;
+        return XGetWindowAttributes(s_display, id, &a) && a.map_state == IsViewable;
+    }
+
+    // Whether the X window's pixels are the window's surface.
+    static bool pixels_match(Window id, HWND hwnd)
+    {
+        gdi::Surface surface;
+        if (!user::copy_window_surface(hwnd, surface) || surface.empty())
+            return false;
+        XImage* image = XGetImage(s_display, id, 0, 0, static_cast<unsigned>(surface.width()),
+            static_cast<unsigned>(surface.height()), AllPlanes, ZPixmap);
+        if (!image)
+            return false;
+        bool same = true;
+        for (int y = 0; y < surface.height() && same; ++y)
+            for (int x = 0; x < surface.width() && same; ++x)
+                same = (XGetPixel(image, x, y) & 0xFFFFFFu) == (surface.pixel(x, y) & 0xFFFFFFu);
+        XDestroyImage(image);
+        return same;
+    }
+
+    static RECT x_geometry(Window id)
+    {
+        XWindowAttributes a {};
+        XGetWindowAttributes(s_display, id, &a);
+        int x = 0, y = 0;
+        Window child;
+        XTranslateCoordinates(s_display, id, DefaultRootWindow(s_display), 0, 0, &x, &y, &child);
+        return { x, y, x + a.width, y + a.height };
+    }
+
+    static int run(const std::string& command)
+    {
+        std::string line = "DISPLAY=" + s_name + " " + command + " >/dev/null 2>&1";
+        return std::system(line.c_str());
+    }
+
+    // When a modal box or menu found by the xdotool search is still up after ten seconds (a fault:
+    // its keys did not end it), Escape keys end it so that the test fails instead of hanging.
+    static void dismiss_if_left(const std::string& search)
+    {
+        run("for i in $(seq 100); do xdotool search --onlyvisible " + search
+            + " || exit 0; sleep 0.1; done; xdotool key Escape Escape Escape");
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(ScreenTest, TopLevelWindowShowsWithTitleAndPixels)
+{
+    ASSERT_TRUE(make("Screen pixels"));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen pixels")) != 0 && viewable(id); }));
+    EXPECT_TRUE(pump_until([&] { return pixels_match(id, window); }));
+    gdi::Surface surface;
+    ASSERT_TRUE(user::copy_window_surface(window, surface));
+    EXPECT_EQ(surface.pixel(120, 100) & 0xFFFFFFu, gdi::pixel_from_colorref(kFill) & 0xFFFFFFu);
+
+    // A new title and a new rectangle follow.
+    SetWindowTextA(window, "Screen renamed");
+    SetWindowPos(window, nullptr, 100, 120, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(pump_until([&] { return find_x_window("Screen renamed") == id; }));
+    EXPECT_TRUE(pump_until([&] {
+        RECT g = x_geometry(id);
+        return g.left == 100 && g.top == 120 && g.right == 400 && g.bottom == 320;
+    }));
+    EXPECT_TRUE(pump_until([&] { return pixels_match(id, window); }));
+
+    // Hidden: unmapped; destroyed: gone.
+    ShowWindow(window, SW_HIDE);
+    EXPECT_TRUE(pump_until([&] { return !viewable(id); }));
+    DestroyWindow(window);
+    EXPECT_TRUE(pump_until([&] { return find_x_window("Screen renamed") == 0; }));
+}
+
+TEST_F(ScreenTest, ClickAndKeyArriveAsMessages)
+{
+    ASSERT_TRUE(make("Screen input"));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen input")) != 0 && viewable(id); }));
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(id) + " 60 70 click 1"), 0);
+    LPARAM down = 0, up = 0;
+    ASSERT_TRUE(pump_until([&] { return got(WM_LBUTTONDOWN, nullptr, &down) && got(WM_LBUTTONUP, nullptr, &up); }));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    POINT expected { rect.left + 60, rect.top + 70 };
+    ScreenToClient(window, &expected);
+    EXPECT_EQ(LOWORD(down), expected.x);
+    EXPECT_EQ(HIWORD(down), expected.y);
+    EXPECT_EQ(LOWORD(up), expected.x);
+    EXPECT_EQ(GetForegroundWindow(), window);
+
+    // The pointer is over the window, so the key goes to it.
+    ASSERT_EQ(run("xdotool key a"), 0);
+    EXPECT_TRUE(pump_until([&] {
+        WPARAM vk = 0;
+        return got(WM_KEYDOWN, &vk) && vk == 'A' && got(WM_KEYUP);
+    }));
+}
+
+TEST_F(ScreenTest, MouseGoesToTheChildThereOrTheCapture)
+{
+    ASSERT_TRUE(make("Screen child"));
+    HWND child = CreateWindowExA(0, "ScreenTestWindow", "", WS_CHILD | WS_VISIBLE, 20, 30, 80, 60, window, nullptr,
+        nullptr, nullptr);
+    ASSERT_TRUE(child);
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen child")) != 0 && viewable(id); }));
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    RECT rect, child_rect;
+    GetWindowRect(window, &rect);
+    GetWindowRect(child, &child_rect);
+    // 5 pixels into the child.
+    int x = child_rect.left - rect.left + 5, y = child_rect.top - rect.top + 5;
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y)
+                  + " click 1"),
+        0);
+    LPARAM down = 0;
+    ASSERT_TRUE(pump_until([&] { return got(WM_LBUTTONUP, nullptr, &down); }));
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, child_rect.left + 5);
+    EXPECT_EQ(cursor.y, child_rect.top + 5);
+    EXPECT_EQ(LOWORD(down), 5);
+    EXPECT_EQ(HIWORD(down), 5);
+
+    // With the capture on the child, a click outside it still goes to it, in its coordinates.
+    SetCapture(child);
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(id) + " " + std::to_string(x + 100) + " "
+                  + std::to_string(y) + " click 1"),
+        0);
+    LPARAM captured = 0;
+    ASSERT_TRUE(pump_until([&] { return got(WM_LBUTTONUP, nullptr, &captured); }));
+    EXPECT_EQ(static_cast<SHORT>(LOWORD(captured)), 105);
+    EXPECT_EQ(static_cast<SHORT>(HIWORD(captured)), 5);
+    ReleaseCapture();
+}
+
+TEST_F(ScreenTest, WindowManagerRequestsBecomeMessages)
+{
+    ASSERT_TRUE(make("Screen manager"));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen manager")) != 0 && viewable(id); }));
+
+    // Moved and resized from outside.
+    XMoveResizeWindow(s_display, id, 200, 150, 320, 240);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.left == 200 && r.top == 150 && r.right == 520 && r.bottom == 390;
+    }));
+
+    // Iconified as a window manager does it: WM_STATE iconic, then unmapped.
+    Atom wm_state = XInternAtom(s_display, "WM_STATE", False);
+    long state[2] = { 3, 0 };
+    XChangeProperty(s_display, id, wm_state, wm_state, 32, PropModeReplace, reinterpret_cast<unsigned char*>(state), 2);
+    XUnmapWindow(s_display, id);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] { return IsIconic(window) != FALSE; }));
+
+    // The close box.
+    XEvent close {};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = id;
+    close.xclient.message_type = XInternAtom(s_display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(s_display, "WM_DELETE_WINDOW", False));
+    XSendEvent(s_display, id, False, NoEventMask, &close);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] { return got(WM_CLOSE); }));
+    EXPECT_TRUE(pump_until([&] { return !IsWindow(window); }));
+}
+
+TEST_F(ScreenTest, MessageBoxIsShownAndAnsweredFromTheKeyboard)
+{
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    struct Case {
+        UINT type;
+        const char* keys;
+        int answer;
+    } cases[] = {
+        { MB_YESNO | MB_DEFBUTTON2, "Return", IDNO },
+        { MB_YESNOCANCEL, "Escape", IDCANCEL },
+        { MB_YESNO | MB_ICONQUESTION, "y", IDYES },
+        { MB_OKCANCEL, "Right space", IDCANCEL },
+        { MB_OK, "Escape", IDOK },
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        std::string caption = "Screen box " + std::to_string(++n);
+        std::thread answer([&] {
+            run("timeout 20 xdotool search --sync --onlyvisible --name '^" + caption + "$' mousemove --window %1 5 5 key "
+                + c.keys);
+            dismiss_if_left("--name '^" + caption + "$'");
+        });
+        int got_answer = MessageBoxA(nullptr, "A question for the person at the screen.", caption.c_str(), c.type);
+        answer.join();
+        EXPECT_EQ(got_answer, c.answer) << caption << " with " << c.keys;
+        EXPECT_TRUE(pump_until([&] { return find_x_window(caption) == 0; })) << caption;
+    }
+}
+
+TEST_F(ScreenTest, PopupMenuIsShownAndChosenFrom)
+{
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(make("Screen menu owner"));
+    HMENU more = CreatePopupMenu();
+    AppendMenuA(more, MF_STRING, 204, "&Deep");
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 201, "&First\tCtrl+F");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | MF_GRAYED, 202, "&Greyed");
+    AppendMenuA(menu, MF_STRING | MF_CHECKED, 203, "&Second");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(more), "&More");
+    struct Case {
+        const char* actions; // where the pointer goes on the menu, then xdotool commands
+        UINT chosen;
+    } cases[] = {
+        { "1 1 key Down Return", 201 },
+        { "1 1 key Down Down Down Return", 203 },
+        { "1 1 key Down Down Return Escape", 0 }, // a greyed item cannot be chosen
+        { "1 1 key Up Right Return", 204 },       // into the submenu
+        { "1 1 key Up Right Left Up Return", 203 },
+        { "1 1 key s", 203 },
+        { "20 12 click 1", 201 },                 // on the first item
+    };
+    for (const auto& c : cases) {
+        std::thread act([&] {
+            run("timeout 20 xdotool search --sync --onlyvisible --class '^OrbivanePopupMenu$' mousemove --window %1 "
+                + std::string(c.actions));
+            dismiss_if_left("--class '^OrbivanePopupMenu$'");
+        });
+        UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, window, nullptr));
+        act.join();
+        EXPECT_EQ(chosen, c.chosen) << c.actions;
+        EXPECT_TRUE(pump_until([&] { return count_class("OrbivanePopupMenu") == 0; }));
+    }
+    DestroyMenu(menu);
+}
+
+}
