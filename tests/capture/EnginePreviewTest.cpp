@@ -1,6 +1,7 @@
 #include "EngineFixture.h"
 
 #include <dshow/BaseFilter.h>
+#include <dshow/SystemFilters.h>
 #include <dshow/VfwErrors.h>
 
 namespace {
@@ -100,6 +101,57 @@ TEST_F(EngineTest, NothingRunsBeforeThePreviewIsBuilt)
     tv->STvShow(true);
     EXPECT_EQ(box_texts(), std::vector<std::string> { "Could not start video preview.  (STvShow)" });
     EXPECT_FALSE(tv->IsVideoShown());
+}
+
+}
+
+namespace {
+
+using namespace engine_test;
+
+class PreviewTv : public STv {
+public:
+    using STv::STv;
+    using STv::m_audioRenderer;
+    using STv::m_graph;
+
+    // The filter named "audioOut" in the graph is the held renderer, and its input is connected.
+    bool renderer_plays() const
+    {
+        CComPtr<IBaseFilter> named;
+        if (FAILED(m_graph->FindFilterByName(u"audioOut", &named)) || named != m_audioRenderer)
+            return false;
+        CComPtr<IEnumPins> pins;
+        named->EnumPins(&pins);
+        CComPtr<IPin> input;
+        CComPtr<IPin> peer;
+        return pins->Next(1, &input, nullptr) == S_OK && input->ConnectedTo(&peer) == S_OK;
+    }
+};
+
+TEST_F(EngineTest, TheChosenAudioRendererSurvivesARebuild)
+{
+    dshow::register_audio_renderer_devices();
+    sim::install_cards({ card() });
+    for (const char* name : { "Default WaveOut Device", "default waveout device", "-1", "<default>" }) {
+        SCOPED_TRACE(name);
+        PreviewTv tv("Sim TV Card", nullptr, 0, 0, name, nullptr);
+        ASSERT_TRUE(tv.HasCaptureDevice());
+        tv.STvBuildPreviewGraph();
+        ASSERT_TRUE(tv.m_audioRenderer);
+        CLSID clsid {};
+        tv.m_audioRenderer->GetClassID(&clsid);
+        EXPECT_TRUE(IsEqualGUID(clsid, std::string(name) == "-1" || std::string(name) == "<default>" ? CLSID_DSoundRender : CLSID_AudioRender));
+        EXPECT_TRUE(tv.renderer_plays());
+        tv.TearDownGraph();
+        EXPECT_FALSE(tv.renderer_plays());
+        tv.STvBuildPreviewGraph();
+        EXPECT_TRUE(tv.renderer_plays());
+    }
+    // No video renderer is registered, so each build reports the picture it cannot render.
+    for (auto& text : box_texts())
+        EXPECT_EQ(text, "Cannot preview   (STvBuildPreviewGraph)\n    Return code = 80040218");
+    EXPECT_EQ(box_texts().size(), 8u);
 }
 
 }
