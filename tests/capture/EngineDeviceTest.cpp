@@ -152,3 +152,25 @@ TEST_F(EngineTest, SetupPutsTheTunerOnChannelTwoAndReopeningRetunes)
 }
 
 }
+
+namespace {
+
+using namespace engine_test;
+
+TEST_F(EngineTest, TheAlternativeTunerInterfaceTunesLikeTheStandardOne)
+{
+    sim::CaptureCard old = card();
+    old.tuner = sim::TunerInterface::Alternative;
+    sim::install_cards({ old });
+    auto tv = open_tv("");
+    ASSERT_TRUE(tv->HasCaptureDevice());
+    EXPECT_EQ(tv->tuned(), 2);
+    tv->SetChannel(7);
+    EXPECT_EQ(tv->tuned(), 7);
+    EXPECT_EQ(tv->routed(0), 0);
+    EXPECT_TRUE(tv->SetCountryCode(41));
+    tv->SetChannel(0);
+    EXPECT_EQ(tv->routed(0), 1);
+}
+
+}
