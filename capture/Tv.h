@@ -3,22 +3,92 @@
 // STv, the capture engine: one filter graph for the time TV is on, holding the capture device
 // and, behind it, either the preview or the recording chain.
 //
-// This header carries the engine's fields in their fixed order and the small graph operations
-// the engine's other operations share: tearing down everything behind the capture filter,
-// finding and connecting pins, finding a device filter by its FriendlyName, and, in debug mode,
-// publishing the graph in the running-object table and saving it as a graph file. They report
-// through their results only and run on the user-interface thread.
+// The client creates one engine when TV goes on and asks HasCaptureDevice() at once; an engine
+// without a device is deleted. Construction opens the device chosen by its FriendlyName (or the
+// first one with a tuner when the name is empty or "<default>"), finds its tuner and crossbar,
+// routes the crossbar's audio and puts the tuner into a known state. Every operation runs on
+// the user-interface thread and reports failures to the user through ErrorBox().
+//
+//     auto* tv = new STv("<default>", client, lineIn, debug, "<default>", graphFile);
+//     if (!tv->HasCaptureDevice()) { delete tv; tv = nullptr; }
+//
+// The graph operations below (teardown, pins, publishing) are shared by the engine's other
+// operations; they report through their results only.
 
 #include <base/Types.h>
 #include <com/ComPtr.h>
+#include <com/Moniker.h>
 #include <dshow/FileInterfaces.h>
 #include <dshow/GraphInterfaces.h>
 
+#include <dshow/CaptureInterfaces.h>
+#include <dshow/TunerInterfaces.h>
+#include <user/Window.h>
+
 class ISampleCaptureGraphBuilder;
+class SMediaIn;
+class TunerPageControl;
 
 class STv {
 public:
-    virtual ~STv() = default;
+    // `deviceName` "" or "<default>": the first device with a tuner. `audioRendererName` null,
+    // "<default>" or "-1": the first audio renderer. `graphFilePath` is where debug mode saves
+    // the graph.
+    STv(const char* deviceName, HWND parentWindow, BYTE lineIn, BYTE debug, const char* audioRendererName,
+        const char* graphFilePath);
+    virtual ~STv();
+
+    STv(const STv&) = delete;
+    STv& operator=(const STv&) = delete;
+
+    // (Re)opens the capture device into the graph, dropping any device opened before.
+    bool STvFindTvFilter();
+    // Tuner defaults, device workaround, audio route and the stored channel; after each opening.
+    void SetupDevice();
+    // Shows `text` (cut to 259 characters) with, when `code` is not 0, its return-code line.
+    int ErrorBox(const char* text, HRESULT code);
+
+    bool HasCaptureDevice() const { return m_captureFilter != nullptr; }
+    bool IsRecording() const { return m_capturePrepared || m_recordingTarget; }
+    bool IsVideoShown() const { return m_videoShown != 0; }
+    // The device name; after opening, the FriendlyName of the device opened.
+    const char* GetDeviceName() const { return m_deviceName; }
+    // -1: no channel.
+    LONG GetChannel() const { return m_channel; }
+    bool IsLineIn() const { return m_lineIn != 0; }
+    LONG GetScreenMode() const { return m_screenMode; }
+    bool IsCaptureMpeg2() const { return m_captureIsMpeg2 != 0; }
+
+    // Picture on (builds and runs the preview, attaches the video window) or off.
+    void STvShow(bool on);
+    // Renders the capture device's preview video and sound, once until the next teardown.
+    // The render result (S_OK when built before or nothing to build).
+    HRESULT STvBuildPreviewGraph();
+    // Runs the graph; false when there is nothing to run or it cannot run.
+    bool Run();
+    void Stop();
+    // Makes the graph's video window a child of the parent window, filling its client area.
+    void STvGrabPreviewWindow();
+    void ReleasePreviewWindow();
+    // Sizes the picture to the parent's client area (not in full screen).
+    void FitVideoWindow();
+    // 1 full screen, else windowed in the parent window; stored, applied while video is shown.
+    void PlaceVideoWindow(LONG mode);
+
+    // Tunes channel 2 and up; 0 and 1 select the external inputs L1 and L2.
+    void SetChannel(LONG channel);
+    // Routes the crossbar's line input (true) or tuner audio (false) to the audio output.
+    void RouteAudio(bool lineIn);
+    // Preview volume, 0 (silence) to 100 (full).
+    void SetVolume(LONG volume);
+    // -1 leaves the country as it is; true when the tuner reports `code` back.
+    bool SetCountryCode(LONG code);
+    // Antenna (true) or cable input on every tuner input.
+    void SetAntenna(bool antenna);
+    // Routes the `index`-th non-tuner video input, with its related audio.
+    bool SelectExternalInput(LONG index);
+    // Routes the last input of `physicalType`, with its related audio.
+    void RouteInputType(LONG physicalType);
 
     // Releases the recording chain's interfaces and the video window, then removes every filter
     // behind the capture and audio capture filters (which stay in the graph). Does not stop the
@@ -51,19 +121,81 @@ protected:
     // An engine with nothing open; construction proper fills the fields.
     STv() = default;
 
+    // The audio route rule: the last audio output gets the last tuner-audio input (line-in 0)
+    // or line input (line-in 1). S_FALSE when the crossbar lacks either pin.
+    HRESULT RouteCrossbarAudio(bool lineIn);
+    // Drops the interfaces of the device opened before, leaving none in the graph.
+    void DropDevice();
+    // The FriendlyName of a device moniker, "" when unreadable.
+    static void ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity);
+
+    // The capture graph builder as the engine uses it.
+    bool NewBuilder(); // a fresh builder in m_builder; false when none can be made
+    void DeleteBuilder();
+    HRESULT BuilderSetFiltergraph();
+    HRESULT BuilderFindInterface(const GUID* category, const GUID* type, REFIID iid, void** out);
+    bool BuilderIsMpeg2Capture();
+    HRESULT BuilderRenderStream(const GUID* category, const GUID* type, IUnknown* source, IBaseFilter* compressor,
+        IBaseFilter* renderer);
+    // Puts the held audio renderer into the graph as "audioOut" when a teardown took it out.
+    void AddAudioRendererToGraph();
+
+    // Device workarounds: the 3dfx companion card's crossbar, the Studio PCTV input selection,
+    // and tuning through the Bt848 driver's software I2C.
+    void UseCompanionCrossbar();
+    void DropCompanionFilter();
+    void StudioPctvWorkaround();
+    bool Bt848SetChannel(LONG channel, bool antenna);
+    // The tuner property-page control for devices without a tuner interface.
+    void CreateTunerPageControl();
+    void DeleteTunerPageControl();
+    bool TunerPageSetChannel(LONG channel);
+    // Recording: stopping an AVI capture, and the Windows Media recording target.
+    bool StopRecording();
+    void DeleteRecordingTarget();
+    void TargetShowPreview(bool on);
+    void TargetFitPreview();
+    void TargetSetFullScreen(bool on);
+
+    SMediaIn* m_recordingTarget { nullptr }; // owned; set while recording Windows Media
+    CComPtr<IAMTVTuner> m_tuner; // or the older identifier, driven alike
     BYTE m_debug { 0 }; // publish the graph for inspection
+    BYTE m_lineIn { 0 }; // the crossbar routes the line input instead of the tuner audio
+    LONG m_channel { -1 };
     CComPtr<IGraphBuilder> m_graph;
     CComPtr<IVideoWindow> m_videoWindow;
+    CComPtr<IMediaControl> m_mediaControl;
     ISampleCaptureGraphBuilder* m_builder { nullptr }; // owned
     CComPtr<IBaseFilter> m_captureFilter;
+    CComPtr<IBaseFilter> m_videoCompressor;
+    CComPtr<IBaseFilter> m_audioCompressor;
     CComPtr<IBaseFilter> m_audioCaptureFilter;
+    CComPtr<IBaseFilter> m_audioRenderer; // "audioOut"
+    CComPtr<IAMDroppedFrames> m_droppedFrames;
     CComPtr<IBaseFilter> m_multiplexer;
     CComPtr<IFileSinkFilter> m_fileSink;
+    CComPtr<IAMVideoCompression> m_videoCompression;
     CComPtr<IUnknown> m_muxConfig; // the multiplexer's configuration interface
+    CComPtr<IAMCrossbar> m_crossbar;
+    CComPtr<IMediaPosition> m_mediaPosition;
+    CComPtr<IBaseFilter> m_companionFilter; // the card whose crossbar a 3dfx device uses
+    TunerPageControl* m_tunerPage { nullptr }; // owned
     char m_graphFilePath[260] {};
     BYTE m_noPreviewPin { 0 };
     BYTE m_previewBuilt { 0 };
+    BYTE m_running { 0 };
+    BYTE m_capturePrepared { 0 }; // an AVI capture is prepared or running
     BYTE m_captureGraphActive { 0 };
+    LONG m_screenMode { 0 }; // 1 full screen, else windowed
     HWND m_parentWindow { nullptr };
+    char m_deviceName[260] {};
+    char m_audioCaptureName[260] {};
+    char m_captureFile[260] {};
+    char m_audioRendererName[260] {}; // "" = the first audio renderer
+    BYTE m_captureIsMpeg2 { 0 };
+    LONG m_droppedBaseline { 0 };
+    LONG m_passedBaseline { 0 };
+    BYTE m_videoShown { 0 };
+    BYTE m_antenna { 1 }; // 1 antenna, 0 cable
     DWORD m_graphRegistration { 0 }; // running-object-table cookie; 0 = not registered
 };

@@ -188,7 +188,6 @@ TEST_F(SampleBuilder, Mpeg2CaptureIsRecognisedByItsOutputPins)
 
 class TestTv : public STv {
 public:
-    ~TestTv() override { delete m_builder; }
     using STv::m_builder;
     using STv::m_captureFilter;
     using STv::m_graph;

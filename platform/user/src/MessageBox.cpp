@@ -131,6 +131,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return answer;
 }
 
+int MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD)
+{
+    return MessageBoxA(owner, text, caption, type);
+}
+
 BOOL MessageBeep(UINT type)
 {
     Guard guard(lock());

@@ -25,6 +25,12 @@ TEST_F(WindowTest, MessageBoxHeadlessDefaultAndResponder)
     ASSERT_EQ(journal.size(), 3u);
     EXPECT_EQ(journal[1].answer, IDNO);
     EXPECT_EQ(journal[2].box.caption, "Orbivane record");
+    // The language variant shows the same box.
+    EXPECT_EQ(MessageBoxExA(owner, "can't route linein to audioOut", "Lunetto radio mute", MB_RETRYCANCEL | MB_ICONHAND, 0), IDCANCEL);
+    journal = user::testing::message_box_journal();
+    ASSERT_EQ(journal.size(), 4u);
+    EXPECT_EQ(journal[3].box.text, "can't route linein to audioOut");
+    EXPECT_EQ(journal[3].box.caption, "Lunetto radio mute");
     EXPECT_EQ(user::message_box_buttons(MB_CANCELTRYCONTINUE), (std::vector<int> { IDCANCEL, IDTRYAGAIN, IDCONTINUE }));
     MessageBeep(MB_ICONHAND);
     EXPECT_EQ(user::testing::beep_journal(), std::vector<UINT> { MB_ICONHAND });

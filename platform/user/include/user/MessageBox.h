@@ -56,6 +56,8 @@
 
 // A NULL caption reads "Error", as on Windows. Returns the button's ID*.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+// MessageBoxA with a language for the buttons; the buttons have one language here.
+int MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD language);
 // Headless: journalled only (user::testing::beep_journal).
 BOOL MessageBeep(UINT type);
 

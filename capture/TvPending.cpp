@@ -1,0 +1,56 @@
+// Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
+// Studio PCTV and Bt848 workarounds, the tuner property-page control and recording. None of
+// their objects is ever created, so there is nothing to drop.
+
+#include <capture/Tv.h>
+
+void STv::UseCompanionCrossbar()
+{
+}
+
+void STv::DropCompanionFilter()
+{
+}
+
+void STv::StudioPctvWorkaround()
+{
+}
+
+bool STv::Bt848SetChannel(LONG, bool)
+{
+    return false;
+}
+
+void STv::CreateTunerPageControl()
+{
+}
+
+void STv::DeleteTunerPageControl()
+{
+}
+
+bool STv::TunerPageSetChannel(LONG)
+{
+    return false;
+}
+
+bool STv::StopRecording()
+{
+    return false;
+}
+
+void STv::DeleteRecordingTarget()
+{
+}
+
+void STv::TargetShowPreview(bool)
+{
+}
+
+void STv::TargetFitPreview()
+{
+}
+
+void STv::TargetSetFullScreen(bool)
+{
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+// The fixture of the capture engine tests: COM with the graph classes, a virtual clock, a machine
+// of virtual cards, every message box answered and journalled, and the check that every COM
+// object and task-memory block is gone at the end.
+
+#include "TestFilters.h"
+
+#include <capture/Tv.h>
+
+#include <base/Clock.h>
+#include <com/TaskMemory.h>
+#include <dshow/DeviceEnumerator.h>
+#include <dshow/FilterGraph.h>
+#include <sim/VirtualHardware.h>
+#include <user/Testing.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine_test {
+
+// Cards under test names; `name` "" keeps the default "Sim TV Card".
+inline sim::CaptureCard card(std::u16string name = u"")
+{
+    sim::CaptureCard result;
+    if (!name.empty())
+        result.name = std::move(name);
+    return result;
+}
+
+class EngineTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 3, 1, 20, 0, 0));
+        dshow::register_classes();
+        dshow::clear_devices();
+        user::testing::reset();
+        objects = com::live_objects();
+        blocks = com::outstanding_task_memory_blocks();
+    }
+    void TearDown() override
+    {
+        sim::uninstall_cards();
+        EXPECT_EQ(com::live_objects(), objects);
+        EXPECT_EQ(com::outstanding_task_memory_blocks(), blocks);
+        user::testing::reset();
+        base::Clock::install_real();
+    }
+
+    static std::unique_ptr<STv> open(const char* name, BYTE lineIn = 0, const char* renderer = nullptr)
+    {
+        return std::make_unique<STv>(name, nullptr, lineIn, 0, renderer, nullptr);
+    }
+    // The texts of the message boxes shown so far.
+    static std::vector<std::string> box_texts()
+    {
+        std::vector<std::string> texts;
+        for (auto& shown : user::testing::message_box_journal())
+            texts.push_back(shown.box.text);
+        return texts;
+    }
+    static std::string cannot_access(const std::string& name)
+    {
+        return "Cannot access video capture device:\n   " + name
+            + "\n\nMay already be used by other program,\nor device may be stuck.";
+    }
+
+    test_filters::ComScope com_scope;
+    std::int64_t objects = 0;
+    std::int64_t blocks = 0;
+};
+
+}
