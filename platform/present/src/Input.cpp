@@ -196,6 +196,8 @@ void mapped(XWin& w)
 
 void handle_event(Session& s, XEvent& event)
 {
+    if (tray_event(s, event))
+        return;
     XWin* w = s.by_id(event.xany.window);
     if (!w)
         return;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace present {
@@ -49,6 +50,16 @@ struct ExitGuard {
 };
 ExitGuard s_exit_guard;
 
+XErrorHandler s_previous_handler = nullptr;
+
+// A tray manager may go away between finding it and writing to it: such a window error is not fatal.
+int on_x_error(Display* display, XErrorEvent* error)
+{
+    if (error->error_code == BadWindow)
+        return 0;
+    return s_previous_handler ? s_previous_handler(display, error) : 0;
+}
+
 bool headless()
 {
     const char* flag = std::getenv("ORBIVANE_HEADLESS");
@@ -63,6 +74,7 @@ void run(detail::Session* session)
     detail::Session& s = *session;
     while (!s_stop.load()) {
         detail::sync_windows(s);
+        detail::sync_tray(s);
         XFlush(s.display);
         pollfd fds[2] = { { ConnectionNumber(s.display), POLLIN, 0 }, { s_wake[0], POLLIN, 0 } };
         if (XPending(s.display) == 0)
@@ -73,6 +85,7 @@ void run(detail::Session* session)
             detail::handle_event(s, event);
         }
     }
+    detail::destroy_tray(s);
     detail::destroy_all(s);
     XFreeGC(s.display, s.gc);
     XCloseDisplay(s.display);
@@ -92,6 +105,8 @@ bool start()
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return false;
+    static std::once_flag handler_once;
+    std::call_once(handler_once, [] { s_previous_handler = XSetErrorHandler(on_x_error); });
     auto* s = new detail::Session;
     s->display = display;
     s->screen = DefaultScreen(display);
@@ -104,6 +119,10 @@ bool start()
     s->wm_state = XInternAtom(display, "WM_STATE", False);
     s->net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
     s->utf8_string = XInternAtom(display, "UTF8_STRING", False);
+    std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(s->screen);
+    s->tray_selection = XInternAtom(display, tray.c_str(), False);
+    s->tray_opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
+    s->xembed_info = XInternAtom(display, "_XEMBED_INFO", False);
     if (pipe(s_wake) != 0) {
         XFreeGC(display, s->gc);
         XCloseDisplay(display);

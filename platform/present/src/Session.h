@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace present::detail {
 
@@ -27,6 +28,17 @@ struct XWin {
     gdi::Surface shown;           // the pixels last put on screen
 };
 
+// One notification-area icon docked in the system tray.
+struct TrayWin {
+    Window window = 0;
+    HWND owner = nullptr;
+    UINT id = 0;
+    HICON icon = nullptr;
+    std::string tip;
+    int width = 22, height = 22; // as the tray manager sized it
+    Time last_press = 0;         // of the left button, for double clicks
+};
+
 struct Session {
     Display* display = nullptr;
     int screen = 0;
@@ -40,6 +52,11 @@ struct Session {
     Atom net_wm_name = 0;
     Atom utf8_string = 0;
     std::map<HWND, XWin> windows;
+    Atom tray_selection = 0;      // _NET_SYSTEM_TRAY_S<screen>
+    Atom tray_opcode = 0;         // _NET_SYSTEM_TRAY_OPCODE
+    Atom xembed_info = 0;
+    Window tray_manager = 0;      // the selection's owner when last looked, or 0
+    std::vector<TrayWin> tray;
 
     XWin* by_id(Window id);
 };
@@ -50,6 +67,12 @@ void sync_windows(Session& s);
 void repaint(Session& s, XWin& w);
 // Destroys every X window.
 void destroy_all(Session& s);
+// Docks, updates and withdraws the notification-area icons in the system tray, where one runs.
+void sync_tray(Session& s);
+// Handles an event of a tray icon's window; false when it is not one.
+bool tray_event(Session& s, XEvent& event);
+// Destroys every tray icon's window.
+void destroy_tray(Session& s);
 // Turns one X event into window messages.
 void handle_event(Session& s, XEvent& event);
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <present/Present.h>
+#include <shell/TrayIcon.h>
+#include <gdi/Icons.h>
 #include <user/NonClient.h>
 #include <user/User.h>
 #include <gdi/Gdi.h>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -494,4 +497,97 @@ TEST_F(ScreenTest, MenuBarClickOpensThePopupAndSendsTheChoice)
     EXPECT_EQ(LOWORD(command), 303);
     EXPECT_TRUE(got(WM_INITMENU));
     EXPECT_TRUE(pump_until([&] { return count_class("OrbivanePopupMenu") == 0; }));
+}
+
+// The test plays the tray manager: it owns the tray selection and maps the windows docked with it.
+TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
+{
+    present::stop();
+    Window root = DefaultRootWindow(s_display);
+    Window manager = XCreateSimpleWindow(s_display, root, 0, 0, 1, 1, 0, 0, 0);
+    Atom selection = XInternAtom(s_display, "_NET_SYSTEM_TRAY_S0", False);
+    Atom opcode = XInternAtom(s_display, "_NET_SYSTEM_TRAY_OPCODE", False);
+    XSetSelectionOwner(s_display, selection, manager, CurrentTime);
+    ASSERT_EQ(XGetSelectionOwner(s_display, selection), manager);
+    XEvent announce {};
+    announce.xclient.type = ClientMessage;
+    announce.xclient.window = root;
+    announce.xclient.message_type = XInternAtom(s_display, "MANAGER", False);
+    announce.xclient.format = 32;
+    announce.xclient.data.l[0] = CurrentTime;
+    announce.xclient.data.l[1] = static_cast<long>(selection);
+    announce.xclient.data.l[2] = static_cast<long>(manager);
+    XSendEvent(s_display, root, False, StructureNotifyMask, &announce);
+    XSync(s_display, False);
+    ASSERT_TRUE(present::start());
+
+    ASSERT_TRUE(make("Tray owner"));
+    gdi::Surface image(16, 16, 0xFF00FF00u);
+    HICON icon = gdi::create_icon(image);
+    constexpr UINT kCallback = WM_APP + 5;
+    NOTIFYICONDATAA data {};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = 7;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kCallback;
+    data.hIcon = icon;
+    std::strcpy(data.szTip, "Tray tip");
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+
+    Window docked = 0;
+    ASSERT_TRUE(pump_until([&] {
+        while (XPending(s_display) > 0) {
+            XEvent event;
+            XNextEvent(s_display, &event);
+            if (event.type == ClientMessage && event.xclient.window == manager && event.xclient.message_type == opcode
+                && event.xclient.data.l[1] == 0)
+                docked = static_cast<Window>(event.xclient.data.l[2]);
+        }
+        return docked != 0;
+    }));
+    XMapWindow(s_display, docked);
+    ASSERT_TRUE(pump_until([&] { return viewable(docked); }));
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(s_display, docked, &name) && name);
+    EXPECT_STREQ(name, "Tray tip");
+    XFree(name);
+    EXPECT_TRUE(pump_until([&] {
+        XImage* shown = XGetImage(s_display, docked, 11, 11, 1, 1, AllPlanes, ZPixmap);
+        bool green = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == 0x00FF00u;
+        if (shown)
+            XDestroyImage(shown);
+        return green;
+    }));
+
+    if (access("/usr/bin/xdotool", X_OK) == 0) {
+        auto clicked = [&](LPARAM mouse) {
+            for (const auto& g : g_got)
+                if (g.message == kCallback && g.wparam == 7 && g.lparam == mouse)
+                    return true;
+            return false;
+        };
+        ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(docked) + " 5 5 click 1"), 0);
+        EXPECT_TRUE(pump_until([&] { return clicked(WM_LBUTTONDOWN) && clicked(WM_LBUTTONUP); }));
+        ASSERT_EQ(run("xdotool mousemove --window " + std::to_string(docked) + " 5 5 click 3"), 0);
+        EXPECT_TRUE(pump_until([&] { return clicked(WM_RBUTTONDOWN) && clicked(WM_RBUTTONUP); }));
+    }
+
+    // Removed, the icon's window goes away.
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+    EXPECT_TRUE(pump_until([&] {
+        Window root_return, parent, *children = nullptr;
+        unsigned count = 0;
+        bool there = false;
+        if (XQueryTree(s_display, root, &root_return, &parent, &children, &count))
+            for (unsigned i = 0; i < count; ++i)
+                there = there || children[i] == docked;
+        if (children)
+            XFree(children);
+        return !there;
+    }));
+    XSetSelectionOwner(s_display, selection, None, CurrentTime);
+    XDestroyWindow(s_display, manager);
+    XSync(s_display, False);
+    DestroyIcon(icon);
 }

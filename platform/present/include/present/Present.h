@@ -12,6 +12,9 @@
 // While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
 // mouse or keyboard) instead of answering with the default button, and TrackPopupMenu shows the
 // menu as a borderless window to choose from. Each X window's class hint names the window class.
+// Where a system tray runs (an owner of _NET_SYSTEM_TRAY_S<screen>), each notification-area icon is
+// docked in it as a small window showing the icon, named by its tip; clicks on it go to the icon's
+// owner through shell::tray_click. A tray that appears or changes later is docked with afresh.
 // Headless, start() does nothing and returns false.
 //
 //     if (!present::start())
