@@ -1,6 +1,7 @@
 // Accelerator tables and their translation into WM_COMMAND.
 
 #include "Ops.h"
+#include "ResourceTable.h"
 
 #include <base/Errors.h>
 #include <base/Text.h>
@@ -17,16 +18,8 @@ namespace {
 
 std::map<HACCEL, std::vector<ACCEL>> s_tables;
 std::uintptr_t s_next_table = 0x50010;
-std::map<UINT, std::vector<ACCEL>> s_by_id;
-std::map<std::string, std::vector<ACCEL>> s_by_name;
+user::detail::ResourceTable<std::vector<ACCEL>> s_resources;
 
-std::string key_of(std::string_view name)
-{
-    std::string key(name);
-    for (char& c : key)
-        c = base::fold_ascii(c);
-    return key;
-}
 
 HACCEL make_table(std::vector<ACCEL> entries)
 {
@@ -68,24 +61,12 @@ HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR name)
     std::vector<ACCEL> entries;
     {
         Guard guard(lock());
-        bool found = false;
-        if (name && IS_INTRESOURCE(name)) {
-            auto it = s_by_id.find(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-            if ((found = it != s_by_id.end()))
-                entries = it->second;
-        } else if (name && name[0] == '#') {
-            auto it = s_by_id.find(static_cast<UINT>(std::strtoul(name + 1, nullptr, 10)));
-            if ((found = it != s_by_id.end()))
-                entries = it->second;
-        } else if (name) {
-            auto it = s_by_name.find(key_of(name));
-            if ((found = it != s_by_name.end()))
-                entries = it->second;
-        }
+        const std::vector<ACCEL>* found = s_resources.find(name);
         if (!found) {
             SetLastError(1814);   // ERROR_RESOURCE_NAME_NOT_FOUND
             return nullptr;
         }
+        entries = *found;
     }
     return make_table(std::move(entries));
 }
@@ -155,7 +136,7 @@ namespace user {
 void register_accelerators(UINT id, std::vector<ACCEL> table)
 {
     Guard guard(lock());
-    s_by_id[id] = std::move(table);
+    s_resources.add(id, std::move(table));
 }
 
 void register_accelerators(const char* name, std::vector<ACCEL> table)
@@ -163,14 +144,13 @@ void register_accelerators(const char* name, std::vector<ACCEL> table)
     if (!name)
         return;
     Guard guard(lock());
-    s_by_name[key_of(name)] = std::move(table);
+    s_resources.add(name, std::move(table));
 }
 
 void clear_accelerators()
 {
     Guard guard(lock());
-    s_by_id.clear();
-    s_by_name.clear();
+    s_resources.clear();
 }
 
 }

@@ -1,6 +1,7 @@
 // Menus and their items, resource menus, menu bars and popup tracking.
 
 #include "Ops.h"
+#include "ResourceTable.h"
 
 #include <base/Errors.h>
 #include <base/Text.h>
@@ -28,8 +29,7 @@ struct Menu {
 
 std::map<HMENU, std::shared_ptr<Menu>> s_menus;
 std::uintptr_t s_next_menu = 0x30010;
-std::map<UINT, MenuTemplate> s_by_id;
-std::map<std::string, MenuTemplate> s_by_name;
+user::detail::ResourceTable<MenuTemplate> s_resources;
 PopupMenuPresenter s_presenter;
 user::testing::PopupMenuScript s_script;
 std::vector<user::testing::TrackedPopupMenu> s_journal;
@@ -133,13 +133,6 @@ HMENU build(const MenuTemplate& entries, bool popup)
     return handle;
 }
 
-std::string key_of(std::string_view name)
-{
-    std::string key(name);
-    for (char& c : key)
-        c = base::fold_ascii(c);
-    return key;
-}
 
 // The submenus from `menu` down to the one holding the command (empty when it is not there).
 bool path_to(HMENU menu, UINT command, std::vector<HMENU>& path)
@@ -440,24 +433,12 @@ HMENU LoadMenuA(HINSTANCE, LPCSTR name)
     user::MenuTemplate entries;
     {
         Guard guard(lock());
-        bool found = false;
-        if (name && IS_INTRESOURCE(name)) {
-            auto it = s_by_id.find(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-            if ((found = it != s_by_id.end()))
-                entries = it->second;
-        } else if (name && name[0] == '#') {
-            auto it = s_by_id.find(static_cast<UINT>(std::strtoul(name + 1, nullptr, 10)));
-            if ((found = it != s_by_id.end()))
-                entries = it->second;
-        } else if (name) {
-            auto it = s_by_name.find(key_of(name));
-            if ((found = it != s_by_name.end()))
-                entries = it->second;
-        }
+        const user::MenuTemplate* found = s_resources.find(name);
         if (!found) {
             SetLastError(1814);   // ERROR_RESOURCE_NAME_NOT_FOUND
             return nullptr;
         }
+        entries = *found;
     }
     return build(entries, false);
 }
@@ -524,7 +505,7 @@ namespace user {
 void register_menu(UINT id, MenuTemplate menu)
 {
     Guard guard(lock());
-    s_by_id[id] = std::move(menu);
+    s_resources.add(id, std::move(menu));
 }
 
 void register_menu(const char* name, MenuTemplate menu)
@@ -532,14 +513,13 @@ void register_menu(const char* name, MenuTemplate menu)
     if (!name)
         return;
     Guard guard(lock());
-    s_by_name[key_of(name)] = std::move(menu);
+    s_resources.add(name, std::move(menu));
 }
 
 void clear_menus()
 {
     Guard guard(lock());
-    s_by_id.clear();
-    s_by_name.clear();
+    s_resources.clear();
 }
 
 std::size_t live_menus()
