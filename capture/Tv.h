@@ -77,8 +77,9 @@ public:
 
     // Tunes channel 2 and up; 0 and 1 select the external inputs L1 and L2.
     void SetChannel(LONG channel);
-    // Routes the crossbar's line input (true) or tuner audio (false) to the audio output.
-    void RouteAudio(bool lineIn);
+    // Routes the crossbar's line input (true) or tuner audio (false) to the audio output; true
+    // when the crossbar took the route.
+    bool RouteAudio(bool lineIn);
     // Preview volume, 0 (silence) to 100 (full).
     void SetVolume(LONG volume);
     // -1 leaves the country as it is; true when the tuner reports `code` back.

@@ -57,11 +57,10 @@ HRESULT STv::RouteCrossbarAudio(bool lineIn)
     return FAILED(hr) ? hr : S_OK;
 }
 
-void STv::RouteAudio(bool lineIn)
+bool STv::RouteAudio(bool lineIn)
 {
     m_lineIn = (lineIn && !m_recordingTarget) ? 1 : 0;
-    if (m_crossbar)
-        RouteCrossbarAudio(m_lineIn != 0);
+    return m_crossbar && RouteCrossbarAudio(m_lineIn != 0) == S_OK;
 }
 
 bool STv::SelectExternalInput(LONG index)

@@ -168,7 +168,7 @@ TEST_F(EngineTest, AudioRouteFollowsLineIn)
         SCOPED_TRACE(c.what);
         AttachedTv tv(card_with(c.inputs, c.policy));
         LONG before = tv.routed(1);
-        tv.RouteAudio(c.lineIn);
+        EXPECT_EQ(tv.RouteAudio(c.lineIn), c.audio != -2) << "whether the crossbar took the route";
         EXPECT_EQ(tv.IsLineIn(), c.lineIn);
         EXPECT_EQ(tv.routed(1), c.audio == -2 ? before : c.audio);
     }
