@@ -8,6 +8,8 @@
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr LONG default_window_position = 100;
@@ -73,7 +75,8 @@ void LoadClientSettings(HKEY key)
     load_stations(key);
     BYTE byte;
     Settings.Mute = ReadByteValue(key, "Mute", byte) == ERROR_SUCCESS && byte > 0;
-    Settings.Volume = ReadByteValue(key, "Volume", byte) == ERROR_SUCCESS ? byte : 80;
+    // A byte above 100 is no volume the sliders, the mixer or the player take: it counts as 100.
+    Settings.Volume = ReadByteValue(key, "Volume", byte) == ERROR_SUCCESS ? std::min<LONG>(byte, 100) : 80;
     LONG channel;
     Settings.Channel = ReadDecimalValue(key, "Channel", channel) == ERROR_SUCCESS ? channel : 5;
     Settings.TvState = ReadByteValue(key, "TvState", byte) == ERROR_SUCCESS ? byte : 0;

@@ -105,7 +105,8 @@ TEST_F(SettingsLoad, OddValuesGiveDefaultsAndNeverOverrunAField)
     const std::string long_text(300, 'p');
     const Case cases[] = {
         { "two-byte Volume", "Volume", REG_BINARY, { 10, 20 }, [] { EXPECT_EQ(Settings.Volume, 80); } },
-        { "one-byte Volume", "Volume", REG_BINARY, { 200 }, [] { EXPECT_EQ(Settings.Volume, 200); } },
+        { "one-byte Volume", "Volume", REG_BINARY, { 73 }, [] { EXPECT_EQ(Settings.Volume, 73); } },
+        { "Volume above 100", "Volume", REG_BINARY, { 200 }, [] { EXPECT_EQ(Settings.Volume, 100); } },
         { "empty Mute", "Mute", REG_BINARY, {}, [] { EXPECT_EQ(Settings.Mute, 0); } },
         { "Mute 7 reads as set", "Mute", REG_BINARY, { 7 }, [] { EXPECT_EQ(Settings.Mute, 1); } },
         { "two-byte OnTop", "OnTop", REG_BINARY, { 1, 1 }, [] { EXPECT_EQ(Settings.OnTop, 0); } },
