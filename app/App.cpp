@@ -1,5 +1,6 @@
 #include "App.h"
 
+#include "Client.h"
 #include "CommandIds.h"
 #include "Settings.h"
 #include "SettingsSequence.h"
@@ -109,7 +110,7 @@ bool App::CanClose()
 
 void App::InitMainWindow()
 {
-    auto* client = new StandInClient;
+    auto* client = new TClient(nullptr);
     auto* frame = new StandInFrame(GetName(), client);
     if (Settings.WindowX)
         frame->Attr.X = Settings.WindowX;

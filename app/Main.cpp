@@ -9,8 +9,10 @@
 #include <dialogs/SetApp.h>
 #include <resources/MainMenu.h>
 
+#include <dshow/FilterGraph.h>
 #include <present/Present.h>
 #include <sim/SoundCard.h>
+#include <sim/VirtualHardware.h>
 #include <user/User.h>
 
 #include <cstdlib>
@@ -20,11 +22,15 @@
 
 namespace {
 
+// The machine's devices: DirectShow's classes, the capture cards of the platform home's
+// hardware description (one TV card without one) and the sound card.
 void install_machine()
 {
     static std::vector<std::shared_ptr<sim::SoundCard>> cards;
     if (cards.empty())
         cards = sim::install_sound_cards({ sim::default_sound_card() });
+    dshow::register_classes();
+    sim::install_machine();
     RegisterMainMenu();
     RegisterMainAccelerators();
 }

@@ -110,6 +110,28 @@ TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
     EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "17");
 }
 
+TEST(EndToEnd, TvStartsOnTheMachinesCardWhenTheTvPageSaysSo)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 1);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start({});
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    // The deferred start was posted while the frame was made, so it runs before this close.
+    ASSERT_TRUE(eventually([&] { return IsWindowVisible(window) != FALSE; }));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    auto state = registry::read_value(HKEY_CURRENT_USER, SettingsKeyPath, "TvState");
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->data, std::vector<BYTE> { 1 }) << "TV was on at exit: the virtual card opened";
+}
+
 TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 {
     EXPECT_EQ(wait_exit(start({ "/u" })), 1);

@@ -1,0 +1,162 @@
+#pragma once
+
+// TClient: the main frame's client window and the program's command centre. It owns the capture
+// engine (the global `Tv`), the sound mixer and the player, answers the TV, channel, volume,
+// playback, recording and screen-mode commands of the main menu, the control bars and the tray,
+// and keeps the station text and channel display up to date.
+//
+// The application makes one TClient and gives it to the frame, which creates its window. Set-up
+// starts timer 42, shows the saved channel and posts WM_DEFERREDSTART to itself; that message,
+// handled once the frame is up, starts TV by the TvStart rule and applies the options.
+//
+//     auto* client = new TClient(nullptr);
+//     auto* frame = new SDIDecFrame(..., client, ...);
+
+#include <owl/Window.h>
+
+#include <base/Types.h>
+
+class SBitmapToggle;
+class SControlBar;
+class SMixer;
+class VideoFile;
+class VolumeSlider;
+
+namespace OWL {
+class TButtonGadget;
+class THSlider;
+class TTextGadget;
+}
+
+class TClient : virtual public OWL::TWindow {
+public:
+    explicit TClient(OWL::TWindow* parent);
+    ~TClient() override;
+
+    // TV with video, or off when video is shown (command 1800, WM_TRAYTV).
+    void CmTv();
+    // TV with sound only, or off when it runs without video (command 1827).
+    void CmTvAudioOnly();
+    // The core of TV on and off; `video` chooses picture and sound or sound only.
+    void SetTvMode(bool on, bool video);
+    // Makes (or drops) the mixer as ChangeMixer says; false when no mixer could be opened.
+    bool CreateMixer();
+    // Applies changed options: mixer, volume slider, a changed device, antenna, channel, country.
+    void ApplyClientOptions();
+
+    // Remembers the channel and, unless the engine is recording, tunes and shows it.
+    void SelectChannel(LONG channel, bool updateField);
+    // The channel text (in the channel field when `updateField`) and the station's name.
+    void ShowChannel(bool updateField);
+    // The station of `channel`, or the one with the largest channel below it; -1 when none.
+    int FindStationIndex(LONG channel) const;
+    void CmChannelUp();
+    void CmChannelDown();
+    // Volume 0..100 to the player, the mixer and the engine; larger values are ignored.
+    void SetVolume(unsigned position);
+    void CmVolumeUp();
+    void CmVolumeDown();
+    void CmMute();
+
+    // Whether the radio program lets TV take the tuner (true when nobody else uses it).
+    bool CheckTunerOwner();
+
+    LONG GetSelectedChannel() const { return m_selectedChannel; }
+    SMixer* GetMixer() const { return m_mixer; }
+
+    // Timer 42's id and period.
+    static constexpr UINT_PTR TimerId = 42;
+    static constexpr UINT TimerPeriod = 1000;
+
+protected:
+    void SetupWindow() override;
+
+    // Private messages and the mixer's notice; each answers 0.
+    LRESULT EvDeferredStart(WPARAM wparam, LPARAM lparam);
+    LRESULT EvChannelTyped();
+    LRESULT EvMixerControlChange();
+
+    // The steps after an engine has opened its device: tune, show, and mark TV as on.
+    void TvStarted(bool video);
+    // Posts WM_UPDATESTATEICON to the frame.
+    void UpdateStateIcon();
+
+    // The control bar's gadgets. BuildControlBar makes them; until a bar exists these show
+    // nothing.
+    void BuildControlBar();
+    void ShowTvToggle(int state);
+    void ShowMuteToggle();
+    void SetupPositionSlider();
+    void SetupVolumeSlider();
+    void ShowVolumePosition();
+    void ShowVolumeSlider(bool shown);
+    void SetStationText(const char* text);
+
+    // Screen modes and the video layout.
+    void SetScreenMode(LONG mode);
+    void LayoutVideo();
+    void FitVideo();
+
+    // Playback of files.
+    void CmPlay();
+    void CmTogglePlay();
+    void CmHalfRate();
+    void CmStop();
+    void CmSkipForward();
+    void CmSkipBackward();
+    void CmResetPlayback();
+    void CmOpen();
+    void CmRefreshPlayback();
+    void CmSaveAs();
+    void CmClose();
+    void CmProperties();
+    void PlayerSetVolume(LONG volume);
+    void PlayerSetMute(bool mute);
+    void PlayerGraphEvents(WPARAM wparam, LPARAM lparam);
+    void DeletePlayer();
+    LRESULT EvHScroll(WPARAM wparam, LPARAM lparam);
+    LRESULT EvPositionUpdate();
+
+    // Recording, the archive and the timer list.
+    void CmRecord();
+    void CmRecordAudio();
+    void CmArchives();
+    void CmVcrTimer();
+
+    // The stations page on its own.
+    void CmChannels();
+
+    // The capture device's own property pages.
+    void CmTunerProperties();
+    void CmCaptureFilterProperties();
+    void CmCapturePinProperties();
+    void CmCrossbarProperties();
+
+    // Timer 42: status text and scheduled events.
+    void EvTimer(UINT_PTR id);
+
+    SControlBar* m_topBar = nullptr;
+    SBitmapToggle* m_tvToggle = nullptr;
+    SControlBar* m_bottomBar = nullptr;
+    OWL::TButtonGadget* m_playButton = nullptr;
+    OWL::TButtonGadget* m_recordButton = nullptr;
+    HWND m_channelField = nullptr; // edit control
+    OWL::THSlider* m_positionSlider = nullptr;
+    OWL::TTextGadget* m_statusText = nullptr;
+    OWL::TTextGadget* m_stationText = nullptr;
+    SBitmapToggle* m_muteToggle = nullptr;
+    VolumeSlider* m_volumeSlider = nullptr;
+    LONG m_screenMode = 0; // 0 normal, 1 full screen, 2 full window
+    VideoFile* m_player = nullptr;
+    LONG m_selectedChannel = 0;
+    SMixer* m_mixer = nullptr;
+    bool m_positionDrag = false;
+    bool m_muteBeforeEvent = false;
+    bool m_tvOffBeforeEvent = false;
+    LONG m_runningEvent = -1;
+    char m_eventName[260] {};
+    bool m_busy = false; // a timer event or a recording is being started
+
+private:
+    void BuildResponseTable();
+};

@@ -1,0 +1,296 @@
+#include "ClientFixture.h"
+
+#include <base/Modules.h>
+
+namespace {
+
+using namespace client_test;
+
+TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
+{
+    Settings.Channel = 7;
+    open();
+    EXPECT_EQ(Tv, nullptr) << "TvStart 0 starts nothing";
+    EXPECT_EQ(client->GetSelectedChannel(), 7);
+    int icons = state_icons;
+
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_STREQ(Tv->GetDeviceName(), "Sim TV Card");
+    EXPECT_STREQ(Settings.OpenedDeviceName, "Sim TV Card");
+    EXPECT_EQ(Tv->GetChannel(), 7);
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(Settings.TvState, 1);
+    EXPECT_EQ(Settings.ActivityState, ActivityTv);
+    EXPECT_NE(client->GetMixer(), nullptr) << "ChangeMixer is on by default";
+    EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u) << "the card's sound is heard";
+    EXPECT_EQ(state_icons, icons + 1);
+    EXPECT_EQ(box_texts(), std::vector<std::string> {});
+
+    command(1800);
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(client->GetMixer(), nullptr);
+    EXPECT_EQ(Settings.TvState, 0);
+    EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+    EXPECT_EQ(state_icons, icons + 2);
+    EXPECT_EQ(sim::card_filters_alive(0), 0);
+
+    // The tray's TV item does the same.
+    SendMessageA(client->GetHandle(), WM_TRAYTV, 0, 0);
+    EXPECT_NE(Tv, nullptr);
+}
+
+TEST_F(ClientTest, AudioOnlyAndVideoShareOneEngine)
+{
+    open();
+    command(1827);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsVideoShown());
+    EXPECT_EQ(Settings.ActivityState, ActivityTv);
+    EXPECT_EQ(enabler(1827), (Enabled { true, true }));
+    EXPECT_EQ(enabler(1800), (Enabled { true, false }));
+
+    command(1800); // video on: the same engine
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(enabler(1800), (Enabled { true, true }));
+    EXPECT_EQ(enabler(1827), (Enabled { true, false }));
+
+    command(1827); // back to sound only
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsVideoShown());
+    EXPECT_EQ(sim::card_binds(0), 1) << "the card was opened once";
+
+    command(1827); // pressed again: off
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+}
+
+TEST_F(ClientTest, TvStartRuleAtTheDeferredStart)
+{
+    struct Case {
+        LONG tvStart, tvState;
+        bool on;
+    };
+    for (Case c : { Case { 0, 1, false }, Case { 1, 0, true }, Case { 2, 0, false }, Case { 2, 1, true } }) {
+        SCOPED_TRACE(testing::Message() << "TvStart " << c.tvStart << ", TvState " << c.tvState);
+        Settings.TvStart = c.tvStart;
+        Settings.TvState = c.tvState;
+        open();
+        EXPECT_EQ(Tv != nullptr, c.on);
+        if (Tv) {
+            EXPECT_TRUE(Tv->IsVideoShown());
+        }
+        close();
+    }
+}
+
+TEST_F(ClientTest, DeferredStartActsOnlyOnItsOwnParameters)
+{
+    Settings.TvStart = 1;
+    client = new TestClient;
+    frame = std::make_unique<OWL::TFrameWindow>(nullptr, "Orbivane", client);
+    ASSERT_TRUE(frame->Create());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, client->GetHandle(), WM_DEFERREDSTART, WM_DEFERREDSTART, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 1u);
+    EXPECT_EQ(msg.lParam, 2);
+
+    for (auto [w, l] : { std::pair<WPARAM, LPARAM> { 0, 2 }, { 1, 0 }, { 2, 1 }, { 1, 3 } }) {
+        EXPECT_EQ(SendMessageA(client->GetHandle(), WM_DEFERREDSTART, w, l), 0);
+        EXPECT_EQ(Tv, nullptr) << w << "/" << l;
+    }
+    SendMessageA(client->GetHandle(), WM_DEFERREDSTART, 1, 2);
+    EXPECT_NE(Tv, nullptr);
+}
+
+TEST_F(ClientTest, ACardThatCannotOpenLeavesTvOff)
+{
+    sim::CaptureCard broken;
+    broken.always_fail_bind = true;
+    sim::install_cards({ broken });
+    open();
+    int icons = state_icons;
+    command(1800);
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(Settings.TvState, 0);
+    EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+    EXPECT_EQ(client->GetMixer(), nullptr);
+    EXPECT_EQ(state_icons, icons + 1);
+    EXPECT_EQ(box_texts().size(), 1u) << "the engine reports the failure itself";
+}
+
+TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
+{
+    open();
+    for (bool video : { true, false }) {
+        SCOPED_TRACE(video ? "video" : "sound only");
+        command(video ? 1800 : 1827);
+        int binds = sim::card_binds(0);
+
+        // An empty Tuner never names the opened device: TV goes off and on again.
+        Settings.Tuner[0] = '\0';
+        client->ApplyClientOptions();
+        ASSERT_NE(Tv, nullptr);
+        EXPECT_EQ(sim::card_binds(0), binds + 1);
+        EXPECT_EQ(Tv->IsVideoShown(), video);
+        EXPECT_EQ(Settings.ActivityState, ActivityTv);
+
+        // The device's own name, in any case, keeps the engine.
+        strcpy(Settings.Tuner, "SIM tv CARD");
+        Settings.Channel = 9;
+        client->ApplyClientOptions();
+        EXPECT_EQ(sim::card_binds(0), binds + 1);
+        EXPECT_EQ(Tv->GetChannel(), 9);
+        command(video ? 1800 : 1827);
+        EXPECT_EQ(Tv, nullptr);
+    }
+}
+
+TEST_F(ClientTest, OptionsFollowChangeMixer)
+{
+    open();
+    command(1800);
+    ASSERT_NE(client->GetMixer(), nullptr);
+    Settings.ChangeMixer = 0;
+    client->ApplyClientOptions();
+    EXPECT_EQ(client->GetMixer(), nullptr);
+    EXPECT_EQ(enabler(1816).enabled, false);
+    EXPECT_EQ(enabler(1828).enabled, false);
+
+    Settings.ChangeMixer = 1;
+    strcpy(Settings.WaveInDriver, "No Such Device");
+    EXPECT_FALSE(client->CreateMixer()) << "a mixer without a handle is dropped";
+    EXPECT_EQ(client->GetMixer(), nullptr);
+    strcpy(Settings.WaveInDriver, "-1");
+    EXPECT_TRUE(client->CreateMixer());
+    EXPECT_NE(client->GetMixer(), nullptr);
+}
+
+TEST_F(ClientTest, AnEngineMadeForThePropertyPagesIsStartedInFullByTv)
+{
+    open();
+    // The device pages make an engine without tuning it or counting TV as on.
+    Tv = new STv("", client->GetHandle(), 1, 0, nullptr, nullptr);
+    ASSERT_TRUE(Tv->HasCaptureDevice());
+    EXPECT_EQ(Tv->GetChannel(), -1);
+
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(Tv->GetChannel(), 5);
+    EXPECT_EQ(Settings.TvState, 1);
+    EXPECT_EQ(Settings.ActivityState, ActivityTv);
+    EXPECT_NE(client->GetMixer(), nullptr);
+    EXPECT_EQ(sim::card_binds(0), 1);
+}
+
+TEST_F(ClientTest, TheRadioProgramIsAskedForTheTunerOfItsCardFamilies)
+{
+    std::vector<std::pair<WPARAM, LPARAM>> asked;
+    LRESULT answer = 15;
+    WNDCLASSA wc {};
+    static std::function<LRESULT(WPARAM, LPARAM)> radio;
+    radio = [&](WPARAM w, LPARAM l) {
+        asked.emplace_back(w, l);
+        return answer;
+    };
+    wc.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+        return message == WM_TUNERREQUEST ? radio(w, l) : DefWindowProcA(window, message, w, l);
+    };
+    wc.lpszClassName = "Lunetto";
+    RegisterClassA(&wc);
+    HWND lunetto = CreateWindowExA(0, "Lunetto", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+
+    sim::CaptureCard wdm;
+    wdm.name = u"Sim WDM Card";
+    sim::install_cards({ wdm });
+    open();
+
+    // The first start with an empty Tuner has no device name to ask by.
+    command(1800);
+    EXPECT_NE(Tv, nullptr);
+    EXPECT_TRUE(asked.empty());
+    command(1800);
+
+    // Later starts ask by the device opened last; a refusal leaves TV off without a word.
+    command(1800);
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(asked, (std::vector<std::pair<WPARAM, LPARAM>> { { 5, 13 } }));
+    EXPECT_EQ(box_texts(), std::vector<std::string> {});
+
+    answer = 0;
+    command(1800);
+    EXPECT_NE(Tv, nullptr);
+    EXPECT_EQ(asked.size(), 2u);
+    close();
+    DestroyWindow(lunetto);
+    UnregisterClassA("Lunetto", nullptr);
+}
+
+TEST_F(ClientTest, TheOverlayModuleIsRegisteredOnceWhenThere)
+{
+    static int registered = 0;
+    registered = 0;
+    base::Modules::register_module("ksprite.ax", { { "DllRegisterServer", base::export_of(+[]() -> HRESULT {
+        ++registered;
+        return S_OK;
+    }) } });
+    open();
+    EXPECT_EQ(registered, 1);
+    EXPECT_EQ(base::Modules::load_count("ksprite.ax"), 0) << "freed again";
+    close();
+
+    base::Modules::register_module("ksprite.ax", {});
+    open(); // without its entry: nothing happens
+    close();
+    base::Modules::unregister_module("ksprite.ax");
+    open();
+    EXPECT_EQ(registered, 1);
+}
+
+TEST_F(ClientTest, CommandsOfTheMenuAreEnabledAsTheirStateSays)
+{
+    open();
+    struct Case {
+        UINT id;
+        Enabled off; // TV off, nothing open
+    };
+    const Case cases[] = {
+        { 1800, { true, false } }, { 1827, { true, false } }, { 1803, { true, false } }, { 1804, { true, false } },
+        { 1816, { true, false } }, { 1828, { true, false } }, { 1829, { true, false } },
+        { 1806, { false, false } }, { 1826, { false, false } }, { 1810, { false, false } }, { 1811, { false, false } },
+        { 24333, { false, false } }, { 24339, { false, false } }, { 25020, { false, false } },
+        { 1808, { true, false } }, { 1819, { true, false } },
+        { 25094, { true, false } }, { 25095, { true, false } }, { 25096, { true, true } },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(enabler(c.id), c.off) << c.id;
+
+    Settings.Mute = 1;
+    EXPECT_EQ(enabler(1816), (Enabled { true, true }));
+
+    // Commands without an enabler are enabled when the client handles them.
+    for (UINT id : { 1801u, 1802u, 1807u, 1814u, 1817u, 1825u, 1830u, 24331u, 24332u, 24334u, 27000u, 27001u, 27002u,
+             27003u, 28000u })
+        EXPECT_TRUE(client->CommandHasHandler(id)) << id;
+    command(25094);
+    EXPECT_EQ(client->m_screenMode, 1);
+    EXPECT_EQ(enabler(25094), (Enabled { true, true }));
+    EXPECT_EQ(enabler(25096), (Enabled { true, false }));
+}
+
+TEST_F(ClientTest, ClosingWithTvOnEndsEngineMixerAndCom)
+{
+    int com_before = com::thread_init_count();
+    open();
+    EXPECT_EQ(com::thread_init_count(), com_before + 1);
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    close();
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(sim::card_filters_alive(0), 0);
+    EXPECT_EQ(com::thread_init_count(), com_before);
+}
+
+}
