@@ -105,7 +105,7 @@ TEST_F(ClientTest, VolumeChangedInTheSystemMixerComesBack)
     ASSERT_NE(client->GetMixer(), nullptr);
     DWORD volume = line_in_control(MIXERCONTROL_CONTROLTYPE_VOLUME);
 
-    sound_cards[0]->set_value(volume, { raw_level(64) });
+    sound_cards[0]->set_value(volume, { raw_level(64) + 1 }); // reads back as level 64
     pump();
     EXPECT_EQ(Settings.Volume, 64 * 100 / 127);
 

@@ -328,6 +328,7 @@ TEST_F(StartupTest, RecentFilesAppearInTheFileMenu)
     EXPECT_STREQ(text, "&1 /home/me/Videos/news.avi");
     EXPECT_EQ(GetMenuItemID(file, 8), CM_EXIT);
     EXPECT_EQ(GetMenuState(file, CM_EXIT, MF_BYCOMMAND) & MF_GRAYED, 0u);
-    EXPECT_EQ(GetMenuState(file, 24332, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED)); // not built yet
+    EXPECT_EQ(GetMenuState(file, 24332, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(file, 24339, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED)); // no file open
     EXPECT_EQ(app.GetMruMessage(), RegisterWindowMessageA("MRUFILEMESSAGE"));
 }
