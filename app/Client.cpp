@@ -3,6 +3,7 @@
 
 #include "Client.h"
 
+#include "CommandIds.h"
 #include "PrivateMessages.h"
 #include "Settings.h"
 #include "TvEngine.h"
@@ -16,6 +17,8 @@
 #include <mm/MmSystem.h>
 #include <user/MessageBox.h>
 #include <user/Timers.h>
+
+#include <utility>
 
 STv* Tv = nullptr;
 
@@ -113,52 +116,52 @@ void TClient::BuildResponseTable()
     });
     message(WM_SIZE, &TClient::FitVideo);
 
-    command(1800, &TClient::CmTv);
-    OnCommandEnable(1800, [=](OWL::TCommandEnabler& ce) {
+    command(CM_TV, &TClient::CmTv);
+    OnCommandEnable(CM_TV, [=](OWL::TCommandEnabler& ce) {
         check(ce, Tv && Tv->IsVideoShown());
         ce.Enable(not_recording());
     });
-    command(1827, &TClient::CmTvAudioOnly);
-    OnCommandEnable(1827, [=](OWL::TCommandEnabler& ce) {
+    command(CM_TVAUDIOONLY, &TClient::CmTvAudioOnly);
+    OnCommandEnable(CM_TVAUDIOONLY, [=](OWL::TCommandEnabler& ce) {
         check(ce, Tv && !Tv->IsVideoShown());
         ce.Enable(not_recording());
     });
-    command(1801, &TClient::CmArchives);
-    command(1802, &TClient::CmVcrTimer);
-    command(1816, &TClient::CmMute);
-    OnCommandEnable(1816, [=](OWL::TCommandEnabler& ce) {
+    command(CM_ARCHIVES, &TClient::CmArchives);
+    command(CM_VCRTIMER, &TClient::CmVcrTimer);
+    command(CM_MUTE, &TClient::CmMute);
+    OnCommandEnable(CM_MUTE, [=](OWL::TCommandEnabler& ce) {
         check(ce, Settings.Mute != 0);
         ce.Enable(Settings.ChangeMixer != 0);
     });
-    command(1817, &TClient::CmMute);
-    command(1828, &TClient::CmVolumeUp);
-    OnCommandEnable(1828, [](OWL::TCommandEnabler& ce) { ce.Enable(Settings.ChangeMixer != 0); });
-    command(1829, &TClient::CmVolumeDown);
-    OnCommandEnable(1829, [](OWL::TCommandEnabler& ce) { ce.Enable(Settings.ChangeMixer != 0); });
-    command(1806, &TClient::CmPlay);
-    OnCommandEnable(1806, file_open);
-    command(1826, &TClient::CmTogglePlay);
-    OnCommandEnable(1826, file_open);
-    command(1830, &TClient::CmHalfRate);
-    command(1807, &TClient::CmStop);
-    command(1808, &TClient::CmRecord);
-    OnCommandEnable(1808, [](OWL::TCommandEnabler& ce) { ce.Enable(true); });
-    command(1819, &TClient::CmRecordAudio);
-    OnCommandEnable(1819, [](OWL::TCommandEnabler& ce) { ce.Enable(true); });
-    command(1811, &TClient::CmSkipBackward);
-    OnCommandEnable(1811, file_open);
-    command(1810, &TClient::CmSkipForward);
-    OnCommandEnable(1810, file_open);
-    command(1803, &TClient::CmChannelUp);
-    OnCommandEnable(1803, [=](OWL::TCommandEnabler& ce) { ce.Enable(not_recording()); });
-    command(1804, &TClient::CmChannelDown);
-    OnCommandEnable(1804, [=](OWL::TCommandEnabler& ce) { ce.Enable(not_recording()); });
-    command(1825, &TClient::CmChannels);
-    OnCommand(1814, [] { }); // the status text: a gadget that takes no action
-    command(27000, &TClient::CmTunerProperties);
-    command(27001, &TClient::CmCaptureFilterProperties);
-    command(27002, &TClient::CmCapturePinProperties);
-    command(27003, &TClient::CmCrossbarProperties);
+    command(CM_MUTEOTHER, &TClient::CmMute);
+    command(CM_VOLUMEUP, &TClient::CmVolumeUp);
+    OnCommandEnable(CM_VOLUMEUP, [](OWL::TCommandEnabler& ce) { ce.Enable(Settings.ChangeMixer != 0); });
+    command(CM_VOLUMEDOWN, &TClient::CmVolumeDown);
+    OnCommandEnable(CM_VOLUMEDOWN, [](OWL::TCommandEnabler& ce) { ce.Enable(Settings.ChangeMixer != 0); });
+    command(CM_PLAY, &TClient::CmPlay);
+    OnCommandEnable(CM_PLAY, file_open);
+    command(CM_TOGGLEPLAY, &TClient::CmTogglePlay);
+    OnCommandEnable(CM_TOGGLEPLAY, file_open);
+    command(CM_HALFRATE, &TClient::CmHalfRate);
+    command(CM_STOP, &TClient::CmStop);
+    command(CM_RECORD, &TClient::CmRecord);
+    OnCommandEnable(CM_RECORD, [](OWL::TCommandEnabler& ce) { ce.Enable(true); });
+    command(CM_RECORDAUDIO, &TClient::CmRecordAudio);
+    OnCommandEnable(CM_RECORDAUDIO, [](OWL::TCommandEnabler& ce) { ce.Enable(true); });
+    command(CM_SKIPBACKWARD, &TClient::CmSkipBackward);
+    OnCommandEnable(CM_SKIPBACKWARD, file_open);
+    command(CM_SKIPFORWARD, &TClient::CmSkipForward);
+    OnCommandEnable(CM_SKIPFORWARD, file_open);
+    command(CM_CHANNELUP, &TClient::CmChannelUp);
+    OnCommandEnable(CM_CHANNELUP, [=](OWL::TCommandEnabler& ce) { ce.Enable(not_recording()); });
+    command(CM_CHANNELDOWN, &TClient::CmChannelDown);
+    OnCommandEnable(CM_CHANNELDOWN, [=](OWL::TCommandEnabler& ce) { ce.Enable(not_recording()); });
+    command(CM_CHANNELS, &TClient::CmChannels);
+    OnCommand(CM_POSITIONSTATUS, [] { }); // the status text: a gadget that takes no action
+    command(CM_TUNERPAGE, &TClient::CmTunerProperties);
+    command(CM_CAPTUREFILTERPAGE, &TClient::CmCaptureFilterProperties);
+    command(CM_CAPTUREPINPAGE, &TClient::CmCapturePinProperties);
+    command(CM_CROSSBARPAGE, &TClient::CmCrossbarProperties);
     OnMessage(WM_GRAPHNOTIFY, [this](WPARAM wparam, LPARAM lparam) {
         if (m_player)
             PlayerGraphEvents(wparam, lparam);
@@ -167,25 +170,23 @@ void TClient::BuildResponseTable()
     message(WM_POSITIONUPDATE, &TClient::EvPositionUpdate);
     OnMessage(WM_DEFERREDSTART, [this](WPARAM wparam, LPARAM lparam) { return EvDeferredStart(wparam, lparam); });
     OnMessage(WM_HSCROLL, [this](WPARAM wparam, LPARAM lparam) { return EvHScroll(wparam, lparam); });
-    command(24331, &TClient::CmResetPlayback);
-    command(24332, &TClient::CmOpen);
-    command(24333, &TClient::CmRefreshPlayback);
-    OnCommandEnable(24333, file_open);
-    command(24334, &TClient::CmSaveAs);
-    command(24339, &TClient::CmClose);
-    OnCommandEnable(24339, file_open);
-    command(25020, &TClient::CmProperties);
-    OnCommandEnable(25020, file_open);
-    OnCommand(28000, [] { });
+    command(CM_RESETPLAYBACK, &TClient::CmResetPlayback);
+    command(CM_FILEOPEN, &TClient::CmOpen);
+    command(CM_REFRESHPLAYBACK, &TClient::CmRefreshPlayback);
+    OnCommandEnable(CM_REFRESHPLAYBACK, file_open);
+    command(CM_FILESAVEAS, &TClient::CmSaveAs);
+    command(CM_FILECLOSE, &TClient::CmClose);
+    OnCommandEnable(CM_FILECLOSE, file_open);
+    command(CM_PROPERTIES, &TClient::CmProperties);
+    OnCommandEnable(CM_PROPERTIES, file_open);
+    OnCommand(CM_NOACTION, [] { });
     message(WM_CHANNELTYPED, &TClient::EvChannelTyped);
     message(MM_MIXM_CONTROL_CHANGE, &TClient::EvMixerControlChange);
     message(WM_TRAYMUTE, &TClient::CmMute);
     message(WM_TRAYTV, &TClient::CmTv);
     message(WM_VIDEOLAYOUT, &TClient::LayoutVideo);
-    const LONG modes[] = { 1, 2, 0 };
-    for (UINT i = 0; i < 3; ++i) {
-        LONG mode = modes[i];
-        OnCommand(25094 + i, [this, mode] { SetScreenMode(mode); });
-        OnCommandEnable(25094 + i, [=, this](OWL::TCommandEnabler& ce) { check(ce, m_screenMode == mode); });
+    for (auto [id, mode] : { std::pair { CM_FULLSCREEN, 1 }, { CM_FULLWINDOW, 2 }, { CM_NORMALSCREEN, 0 } }) {
+        OnCommand(id, [this, mode] { SetScreenMode(mode); });
+        OnCommandEnable(id, [=, this](OWL::TCommandEnabler& ce) { check(ce, m_screenMode == mode); });
     }
 }

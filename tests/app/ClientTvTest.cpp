@@ -2,6 +2,9 @@
 
 #include <base/Modules.h>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace {
 
 using namespace client_test;
@@ -63,6 +66,29 @@ TEST_F(ClientTest, AudioOnlyAndVideoShareOneEngine)
     command(1827); // pressed again: off
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+}
+
+TEST_F(ClientTest, SetUpGoesToTheLastFolderStartsTimer42AndShowsTheChannel)
+{
+    std::string before = current_directory();
+    std::filesystem::create_directories(home + "/Videos");
+    std::string videos = home + "/Videos";
+    std::replace(videos.begin(), videos.end(), '/', '\\');
+    base::copy_bounded(Settings.LatestDirectory, sizeof Settings.LatestDirectory, videos);
+    Settings.Channel = 1;
+    open();
+    EXPECT_EQ(current_directory(), videos);
+    SetCurrentDirectoryA(before.c_str());
+    EXPECT_EQ(client->GetSelectedChannel(), 1);
+
+    MSG msg;
+    base::Clock::advance_ms(999);
+    EXPECT_FALSE(PeekMessageA(&msg, client->GetHandle(), WM_TIMER, WM_TIMER, PM_REMOVE));
+    base::Clock::advance_ms(1);
+    ASSERT_TRUE(PeekMessageA(&msg, client->GetHandle(), WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 42u);
+    close();
+    EXPECT_EQ(box_texts(), std::vector<std::string> {});
 }
 
 TEST_F(ClientTest, TvStartRuleAtTheDeferredStart)
