@@ -158,8 +158,7 @@ TEST_F(ClientTest, ATypedChannelIsTunedWhenItNamesAnotherChannel)
 
 TEST_F(ClientTest, ARecordingEngineKeepsItsChannel)
 {
-    // Only the selected channel changes while the engine records; nothing records yet, so the
-    // rule is seen through an engine in recording state made the way the recording commands do.
+    // An engine in the state a prepared capture leaves it: only the selected channel changes.
     class RecordingTv : public STv {
     public:
         RecordingTv() { m_capturePrepared = 1; }
