@@ -1,5 +1,8 @@
 #include "ClientFixture.h"
 
+#include <app/App.h>
+#include <resources/MainMenu.h>
+
 #include <base/Modules.h>
 
 #include <algorithm>
@@ -89,6 +92,33 @@ TEST_F(ClientTest, SetUpGoesToTheLastFolderStartsTimer42AndShowsTheChannel)
     EXPECT_EQ(msg.wParam, 42u);
     close();
     EXPECT_EQ(box_texts(), std::vector<std::string> {});
+}
+
+TEST_F(ClientTest, TheApplicationsMainWindowHoldsTheClientAndItsKeysReachIt)
+{
+    RegisterMainMenu();
+    RegisterMainAccelerators();
+    App app;
+    app.InitMainWindow();
+    OWL::TFrameWindow* main = app.GetMainWindow();
+    ASSERT_TRUE(main->Create());
+    pump();
+    ASSERT_NE(dynamic_cast<TClient*>(main->GetClientWindow()), nullptr);
+    auto key = [&](UINT vk) {
+        MSG msg { main->GetHandle(), WM_KEYDOWN, vk, 0, 0, {} };
+        EXPECT_TRUE(main->PreProcessMsg(msg)) << vk;
+        pump();
+    };
+    key(VK_HOME);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_EQ(Tv->GetChannel(), 5);
+    key(VK_PRIOR);
+    EXPECT_EQ(Tv->GetChannel(), 6);
+    key(VK_NEXT);
+    key(VK_NEXT);
+    EXPECT_EQ(Tv->GetChannel(), 4);
+    key(VK_HOME);
+    EXPECT_EQ(Tv, nullptr);
 }
 
 TEST_F(ClientTest, TvStartRuleAtTheDeferredStart)
