@@ -8,7 +8,6 @@
 #include <resources/TrayMenu.h>
 
 #include <shell/Help.h>
-#include <user/Controls.h>
 #include <user/Keyboard.h>
 #include <user/Menus.h>
 
@@ -37,8 +36,12 @@ POINT context_point(LPARAM lparam)
     return { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) };
 }
 
-// WM_CONTEXTMENU's point when the menu key or Shift+F10 asked for it.
-constexpr LPARAM KeyboardContextPoint = -1;
+// The menu key and Shift+F10 ask for a context menu with the point (-1, -1).
+bool from_keyboard(LPARAM lparam)
+{
+    POINT point = context_point(lparam);
+    return point.x == -1 && point.y == -1;
+}
 
 }
 
@@ -247,7 +250,7 @@ LRESULT SDIDecFrame::EvContextMenu(HWND window, LPARAM lparam)
     if (!client || client->GetHandle() != window)
         return 0;
     POINT at = context_point(lparam);
-    if (lparam == KeyboardContextPoint) {
+    if (from_keyboard(lparam)) {
         // From the keyboard: at the client's top-left corner.
         at = { 0, 0 };
         ClientToScreen(window, &at);

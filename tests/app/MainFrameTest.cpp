@@ -233,6 +233,7 @@ TEST_F(MainFrame, ContextMenuOpensOverTheClientAtSignedPointsOrAtTheClientFromTh
         { client_window, MAKELPARAM(300, 250), true, 300, 250 },
         { client_window, MAKELPARAM(-1280, -20), true, -1280, -20 }, // a monitor left of and above the primary
         { client_window, LPARAM(-1), true, corner.x, corner.y },     // the menu key
+        { client_window, MAKELPARAM(-1, -1), true, corner.x, corner.y },
         { window, MAKELPARAM(300, 250), false, 0, 0 },               // the frame itself: nothing
     };
     for (const Case& c : cases) {
