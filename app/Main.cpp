@@ -45,7 +45,8 @@ bool activate_running_instance()
     HWND window = FindWindowA(MainWindowClass, nullptr);
     if (!window)
         return false;
-    if (IsIconic(window))
+    // Minimised, or hidden to the tray: shown at its normal size.
+    if (IsIconic(window) || !IsWindowVisible(window))
         ShowWindow(window, SW_SHOWNORMAL);
     BringWindowToTop(GetLastActivePopup(window));
     SetForegroundWindow(window);
