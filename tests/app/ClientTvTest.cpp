@@ -2,6 +2,7 @@
 
 #include <app/App.h>
 #include <resources/MainMenu.h>
+#include <resources/StateIcons.h>
 
 #include <base/Modules.h>
 
@@ -98,6 +99,7 @@ TEST_F(ClientTest, TheApplicationsMainWindowHoldsTheClientAndItsKeysReachIt)
 {
     RegisterMainMenu();
     RegisterMainAccelerators();
+    RegisterStateIcons();
     App app;
     app.InitMainWindow();
     OWL::TFrameWindow* main = app.GetMainWindow();
@@ -112,6 +114,7 @@ TEST_F(ClientTest, TheApplicationsMainWindowHoldsTheClientAndItsKeysReachIt)
     key(VK_HOME);
     ASSERT_NE(Tv, nullptr);
     EXPECT_EQ(Tv->GetChannel(), 5);
+    EXPECT_EQ(main->GetIcon(), LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_TV))) << "the frame shows TV on";
     key(VK_PRIOR);
     EXPECT_EQ(Tv->GetChannel(), 6);
     key(VK_NEXT);
@@ -119,6 +122,7 @@ TEST_F(ClientTest, TheApplicationsMainWindowHoldsTheClientAndItsKeysReachIt)
     EXPECT_EQ(Tv->GetChannel(), 4);
     key(VK_HOME);
     EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(main->GetIcon(), LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_IDLE)));
 }
 
 TEST_F(ClientTest, TvStartRuleAtTheDeferredStart)
