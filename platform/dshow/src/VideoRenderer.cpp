@@ -1,6 +1,6 @@
 // The video renderer's filter side: the input pin, the frames on the clock, and their
 // conversion to 32-bit pixels for the window (VideoWindow.h). IVideoWindow is in
-// VideoRendererWindow.cpp.
+// VideoRendererWindow.cpp, except the ideal image sizes, which read the connection.
 
 #include "VideoWindow.h"
 
