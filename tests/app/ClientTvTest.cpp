@@ -32,6 +32,7 @@ TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
     EXPECT_NE(client->GetMixer(), nullptr) << "ChangeMixer is on by default";
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u) << "the card's sound is heard";
     EXPECT_EQ(state_icons, icons + 1);
+    EXPECT_EQ(box_texts(), std::vector<std::string> {});
 
     command(1800);
     EXPECT_EQ(Tv, nullptr);

@@ -1,0 +1,90 @@
+// The picture of the running TV in the client area, through the machine's video renderer.
+
+#include "ClientFixture.h"
+
+#include <app/CommandIds.h>
+
+#include <dshow/VideoRenderer.h>
+#include <gdi/Surface.h>
+#include <sim/TestPicture.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace {
+
+using namespace client_test;
+
+class ClientPicture : public ClientTest {
+protected:
+    HWND video_window() const { return FindWindowExA(client->GetHandle(), nullptr, "VideoRenderer", nullptr); }
+
+    // What the video window shows once it shows `expected` (or what it last showed, after a
+    // while: the card's frames come from its own thread).
+    static std::optional<sim::PictureSource> shown(HWND window, sim::PictureSource expected)
+    {
+        std::optional<sim::PictureSource> seen;
+        for (int i = 0; i < 2000; ++i) {
+            pump();
+            gdi::Surface picture;
+            if (dshow::copy_video_picture(window, picture) && !picture.empty()) {
+                auto identity = sim::identify_picture_rgb32(reinterpret_cast<const DWORD*>(picture.pixels()),
+                    picture.width(), picture.height(), static_cast<int>(picture.stride() / 4));
+                seen = identity ? std::optional(identity->source) : std::nullopt;
+                if (seen == expected)
+                    break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return seen;
+    }
+};
+
+TEST_F(ClientPicture, TvOnShowsTheChannelInTheClientAreaAndFollowsSurfing)
+{
+    open();
+    ShowWindow(frame->GetHandle(), SW_SHOWNORMAL);
+    pump();
+    command(CM_TV);
+    ASSERT_NE(Tv, nullptr);
+    HWND video = video_window();
+    ASSERT_TRUE(video);
+    EXPECT_TRUE(IsWindowVisible(video));
+    RECT area {}, placed {};
+    GetClientRect(client->GetHandle(), &area);
+    GetWindowRect(video, &placed);
+    MapWindowPoints(nullptr, client->GetHandle(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.top, 0);
+    EXPECT_EQ(placed.right, area.right);
+    EXPECT_EQ(placed.bottom, area.bottom);
+    EXPECT_EQ(shown(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+
+    command(CM_CHANNELUP);
+    EXPECT_EQ(shown(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+
+    // The frame resized: the picture fills the new client area.
+    SetWindowPos(frame->GetHandle(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
+    pump();
+    GetClientRect(client->GetHandle(), &area);
+    GetWindowRect(video, &placed);
+    MapWindowPoints(nullptr, client->GetHandle(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.right, area.right);
+    EXPECT_EQ(placed.bottom, area.bottom);
+
+    command(CM_TVAUDIOONLY); // sound only: the picture goes
+    EXPECT_FALSE(IsWindowVisible(video));
+    EXPECT_EQ(video_window(), nullptr);
+    command(CM_TV);
+    video = video_window();
+    ASSERT_TRUE(video);
+    EXPECT_EQ(shown(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+
+    command(CM_TV);
+    EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(video_window(), nullptr);
+    EXPECT_EQ(box_texts(), std::vector<std::string> {});
+}
+
+}
