@@ -26,8 +26,8 @@ constexpr const char* kInnerTemplate = "OLEPROPERTYFRAMEPAGES";
 
 // Layout in pixels.
 constexpr int kMargin = 7;
-constexpr int kTabHeight = 20; // the tab row of the tab control
-constexpr int kTabBorder = 4; // between the tab control's edge and the page
+constexpr int kTabHeight = 21; // the tab control: its row of tabs and the line under it
+constexpr int kPageGap = 4; // between the tabs and the page
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 
@@ -163,14 +163,15 @@ void build(HWND window, Frame& f)
     SetWindowTextA(window, f.caption.c_str());
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
 
-    int tab_width = f.page_size.cx + 2 * kTabBorder;
-    int tab_height = kTabHeight + f.page_size.cy + 2 * kTabBorder;
+    // The tabs sit above the page rather than around it: siblings do not clip one another here.
     int buttons_width = 3 * kButtonWidth + 2 * kMargin;
-    int client_width = std::max(tab_width, buttons_width) + 2 * kMargin;
-    int client_height = kMargin + tab_height + kMargin + kButtonHeight + kMargin;
+    int tab_width = std::max<int>(f.page_size.cx, buttons_width);
+    int client_width = tab_width + 2 * kMargin;
+    int page_top = kMargin + kTabHeight + kPageGap;
+    int client_height = page_top + f.page_size.cy + kMargin + kButtonHeight + kMargin;
 
-    f.tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kMargin,
-        kMargin, tab_width, tab_height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(PROPFRAME_TAB)), nullptr,
+    f.tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kMargin, kMargin, tab_width,
+        kTabHeight, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(PROPFRAME_TAB)), nullptr,
         nullptr);
     SendMessageA(f.tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     for (std::size_t i = 0; i < f.pages.size(); ++i) {
@@ -181,11 +182,10 @@ void build(HWND window, Frame& f)
     }
 
     f.inner = CreateDialogParamA(nullptr, kInnerTemplate, window, nullptr, 0);
-    SetWindowPos(f.inner, nullptr, kMargin + kTabBorder, kMargin + kTabHeight + kTabBorder, f.page_size.cx,
-        f.page_size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(f.inner, nullptr, kMargin, page_top, f.page_size.cx, f.page_size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(f.inner, SW_SHOWNORMAL);
 
-    int y = kMargin + tab_height + kMargin;
+    int y = page_top + f.page_size.cy + kMargin;
     int x = client_width - kMargin - 3 * kButtonWidth - 2 * kMargin;
     add_button(window, "OK", IDOK, BS_DEFPUSHBUTTON, x, y);
     add_button(window, "Cancel", IDCANCEL, BS_PUSHBUTTON, x + kButtonWidth + kMargin, y);

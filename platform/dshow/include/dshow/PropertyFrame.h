@@ -5,7 +5,7 @@
 // The frame is a top-level dialog ("#32770") titled caption + " Properties" (the blank before
 // "Properties" can be doubled for tests, dshow/Testing.h). Its children, in this order: a tab
 // control ("SysTabControl32", id PROPFRAME_TAB) with one tab per page titled as the page's
-// GetPageInfo says, an inner dialog ("#32770", empty title) over the tab's display area that
+// GetPageInfo says, an inner dialog ("#32770", empty title) below the tabs that
 // hosts the active page's own dialog, and the buttons OK (IDOK), Cancel (IDCANCEL) and Apply
 // (PROPFRAME_APPLY, enabled once a page reports itself dirty).
 //
