@@ -1,11 +1,13 @@
 #include "App.h"
 
 #include "CommandIds.h"
+#include "MainFrame.h"
 #include "Settings.h"
 #include "SettingsSequence.h"
 #include "StandInWindows.h"
 
 #include <resources/MainMenu.h>
+#include <resources/StateIcons.h>
 
 #include <base/Modules.h>
 #include <base/Process.h>
@@ -21,9 +23,6 @@ char HelpFilePath[260];
 char PopupTextPath[260];
 
 namespace {
-
-constexpr UINT IDI_MAINFRAME = 1003;
-constexpr UINT IDI_MAINFRAME_SMALL = 1004;
 
 void compute_help_paths()
 {
@@ -110,7 +109,7 @@ bool App::CanClose()
 void App::InitMainWindow()
 {
     auto* client = new StandInClient;
-    auto* frame = new StandInFrame(GetName(), client);
+    auto* frame = new SDIDecFrame(nullptr, GetName(), client, true);
     if (Settings.WindowX)
         frame->Attr.X = Settings.WindowX;
     if (Settings.WindowY)
@@ -119,8 +118,8 @@ void App::InitMainWindow()
         frame->Attr.W = Settings.WindowW;
     if (Settings.WindowH)
         frame->Attr.H = Settings.WindowH;
-    frame->SetIcon(this, IDI_MAINFRAME);
-    frame->SetIconSm(this, IDI_MAINFRAME_SMALL);
+    frame->SetIcon(this, IDI_IDLE);
+    frame->SetIconSm(this, IDI_IDLE_SMALL);
     frame->AssignMenu(IDM_MAINMENU);
     frame->Attr.AccelTable = IDA_MAINACCELERATORS;
     SetMainWindow(frame);

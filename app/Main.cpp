@@ -3,11 +3,13 @@
 
 #include "App.h"
 #include "CommandLine.h"
+#include "MainFrame.h"
 #include "Settings.h"
-#include "StandInWindows.h"
 
 #include <dialogs/SetApp.h>
 #include <resources/MainMenu.h>
+#include <resources/StateIcons.h>
+#include <resources/TrayMenu.h>
 
 #include <present/Present.h>
 #include <sim/SoundCard.h>
@@ -27,6 +29,8 @@ void install_machine()
         cards = sim::install_sound_cards({ sim::default_sound_card() });
     RegisterMainMenu();
     RegisterMainAccelerators();
+    RegisterTrayMenu();
+    RegisterStateIcons();
 }
 
 [[noreturn]] void on_terminate()
@@ -41,7 +45,8 @@ bool activate_running_instance()
     HWND window = FindWindowA(MainWindowClass, nullptr);
     if (!window)
         return false;
-    if (IsIconic(window))
+    // Minimised, or hidden to the tray: shown at its normal size.
+    if (IsIconic(window) || !IsWindowVisible(window))
         ShowWindow(window, SW_SHOWNORMAL);
     BringWindowToTop(GetLastActivePopup(window));
     SetForegroundWindow(window);

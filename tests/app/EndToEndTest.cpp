@@ -110,6 +110,34 @@ TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
     EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "17");
 }
 
+TEST(EndToEnd, MinimisedStartWithTheTrayIconHidesTheFrameUntilASecondStartShowsIt)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TrayIcon", 1);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t first = start({ "-m" });
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(eventually([&] { return !IsWindowVisible(window); })) << "only the tray icon shows";
+    EXPECT_FALSE(IsIconic(window));
+
+    EXPECT_EQ(wait_exit(start({})), 0);
+    EXPECT_TRUE(eventually([&] { return IsWindowVisible(window) && !IsIconic(window); }))
+        << "a second start brings the hidden frame back";
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(first), 0);
+    registry::forget_hives();
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
+    WriteByteValue(key, "TrayIcon", 0);
+    RegCloseKey(key);
+    registry::restart();
+}
+
 TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 {
     EXPECT_EQ(wait_exit(start({ "/u" })), 1);

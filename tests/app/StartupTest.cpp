@@ -3,7 +3,7 @@
 #include <app/App.h>
 #include <app/CommandIds.h>
 #include <app/CommandLine.h>
-#include <app/StandInWindows.h>
+#include <app/MainFrame.h>
 #include <resources/MainMenu.h>
 
 #include <base/Process.h>

@@ -39,6 +39,7 @@ void reset()
     clear_help_journal();
     clear_dde_journal();
     shell::clear_tray_icons();
+    shell::clear_tray_calls();
     shell::set_tray_observer({});
 }
 

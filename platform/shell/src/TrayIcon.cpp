@@ -16,6 +16,7 @@ struct Tray {
     std::mutex lock;
     std::vector<TrayIcon> icons;
     TrayObserver observer;
+    std::vector<TrayCall> calls;
 };
 
 Tray& tray()
@@ -33,19 +34,24 @@ std::vector<TrayIcon>::iterator find_icon(std::vector<TrayIcon>& icons, HWND own
     return icons.end();
 }
 
+// The tip as the icon keeps it: the field need not be terminated; read at most its 64 bytes and
+// keep 63.
+std::string tip_of(const NOTIFYICONDATAA& data)
+{
+    std::string_view text(data.szTip, strnlen(data.szTip, sizeof data.szTip));
+    char cut[sizeof data.szTip];
+    base::copy_bounded(cut, sizeof cut, text);
+    return cut;
+}
+
 void apply(TrayIcon& icon, const NOTIFYICONDATAA& data)
 {
     if (data.uFlags & NIF_MESSAGE)
         icon.callback_message = data.uCallbackMessage;
     if (data.uFlags & NIF_ICON)
         icon.icon = data.hIcon;
-    if (data.uFlags & NIF_TIP) {
-        // The field need not be terminated; read at most its 64 bytes and keep 63.
-        std::string_view text(data.szTip, strnlen(data.szTip, sizeof data.szTip));
-        char cut[sizeof data.szTip];
-        base::copy_bounded(cut, sizeof cut, text);
-        icon.tip = cut;
-    }
+    if (data.uFlags & NIF_TIP)
+        icon.tip = tip_of(data);
 }
 
 }
@@ -84,13 +90,25 @@ void clear_tray_icons()
     tray().icons.clear();
 }
 
+std::vector<TrayCall> tray_calls()
+{
+    std::lock_guard guard(tray().lock);
+    return tray().calls;
 }
 
-BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data)
+void clear_tray_calls()
+{
+    std::lock_guard guard(tray().lock);
+    tray().calls.clear();
+}
+
+}
+
+namespace {
+
+BOOL notify(DWORD message, PNOTIFYICONDATAA data)
 {
     using namespace shell;
-    if (!data)
-        return FALSE;
     std::optional<TrayEvent> event;
     TrayIcon changed;
     TrayObserver observer;
@@ -131,4 +149,18 @@ BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data)
     if (observer)
         observer(*event, changed);
     return TRUE;
+}
+
+}
+
+BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data)
+{
+    using namespace shell;
+    if (!data)
+        return FALSE;
+    BOOL result = notify(message, data);
+    TrayCall call { message, data->hWnd, data->uID, data->uFlags, data->hIcon, tip_of(*data), result };
+    std::lock_guard guard(tray().lock);
+    tray().calls.push_back(std::move(call));
+    return result;
 }

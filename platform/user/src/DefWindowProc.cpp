@@ -126,13 +126,30 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         return TRUE;
     case WM_MOUSEACTIVATE:
         return 1;   // MA_ACTIVATE
+    // A right click (client or border), the menu key and Shift+F10 ask for a context menu: the point
+    // in screen coordinates, or -1 from the keyboard.
+    case WM_RBUTTONUP: {
+        POINT p { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) };
+        ClientToScreen(window, &p);
+        SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(p.x, p.y));
+        return 0;
+    }
+    case WM_NCRBUTTONUP:
+        SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), lparam);
+        return 0;
+    case WM_KEYUP:
+        if (wparam == VK_APPS)
+            SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
+        return 0;
     case WM_CONTEXTMENU:
     case WM_HELP:
         if (HWND parent = parent_of_child(window))
             return SendMessageA(parent, message, wparam, lparam);
         return message == WM_HELP ? TRUE : 0;
     case WM_SYSKEYDOWN:
-        if (wparam == VK_F4 && (lparam & (1 << 29))) {
+        if (wparam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
+        } else if (wparam == VK_F4 && (lparam & (1 << 29))) {
             HWND root = GetAncestor(window, GA_ROOT);
             PostMessageA(root ? root : window, WM_SYSCOMMAND, SC_CLOSE, 0);
         } else {

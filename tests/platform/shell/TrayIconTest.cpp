@@ -105,6 +105,33 @@ TEST_F(TrayIconTest, RefusesUnknownIconsDuplicatesAndDeadOwners)
     EXPECT_TRUE(shell::tray_icons().empty());
 }
 
+TEST_F(TrayIconTest, JournalKeepsEveryCallWithItsFlagsAndResultFailedOnesToo)
+{
+    auto add = data(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Orbivane", fake_icon(1));
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &add));
+    auto remove = data(NIF_ICON);
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &remove));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &remove));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, nullptr)); // nothing to keep
+
+    auto calls = shell::tray_calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].message, DWORD(NIM_ADD));
+    EXPECT_EQ(calls[0].flags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(calls[0].owner, owner);
+    EXPECT_EQ(calls[0].id, 1200u);
+    EXPECT_EQ(calls[0].icon, fake_icon(1));
+    EXPECT_EQ(calls[0].tip, "Orbivane");
+    EXPECT_TRUE(calls[0].result);
+    EXPECT_EQ(calls[1].message, DWORD(NIM_DELETE));
+    EXPECT_TRUE(calls[1].result);
+    EXPECT_EQ(calls[2].message, DWORD(NIM_DELETE));
+    EXPECT_FALSE(calls[2].result);
+
+    shell::testing::reset();
+    EXPECT_TRUE(shell::tray_calls().empty());
+}
+
 TEST_F(TrayIconTest, TipIsCutTo63BytesOfWholeCharactersEvenUnterminated)
 {
     auto d = data(NIF_TIP);

@@ -2,6 +2,7 @@
 
 #include <base/Errors.h>
 #include <base/Process.h>
+#include <user/NonClient.h>
 
 #include <set>
 
@@ -287,6 +288,35 @@ TEST_F(WindowTest, CloseDestroysByDefault)
     HWND w = make();
     SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(WindowTest, RightClickAndTheMenuKeysAskForAContextMenuThatClimbsToTheParent)
+{
+    HWND top = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND child = make(WS_CHILD | WS_VISIBLE, top, 7, "child", { 30, 40, 130, 90 });
+    POINT origin { 0, 0 };
+    ClientToScreen(child, &origin);
+
+    SendMessageA(child, WM_RBUTTONUP, 0, MAKELPARAM(5, 6));
+    SendMessageA(top, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(-300, 12)); // screen point, left of the primary
+    SendMessageA(child, WM_KEYUP, VK_APPS, 0);
+    SetFocus(child);
+    user::key_input(VK_SHIFT, true);
+    user::key_input(VK_F10, true);
+    user::key_input(VK_F10, false);
+    user::key_input(VK_SHIFT, false);
+    pump();
+
+    auto asked = got(top, WM_CONTEXTMENU);
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[0].wparam, reinterpret_cast<WPARAM>(child)) << "the window clicked, passed up";
+    EXPECT_EQ(asked[0].lparam, MAKELPARAM(origin.x + 5, origin.y + 6));
+    EXPECT_EQ(asked[1].wparam, reinterpret_cast<WPARAM>(top));
+    EXPECT_EQ(asked[1].lparam, MAKELPARAM(-300, 12));
+    for (int i : { 2, 3 }) {
+        EXPECT_EQ(asked[i].wparam, reinterpret_cast<WPARAM>(child));
+        EXPECT_EQ(asked[i].lparam, LPARAM(-1)) << "from the keyboard";
+    }
 }
 
 TEST_F(WindowTest, FocusEnableAndActivation)

@@ -35,7 +35,7 @@ struct HelpCall {
 std::vector<HelpCall> help_journal();
 void clear_help_journal();
 
-// Clears the help and DDE journals, the tray icons and the tray observer.
+// Clears the help and DDE journals, the tray icons, their call journal and the tray observer.
 void reset();
 
 }

@@ -53,6 +53,17 @@ struct TrayIcon {
 };
 
 enum class TrayEvent { Added, Modified, Deleted };
+
+// One Shell_NotifyIconA call as the program made it.
+struct TrayCall {
+    DWORD message = 0; // NIM_ADD, NIM_MODIFY, NIM_DELETE or anything else passed
+    HWND owner = nullptr;
+    UINT id = 0;
+    UINT flags = 0;
+    HICON icon = nullptr;
+    std::string tip; // as the icon would show it (63 bytes at most)
+    BOOL result = FALSE;
+};
 using TrayObserver = std::function<void(TrayEvent, const TrayIcon&)>;
 
 // The icons shown now, in the order they were added.
@@ -64,5 +75,8 @@ TrayObserver set_tray_observer(TrayObserver observer);
 bool tray_click(HWND owner, UINT id, UINT mouse_message);
 // Removes every icon without notifying (for tests).
 void clear_tray_icons();
+// Every call since the last clear_tray_calls(), in order (calls with a null record are not kept).
+std::vector<TrayCall> tray_calls();
+void clear_tray_calls();
 
 }

@@ -140,6 +140,19 @@ using LPMSG = MSG*;
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
+// WM_HELP's record (lParam): what help was asked for, and where.
+#define HELPINFO_WINDOW 0x0001
+#define HELPINFO_MENUITEM 0x0002
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;     // HELPINFO_WINDOW or HELPINFO_MENUITEM
+    int iCtrlId;          // the control's or menu item's id
+    HANDLE hItemHandle;   // the control's window or the menu
+    DWORD_PTR dwContextId;
+    POINT MousePos;       // screen position of the mouse
+};
+using LPHELPINFO = HELPINFO*;
+
 // PeekMessageA flags.
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
