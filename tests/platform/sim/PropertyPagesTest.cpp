@@ -2,6 +2,7 @@
 
 #include "CardFixture.h"
 
+#include <base/Text.h>
 #include <dshow/Testing.h>
 #include <sim/PropertyPages.h>
 #include <user/CommonControls.h>
@@ -171,6 +172,74 @@ TEST_F(Pages, TheStreamFormatPageSetsTheChosenFormat)
     ASSERT_EQ(config->GetFormat(&format), S_OK);
     EXPECT_TRUE(IsEqualGUID(format->subtype, MEDIASUBTYPE_RGB24));
     DeleteMediaType(format);
+}
+
+// A card whose tuner is reached only through its capture filter's pages, driven by window
+// messages from another thread while the frame runs hidden on its own.
+TEST_F(Pages, ATunerPageOnlyCardIsTunedFromAnotherThread)
+{
+    sim::CaptureCard card;
+    card.tuner = sim::TunerInterface::None;
+    card.filter_pages = { CLSID_SimVideoInputPage, CLSID_SimTunerPage };
+    card.tuner_page.title = "TVTuner PROPERTY Page";
+    open(card);
+    dshow::testing::set_property_frame_separator("  ");
+    IUnknown* filter = capture;
+    std::thread frame_thread([&] {
+        ComScope scope;
+        const CLSID pages[] = { CLSID_SimVideoInputPage, CLSID_SimTunerPage };
+        OleCreatePropertyFrame(nullptr, 30, 30, u"Lunetto/Orbivane control", 1, &filter, 2, pages, 0, 0, nullptr);
+    });
+    while (dshow::testing::open_property_frames().empty())
+        std::this_thread::yield();
+    HWND frame = FindWindowExA(nullptr, nullptr, "#32770", "Lunetto/Orbivane control  Properties");
+    ASSERT_TRUE(frame);
+    ShowWindow(frame, SW_HIDE);
+    SetWindowPos(frame, nullptr, 2000, 2000, 2, 2, SWP_HIDEWINDOW);
+    HWND inner = FindWindowExA(frame, nullptr, "#32770", "");
+    EXPECT_FALSE(FindWindowExA(FindWindowExA(inner, nullptr, "#32770", ""), nullptr, "Edit", nullptr));
+
+    HWND tab = FindWindowExA(frame, nullptr, "SysTabControl32", nullptr);
+    int tuner_tab = -1;
+    for (int i = 0; i < SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) && tuner_tab < 0; ++i) {
+        char text[260] = {};
+        TCITEMA item { TCIF_TEXT, 0, 0, text, 259, 0, 0 };
+        SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        if (base::equals_ignoring_case(text, "TVTuner Property Page"))
+            tuner_tab = i;
+    }
+    ASSERT_EQ(tuner_tab, 1);
+    SendMessageA(tab, TCM_SETCURSEL, 1, 0);
+    NMHDR header { tab, static_cast<UINT_PTR>(GetDlgCtrlID(tab)), TCN_SELCHANGE };
+    SendMessageA(frame, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+
+    HWND page = FindWindowExA(inner, nullptr, "#32770", "");
+    EXPECT_TRUE(FindWindowExA(page, nullptr, "ComboBox", nullptr));
+    HWND edit = FindWindowExA(page, nullptr, "Edit", nullptr);
+    HWND button = FindWindowExA(page, nullptr, "Button", "Set");
+    ASSERT_TRUE(edit && button);
+    EXPECT_TRUE(SetWindowTextA(edit, "25"));
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("25"));
+    SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    dshow::testing::close_property_frame(frame, IDOK);
+    frame_thread.join();
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(dshow::testing::property_frame_journal().at(0).result, IDOK);
+
+    // Shown again, the page reads the card's channel.
+    CAUUID tuner_page { 1, const_cast<GUID*>(&CLSID_SimTunerPage) };
+    std::string shown;
+    dshow::testing::set_property_frame_script([&](const dshow::testing::PropertyFrame& f) {
+        HWND p = FindWindowExA(FindWindowExA(f.frame, nullptr, "#32770", ""), nullptr, "#32770", "");
+        char text[16] = {};
+        GetDlgItemTextA(p, sim::kTunerPageChannel, text, sizeof text);
+        shown = text;
+        dshow::testing::close_property_frame(f.frame, IDCANCEL);
+    });
+    OleCreatePropertyFrame(nullptr, 0, 0, u"Card", 1, &filter, tuner_page.cElems, tuner_page.pElems, 0, 0, nullptr);
+    EXPECT_EQ(shown, "25");
 }
 
 TEST_F(Pages, ACardCanOfferNoPagesInterface)
