@@ -156,7 +156,7 @@ HWND add_button(HWND frame, const char* text, int id, DWORD style, int x, int y)
     return b;
 }
 
-// Builds the frame's children around the largest page and places the frame.
+// Builds the frame's children for the largest page, places the frame and activates the first page.
 void build(HWND window, Frame& f)
 {
     f.window = window;
@@ -171,8 +171,7 @@ void build(HWND window, Frame& f)
     int client_height = page_top + f.page_size.cy + kMargin + kButtonHeight + kMargin;
 
     f.tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kMargin, kMargin, tab_width,
-        kTabHeight, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(PROPFRAME_TAB)), nullptr,
-        nullptr);
+        kTabHeight, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(PROPFRAME_TAB)), nullptr, nullptr);
     SendMessageA(f.tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     for (std::size_t i = 0; i < f.pages.size(); ++i) {
         TCITEMA item {};
