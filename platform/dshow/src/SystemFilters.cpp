@@ -6,6 +6,7 @@
 #include <dshow/FilterGraph.h>
 #include <dshow/SmartTee.h>
 #include <dshow/SystemFilters.h>
+#include <dshow/VideoRenderer.h>
 
 #include <mutex>
 #include <vector>
@@ -43,8 +44,10 @@ void register_system_filters()
     com::register_class(CLSID_FileWriter, factory_of<FileWriter>());
     com::register_class(CLSID_DSoundRender, factory_of<AudioRenderer>(CLSID_DSoundRender));
     com::register_class(CLSID_AudioRender, factory_of<AudioRenderer>(CLSID_AudioRender));
+    com::register_class(CLSID_VideoRenderer, factory_of<VideoRenderer>());
     register_graph_filter(CLSID_DSoundRender, u"Default DirectSound Device", FilterRole::Renderer, MERIT_PREFERRED);
     register_graph_filter(CLSID_AudioRender, u"Default WaveOut Device", FilterRole::Renderer, MERIT_NORMAL);
+    register_graph_filter(CLSID_VideoRenderer, u"Video Renderer", FilterRole::Renderer, MERIT_PREFERRED);
     register_audio_renderer_devices();
 }
 

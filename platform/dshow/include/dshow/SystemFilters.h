@@ -2,11 +2,12 @@
 
 // The system filters a capture or preview graph is made of, registered with com under their
 // standard class ids: the Smart Tee (SmartTee.h), the AVI multiplexer (AviMux.h), the file
-// writer (FileWriter.h) and the audio renderers (AudioRenderer.h).
+// writer (FileWriter.h), the audio renderers (AudioRenderer.h) and the video renderer
+// (VideoRenderer.h).
 //
 // dshow::register_classes() (FilterGraph.h) calls register_system_filters(); it also makes the
-// DirectSound renderer available to Render and lists both audio renderers as devices of
-// CLSID_AudioRendererCategory ("Default DirectSound Device", "Default WaveOut Device").
+// DirectSound renderer and the video renderer available to Render and lists both audio
+// renderers as devices of CLSID_AudioRendererCategory ("Default DirectSound Device", "Default WaveOut Device").
 // Virtual hardware that cleared the device list calls register_audio_renderer_devices() again.
 
 #include <com/Guid.h>

@@ -1,0 +1,153 @@
+#pragma once
+
+// The Video Renderer (CLSID_VideoRenderer): the end of a video stream. One input, "Input", for
+// uncompressed video in a VIDEOINFOHEADER (YUY2, RGB24 or RGB32), and IVideoWindow.
+//
+// The picture is shown in a real window of class "VideoRenderer", titled "ActiveMovie Window",
+// made when the input first connects, on the connecting thread (whose message loop paints it),
+// and destroyed when the filter leaves its graph or is released. It starts top-level and
+// hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame received is
+// converted to 32-bit pixels and drawn, scaled to the client area, at the next WM_PAINT; a test
+// pumps the window's thread (UpdateWindow) and reads the pixels back with copy_video_picture().
+// Timestamped frames wait for their time on the graph's clock while running (late ones show at
+// once); frames without a time (a Smart Tee's preview) show at once. Stop and flushing release a
+// waiting frame unshown. With AutoShow on (the default) the window appears when the graph
+// pauses or runs.
+//
+// IVideoWindow, as an application sees it:
+//  - every call fails with VFW_E_NOT_CONNECTED while the input is unconnected;
+//  - put_Owner(hwnd) makes the window a child of hwnd (adding WS_CHILD); put_Owner(0) makes it
+//    top-level again (removing WS_CHILD). Positions (SetWindowPosition, GetWindowPosition,
+//    Left/Top/Width/Height) are in the parent's client coordinates for a child, screen
+//    coordinates otherwise;
+//  - put_WindowStyle replaces the style but keeps the visibility (that is put_Visible's), and
+//    refuses WS_DISABLED, WS_MINIMIZE (WS_ICONIC), WS_HSCROLL and WS_VSCROLL with E_INVALIDARG.
+//    WS_MAXIMIZE is accepted and kept (IsZoomed then answers TRUE): callers ask for a
+//    full-screen popup with WS_POPUP | WS_MAXIMIZE followed by a screen-sized
+//    SetWindowPosition, and refusing the style would leave that popup with a stale style for
+//    no benefit. The window is not resized by the style itself;
+//  - put_WindowStyleEx sets WS_EX_TOPMOST through the z-order (as SetWindowPos(HWND_TOPMOST)
+//    does), the other bits directly; get_WindowStyleEx reports WS_EX_TOPMOST;
+//  - put_MessageDrain(hwnd): the window's mouse and keyboard messages are posted to hwnd with
+//    their parameters unchanged (coordinates stay the video window's client coordinates);
+//  - put_Visible(OATRUE/OAFALSE) shows or hides it (E_INVALIDARG for other values);
+//  - the full-screen mode is not the renderer's own (E_NOTIMPL), nor is a cursor to hide.
+
+#include <dshow/BaseFilter.h>
+#include <dshow/GraphInterfaces.h>
+#include <dshow/Pins.h>
+
+#include <condition_variable>
+#include <memory>
+
+DEFINE_GUID(CLSID_VideoRenderer, 0x70E102B0, 0x5556, 0x11CE, 0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A);
+
+namespace gdi {
+class Surface;
+}
+
+namespace dshow {
+
+namespace detail {
+class VideoWindow;
+}
+
+class VideoRenderer final : public BaseFilter, public IVideoWindow {
+public:
+    VideoRenderer();
+    ~VideoRenderer() override;
+
+    DSHOW_FORWARD_UNKNOWN(BaseFilter)
+    DSHOW_NO_DISPATCH
+
+    STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+
+    // IVideoWindow
+    STDMETHODIMP put_Caption(BSTR caption) override;
+    STDMETHODIMP get_Caption(BSTR* caption) override;
+    STDMETHODIMP put_WindowStyle(LONG style) override;
+    STDMETHODIMP get_WindowStyle(LONG* style) override;
+    STDMETHODIMP put_WindowStyleEx(LONG style) override;
+    STDMETHODIMP get_WindowStyleEx(LONG* style) override;
+    STDMETHODIMP put_AutoShow(LONG show) override;
+    STDMETHODIMP get_AutoShow(LONG* show) override;
+    STDMETHODIMP put_WindowState(LONG state) override;
+    STDMETHODIMP get_WindowState(LONG* state) override;
+    STDMETHODIMP put_BackgroundPalette(LONG palette) override;
+    STDMETHODIMP get_BackgroundPalette(LONG* palette) override;
+    STDMETHODIMP put_Visible(LONG visible) override;
+    STDMETHODIMP get_Visible(LONG* visible) override;
+    STDMETHODIMP put_Left(LONG left) override;
+    STDMETHODIMP get_Left(LONG* left) override;
+    STDMETHODIMP put_Width(LONG width) override;
+    STDMETHODIMP get_Width(LONG* width) override;
+    STDMETHODIMP put_Top(LONG top) override;
+    STDMETHODIMP get_Top(LONG* top) override;
+    STDMETHODIMP put_Height(LONG height) override;
+    STDMETHODIMP get_Height(LONG* height) override;
+    STDMETHODIMP put_Owner(OAHWND owner) override;
+    STDMETHODIMP get_Owner(OAHWND* owner) override;
+    STDMETHODIMP put_MessageDrain(OAHWND drain) override;
+    STDMETHODIMP get_MessageDrain(OAHWND* drain) override;
+    STDMETHODIMP get_BorderColor(LONG* color) override;
+    STDMETHODIMP put_BorderColor(LONG color) override;
+    STDMETHODIMP get_FullScreenMode(LONG* mode) override;
+    STDMETHODIMP put_FullScreenMode(LONG mode) override;
+    STDMETHODIMP SetWindowForeground(LONG focus) override;
+    STDMETHODIMP NotifyOwnerMessage(OAHWND window, LONG message, LONG_PTR wparam, LONG_PTR lparam) override;
+    STDMETHODIMP SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override;
+    STDMETHODIMP GetWindowPosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
+    STDMETHODIMP GetMinIdealImageSize(LONG* width, LONG* height) override;
+    STDMETHODIMP GetMaxIdealImageSize(LONG* width, LONG* height) override;
+    STDMETHODIMP GetRestorePosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
+    STDMETHODIMP HideCursor(LONG hide) override;
+    STDMETHODIMP IsCursorHidden(LONG* hidden) override;
+
+    // The video window (NULL before the first connection and after leaving the graph).
+    HWND window() const;
+    // Frames drawn into the window since the filter was created.
+    ULONG frames_shown() const;
+    // End-of-stream notices received.
+    int ends() const;
+
+protected:
+    void* find_interface(REFIID iid) override;
+
+private:
+    class Input;
+    friend class Input;
+
+    HRESULT on_pause() override;
+    HRESULT on_run(REFERENCE_TIME start) override;
+    HRESULT on_stop() override;
+
+    HRESULT render(IMediaSample* sample);
+    void set_flushing(bool flushing);
+    void make_window();
+    void drop_window();
+    // The window while connected, else nullptr with `result` VFW_E_NOT_CONNECTED.
+    HWND connected_window(HRESULT& result) const;
+
+    mutable std::mutex m_play_lock;
+    std::condition_variable m_changed;
+    bool m_running { false };
+    bool m_stopping { false };
+    bool m_flushing { false };
+    REFERENCE_TIME m_run_start { 0 };
+    ULONG m_frames { 0 };
+    int m_ends { 0 };
+
+    mutable std::mutex m_window_lock;
+    std::unique_ptr<detail::VideoWindow> m_window;
+    HWND m_owner { nullptr };
+    bool m_auto_show { true };
+    LONG m_border_color { 0 };
+    LONG m_background_palette { OAFALSE };
+    Input* m_input { nullptr };
+};
+
+// Copies what a window shows in its client area (cut from its top-level window's surface) into
+// `out`; false when the window is gone or has never been drawn. Meant for the video window.
+bool copy_video_picture(HWND window, gdi::Surface& out);
+
+}

@@ -1,0 +1,302 @@
+// The video renderer's filter side: the input pin, the frames on the clock, and their
+// conversion to 32-bit pixels for the window (VideoWindow.h). IVideoWindow is in
+// VideoRendererWindow.cpp, except the ideal image sizes, which read the connection.
+
+#include "VideoWindow.h"
+
+#include <base/Clock.h>
+#include <dshow/MediaType.h>
+#include <dshow/VfwErrors.h>
+#include <dshow/VideoRenderer.h>
+#include <gdi/Yuy2.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace dshow {
+
+namespace {
+
+enum class Layout { None, Yuy2, Rgb24, Rgb32 };
+
+Layout layout_of(const AM_MEDIA_TYPE& type)
+{
+    if (!IsEqualGUID(type.majortype, MEDIATYPE_Video))
+        return Layout::None;
+    MediaType copy(type);
+    const VIDEOINFOHEADER* video = copy.video_info();
+    if (!video || video->bmiHeader.biWidth <= 0 || video->bmiHeader.biHeight == 0)
+        return Layout::None;
+    const BITMAPINFOHEADER& bitmap = video->bmiHeader;
+    if (IsEqualGUID(type.subtype, MEDIASUBTYPE_YUY2) && bitmap.biCompression == FOURCC_YUY2 && bitmap.biBitCount == 16)
+        return Layout::Yuy2;
+    if (IsEqualGUID(type.subtype, MEDIASUBTYPE_RGB24) && bitmap.biCompression == BI_RGB && bitmap.biBitCount == 24)
+        return Layout::Rgb24;
+    if (IsEqualGUID(type.subtype, MEDIASUBTYPE_RGB32) && bitmap.biCompression == BI_RGB && bitmap.biBitCount == 32)
+        return Layout::Rgb32;
+    return Layout::None;
+}
+
+// One frame as top-down opaque pixels; nullptr when the sample is too short for its format.
+std::shared_ptr<gdi::Surface> convert(const AM_MEDIA_TYPE& type, const BYTE* data, LONG length)
+{
+    Layout layout = layout_of(type);
+    MediaType copy(type);
+    const VIDEOINFOHEADER* video = copy.video_info();
+    if (layout == Layout::None || !video || !data)
+        return nullptr;
+    const BITMAPINFOHEADER& bitmap = video->bmiHeader;
+    int width = bitmap.biWidth;
+    int height = std::abs(bitmap.biHeight);
+    std::ptrdiff_t stride = ((static_cast<std::ptrdiff_t>(width) * bitmap.biBitCount + 31) / 32) * 4;
+    if (length < 0 || static_cast<std::ptrdiff_t>(length) < stride * height)
+        return nullptr;
+    auto frame = std::make_shared<gdi::Surface>(width, height);
+    if (layout == Layout::Yuy2) {
+        // YUY2 is always top row first.
+        gdi::yuy2_to_bgra(data, stride, *frame);
+        return frame;
+    }
+    // RGB: bottom row first unless the height is negative.
+    bool bottom_up = bitmap.biHeight > 0;
+    int bytes = layout == Layout::Rgb24 ? 3 : 4;
+    for (int y = 0; y < height; ++y) {
+        const BYTE* row = data + stride * (bottom_up ? height - 1 - y : y);
+        gdi::Pixel* out = frame->row(y);
+        for (int x = 0; x < width; ++x) {
+            const BYTE* p = row + static_cast<std::ptrdiff_t>(x) * bytes;
+            out[x] = 0xFF000000u | (static_cast<gdi::Pixel>(p[2]) << 16) | (static_cast<gdi::Pixel>(p[1]) << 8) | p[0];
+        }
+    }
+    return frame;
+}
+
+}
+
+class VideoRenderer::Input final : public InputPin {
+public:
+    Input(BaseFilter& filter, std::u16string name)
+        : InputPin(filter, std::move(name))
+    {
+    }
+    VideoRenderer& renderer() const { return static_cast<VideoRenderer&>(filter()); }
+
+    HRESULT check_media_type(const AM_MEDIA_TYPE& type) override { return layout_of(type) != Layout::None ? S_OK : S_FALSE; }
+    HRESULT receive(IMediaSample* sample) override { return renderer().render(sample); }
+    HRESULT end_of_stream() override
+    {
+        std::lock_guard guard(renderer().m_play_lock);
+        ++renderer().m_ends;
+        return S_OK;
+    }
+    STDMETHODIMP BeginFlush() override
+    {
+        InputPin::BeginFlush();
+        renderer().set_flushing(true);
+        return S_OK;
+    }
+    STDMETHODIMP EndFlush() override
+    {
+        renderer().set_flushing(false);
+        return InputPin::EndFlush();
+    }
+
+protected:
+    HRESULT complete_connect(IPin*) override
+    {
+        renderer().make_window();
+        return S_OK;
+    }
+};
+
+VideoRenderer::VideoRenderer()
+    : BaseFilter(CLSID_VideoRenderer)
+{
+    m_input = make_pin<Input>(u"Input");
+}
+
+VideoRenderer::~VideoRenderer()
+{
+    drop_window();
+}
+
+void* VideoRenderer::find_interface(REFIID iid)
+{
+    if (IsEqualIID(iid, IID_IVideoWindow) || IsEqualIID(iid, IID_IDispatch))
+        return static_cast<IVideoWindow*>(this);
+    return BaseFilter::find_interface(iid);
+}
+
+STDMETHODIMP VideoRenderer::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
+{
+    HRESULT hr = BaseFilter::JoinFilterGraph(graph, name);
+    if (!graph)
+        drop_window();
+    return hr;
+}
+
+void VideoRenderer::make_window()
+{
+    MediaType type = m_input->connection_type();
+    const VIDEOINFOHEADER* video = type.video_info();
+    int width = video ? video->bmiHeader.biWidth : 320;
+    int height = video ? std::abs(video->bmiHeader.biHeight) : 240;
+    std::lock_guard guard(m_window_lock);
+    if (m_window && m_window->handle())
+        return;
+    m_window = std::make_unique<detail::VideoWindow>(width, height);
+    m_owner = nullptr;
+}
+
+void VideoRenderer::drop_window()
+{
+    std::unique_ptr<detail::VideoWindow> window;
+    {
+        std::lock_guard guard(m_window_lock);
+        window = std::move(m_window);
+        m_owner = nullptr;
+    }
+}
+
+HWND VideoRenderer::window() const
+{
+    std::lock_guard guard(m_window_lock);
+    return m_window ? m_window->handle() : nullptr;
+}
+
+ULONG VideoRenderer::frames_shown() const
+{
+    std::lock_guard guard(m_play_lock);
+    return m_frames;
+}
+
+int VideoRenderer::ends() const
+{
+    std::lock_guard guard(m_play_lock);
+    return m_ends;
+}
+
+HWND VideoRenderer::connected_window(HRESULT& result) const
+{
+    if (!m_input->is_connected()) {
+        result = VFW_E_NOT_CONNECTED;
+        return nullptr;
+    }
+    HWND handle = window();
+    result = handle ? S_OK : E_UNEXPECTED;
+    return handle;
+}
+
+// Any size can be drawn: the video's own is the ideal at both ends (IVideoWindow).
+STDMETHODIMP VideoRenderer::GetMinIdealImageSize(LONG* width, LONG* height)
+{
+    if (!width || !height)
+        return E_POINTER;
+    HRESULT hr = S_OK;
+    if (!connected_window(hr))
+        return hr;
+    if (is_stopped())
+        return VFW_E_WRONG_STATE;
+    MediaType type = m_input->connection_type();
+    const VIDEOINFOHEADER* video = type.video_info();
+    if (!video)
+        return E_UNEXPECTED;
+    *width = video->bmiHeader.biWidth;
+    *height = std::abs(video->bmiHeader.biHeight);
+    return S_OK;
+}
+
+HRESULT VideoRenderer::on_pause()
+{
+    bool from_stopped = state() == State_Stopped;
+    {
+        std::lock_guard guard(m_play_lock);
+        m_running = false;
+        m_stopping = false;
+    }
+    m_changed.notify_all();
+    if (from_stopped && m_input->is_connected()) {
+        std::lock_guard guard(m_window_lock);
+        if (m_auto_show && m_window)
+            m_window->show_from_any_thread();
+    }
+    return S_OK;
+}
+
+HRESULT VideoRenderer::on_run(REFERENCE_TIME start)
+{
+    {
+        std::lock_guard guard(m_play_lock);
+        m_running = true;
+        m_run_start = start;
+    }
+    m_changed.notify_all();
+    return S_OK;
+}
+
+HRESULT VideoRenderer::on_stop()
+{
+    {
+        std::lock_guard guard(m_play_lock);
+        m_running = false;
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    return S_OK;
+}
+
+void VideoRenderer::set_flushing(bool flushing)
+{
+    {
+        std::lock_guard guard(m_play_lock);
+        m_flushing = flushing;
+    }
+    m_changed.notify_all();
+}
+
+HRESULT VideoRenderer::render(IMediaSample* sample)
+{
+    REFERENCE_TIME start = 0, stop = 0;
+    bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    CComPtr<IReferenceClock> reference = clock();
+    {
+        std::unique_lock guard(m_play_lock);
+        auto released = [this] { return m_stopping || m_flushing; };
+        if (timed && reference) {
+            for (;;) {
+                if (released())
+                    return S_FALSE;
+                if (!m_running) {
+                    base::Clock::wait(guard, m_changed, [&] { return released() || m_running; });
+                    continue;
+                }
+                REFERENCE_TIME now = 0;
+                reference->GetTime(&now);
+                REFERENCE_TIME wait = m_run_start + start - now;
+                if (wait <= 0)
+                    break;
+                std::int64_t deadline = base::Clock::ticks_ms() + (wait + MILLISECONDS - 1) / MILLISECONDS;
+                base::Clock::wait_until(guard, m_changed, deadline, [&] { return released() || !m_running; });
+            }
+        } else if (released()) {
+            return S_FALSE;
+        }
+    }
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    MediaType type = m_input->connection_type();
+    auto frame = convert(type.get(), data, sample->GetActualDataLength());
+    if (!frame)
+        return S_OK; // a short sample is skipped, the stream goes on
+    {
+        std::lock_guard guard(m_window_lock);
+        if (m_window)
+            m_window->show_frame(std::move(frame));
+    }
+    std::lock_guard guard(m_play_lock);
+    ++m_frames;
+    return S_OK;
+}
+
+}

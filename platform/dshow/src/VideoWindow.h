@@ -1,0 +1,64 @@
+#pragma once
+
+// The window of the video renderer (internal): a real window of class "VideoRenderer" that
+// shows the latest frame scaled to its client area, and passes its mouse and keyboard input on
+// to a message drain.
+//
+// The window belongs to the thread that made it (the one that connected the renderer, normally
+// the application's user-interface thread); that thread's message loop paints it. show_frame()
+// may be called from any thread: it keeps the frame and invalidates the window, and the next
+// WM_PAINT draws it. Without a frame the client area is black.
+//
+// This file knows nothing of media types: the renderer hands over frames already converted to
+// 32-bit pixels (gdi::Surface, top row first).
+
+#include <base/Types.h>
+#include <gdi/Surface.h>
+
+#include <memory>
+#include <mutex>
+
+namespace dshow::detail {
+
+class VideoWindow {
+public:
+    // A hidden top-level window whose client area is width x height (at least 1 x 1).
+    VideoWindow(int width, int height);
+    // Destroys the window; from another thread than its own, asks that thread to.
+    ~VideoWindow();
+
+    VideoWindow(const VideoWindow&) = delete;
+    VideoWindow& operator=(const VideoWindow&) = delete;
+
+    // NULL when the window could not be made or is gone.
+    HWND handle() const;
+
+    // Keeps the frame for painting and invalidates the window (any thread).
+    void show_frame(std::shared_ptr<const gdi::Surface> frame);
+    std::shared_ptr<const gdi::Surface> frame() const;
+
+    // Shows the window; from another thread than its own, asks that thread to.
+    void show_from_any_thread();
+
+    // Where mouse and keyboard messages are posted (NULL: the window handles them itself).
+    void set_drain(HWND drain);
+    HWND drain() const;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void paint();
+
+    HWND m_window { nullptr };
+    mutable std::mutex m_lock;
+    std::shared_ptr<const gdi::Surface> m_frame;
+    HWND m_drain { nullptr };
+};
+
+}
+
+namespace dshow {
+
+// Declared for users in dshow/VideoRenderer.h.
+bool copy_video_picture(HWND window, gdi::Surface& out);
+
+}
