@@ -6,6 +6,7 @@
 
 #include <base/Text.h>
 #include <dshow/Testing.h>
+#include <dshow/VideoRenderer.h>
 #include <sim/PropertyPages.h>
 #include <user/Controls.h>
 
@@ -14,10 +15,6 @@
 namespace {
 
 using namespace engine_test;
-
-DEFINE_GUID(CLSID_TestVideoSink, 0x0B1A0201, 0x0000, 0x4000, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x01);
-// The system's video renderer, switched off where a preview must fail to render.
-DEFINE_GUID(kVideoRendererClass, 0x70E102B0, 0x5556, 0x11CE, 0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A);
 
 class PagesTv : public STv {
 public:
@@ -81,20 +78,12 @@ protected:
     {
         EngineTest::SetUp();
         dshow::testing::reset();
-        // A video renderer of our own, so previews render whichever system renderer exists.
-        com::register_class(CLSID_TestVideoSink, [](IUnknown* outer, REFIID iid, void** out) {
-            return com::create_instance<test_filters::Sink>(outer, iid, out, MEDIATYPE_Video, CLSID_TestVideoSink);
-        });
-        dshow::register_graph_filter(CLSID_TestVideoSink, u"Test Video Renderer", dshow::FilterRole::Renderer,
-            MERIT_PREFERRED + 1);
         parent = plain_window("Orbivane");
     }
     void TearDown() override
     {
         DestroyWindow(parent);
-        dshow::unregister_graph_filter(CLSID_TestVideoSink);
-        com::unregister_class(CLSID_TestVideoSink);
-        com::set_class_enabled(kVideoRendererClass, true);
+        com::set_class_enabled(CLSID_VideoRenderer, true);
         dshow::testing::reset();
         EngineTest::TearDown();
     }
@@ -221,8 +210,7 @@ TEST_F(PropertyPagesTest, TheCapturePinsPagesBuildThePreviewOnlyWhileOpen)
 
 TEST_F(PropertyPagesTest, APreviewThatCannotBeRenderedShowsNoPages)
 {
-    dshow::unregister_graph_filter(CLSID_TestVideoSink);
-    com::set_class_enabled(kVideoRendererClass, false);
+    com::set_class_enabled(CLSID_VideoRenderer, false);
     auto tv = open_with(card(), parent);
     int before = tv->filters();
     EXPECT_FALSE(tv->ShowCapturePinProperties());
