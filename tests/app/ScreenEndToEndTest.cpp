@@ -1,0 +1,427 @@
+// The program as a person sees and drives it: the built executable on a private Xvfb display,
+// clicked and typed at with xdotool, its picture read back from the X server. Skipped where Xvfb
+// or xdotool is not installed.
+//
+// With ORBIVANE_SCREENSHOT naming a PNG file, the test also writes the main window (its Control
+// menu open, TV on) to that file.
+
+#include <gtest/gtest.h>
+
+#include <app/SettingsSequence.h>
+#include <app/SettingsValues.h>
+#include <gdi/Png.h>
+#include <gdi/Surface.h>
+#include <registry/Registry.h>
+#include <registry/Testing.h>
+#include <resources/MainMenu.h>
+#include <sim/TestPicture.h>
+#include <user/Menus.h>
+#include <user/NonClient.h>
+#include <user/User.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Polls condition every 100 ms for up to a minute: these are real processes on a real X server.
+template<typename Condition>
+bool eventually(Condition condition)
+{
+    for (int i = 0; i < 600; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+bool same(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The exit code, or -1 when the process did not end within a minute.
+int wait_exit(pid_t pid)
+{
+    for (int i = 0; i < 600; ++i) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+// A private Xvfb server; another test program may take a display number at the same moment, so
+// numbers are tried in turn.
+class XServer {
+public:
+    bool start()
+    {
+        if (access("/usr/bin/Xvfb", X_OK) != 0)
+            return false;
+        int number = 400 + static_cast<int>(getpid() % 300);
+        for (int attempt = 0; attempt < 8 && !m_display; ++attempt, ++number) {
+            while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
+                || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+                ++number;
+            m_name = ":" + std::to_string(number);
+            m_server = fork();
+            if (m_server == 0) {
+                execl("/usr/bin/Xvfb", "Xvfb", m_name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                    static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!m_display && std::chrono::steady_clock::now() < until) {
+                if (waitpid(m_server, nullptr, WNOHANG) == m_server) {
+                    m_server = 0;
+                    break;
+                }
+                m_display = XOpenDisplay(m_name.c_str());
+                if (!m_display)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+        return m_display != nullptr;
+    }
+
+    ~XServer()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        if (m_server > 0) {
+            kill(m_server, SIGTERM);
+            waitpid(m_server, nullptr, 0);
+        }
+    }
+
+    Display* display() const { return m_display; }
+    const std::string& name() const { return m_name; }
+
+private:
+    pid_t m_server = 0;
+    Display* m_display = nullptr;
+    std::string m_name;
+};
+
+class ScreenEndToEnd : public testing::Test {
+protected:
+    static inline XServer* s_server = nullptr;
+
+    static void SetUpTestSuite()
+    {
+        s_server = new XServer;
+        if (!s_server->start()) {
+            delete s_server;
+            s_server = nullptr;
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!s_server)
+            GTEST_SKIP() << "Xvfb is not available";
+        if (access("/usr/bin/xdotool", X_OK) != 0)
+            GTEST_SKIP() << "xdotool is not installed";
+        display = s_server->display();
+    }
+
+    void TearDown() override
+    {
+        for (pid_t pid : programs)
+            if (waitpid(pid, nullptr, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+    }
+
+    // The built program, on this test's display (its own environment otherwise: the same home).
+    pid_t start_program()
+    {
+        std::vector<std::string> variables;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "ORBIVANE_HEADLESS=", 18) != 0)
+                variables.emplace_back(*e);
+        variables.push_back("DISPLAY=" + s_server->name());
+        variables.push_back("ORBIVANE_HEADLESS=0");
+        std::vector<char*> env;
+        for (auto& v : variables)
+            env.push_back(v.data());
+        env.push_back(nullptr);
+        std::string path = ORBIVANE_EXECUTABLE;
+        char* argv[] = { path.data(), nullptr };
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, env.data()), 0);
+        programs.push_back(pid);
+        return pid;
+    }
+
+    int xdotool(const std::string& arguments)
+    {
+        std::string line = "DISPLAY=" + s_server->name() + " timeout 30 xdotool " + arguments + " >/dev/null 2>&1";
+        return std::system(line.c_str());
+    }
+
+    // The viewable X window whose class hint is class_name, or 0.
+    Window x_window(const std::string& class_name)
+    {
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        XSync(display, False);
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && !found; ++i) {
+                XClassHint hint {};
+                XWindowAttributes a {};
+                if (XGetClassHint(display, children[i], &hint)) {
+                    if (hint.res_class && class_name == hint.res_class && XGetWindowAttributes(display, children[i], &a)
+                        && a.map_state == IsViewable)
+                        found = children[i];
+                    XFree(hint.res_name);
+                    XFree(hint.res_class);
+                }
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // An X window's rectangle on the screen.
+    RECT x_geometry(Window id)
+    {
+        XWindowAttributes a {};
+        XGetWindowAttributes(display, id, &a);
+        int x = 0, y = 0;
+        Window child;
+        XTranslateCoordinates(display, id, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        return { x, y, x + a.width, y + a.height };
+    }
+
+    // What the screen shows inside rect (screen coordinates, clipped to the screen): every window
+    // on it, menus included.
+    gdi::Surface grab(RECT rect)
+    {
+        rect.left = std::max<LONG>(rect.left, 0);
+        rect.top = std::max<LONG>(rect.top, 0);
+        rect.right = std::min<LONG>(rect.right, DisplayWidth(display, DefaultScreen(display)));
+        rect.bottom = std::min<LONG>(rect.bottom, DisplayHeight(display, DefaultScreen(display)));
+        if (rect.right <= rect.left || rect.bottom <= rect.top)
+            return {};
+        XImage* image = XGetImage(display, DefaultRootWindow(display), rect.left, rect.top,
+            static_cast<unsigned>(rect.right - rect.left), static_cast<unsigned>(rect.bottom - rect.top), AllPlanes,
+            ZPixmap);
+        if (!image)
+            return {};
+        gdi::Surface surface(image->width, image->height);
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x)
+                surface.row(y)[x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
+        XDestroyImage(image);
+        return surface;
+    }
+
+    // The test picture an X window shows somewhere inside it (the picture fills the client area,
+    // whose edges are looked for): its source, or nothing.
+    std::optional<sim::PictureSource> picture_in(Window id)
+    {
+        gdi::Surface shot = grab(x_geometry(id));
+        if (shot.empty())
+            return std::nullopt;
+        const auto* pixels = reinterpret_cast<const DWORD*>(shot.pixels());
+        int stride = static_cast<int>(shot.stride() / 4);
+        for (int side = 0; side <= 12; ++side)
+            for (int top = 0; top < shot.height() / 2; ++top) {
+                int width = shot.width() - 2 * side, height = shot.height() - top - side;
+                if (width < 96 || height < 64)
+                    continue;
+                auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
+                if (seen && seen->source.kind == sim::SourceKind::Channel)
+                    return seen->source;
+            }
+        return std::nullopt;
+    }
+
+    // The X window shows `expected` within a minute; otherwise what it showed last.
+    std::optional<sim::PictureSource> shown(Window id, sim::PictureSource expected)
+    {
+        std::optional<sim::PictureSource> seen;
+        eventually([&] { return (seen = picture_in(id)) == expected; });
+        return seen;
+    }
+
+    // The menu-bar item's rectangle in window coordinates, laid out as the frame lays it out.
+    static RECT menu_bar_item(HWND frame, int index)
+    {
+        static bool registered = false;
+        if (!registered) {
+            RegisterMainMenu();
+            WNDCLASSA wc {};
+            wc.lpfnWndProc = DefWindowProcA;
+            wc.lpszClassName = "ScreenEndToEndLayout";
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        RECT rect {};
+        GetWindowRect(frame, &rect);
+        HWND layout = CreateWindowExA(0, "ScreenEndToEndLayout", "", WS_OVERLAPPEDWINDOW, rect.left, rect.top,
+            rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
+        SetMenu(layout, LoadMenuA(nullptr, MAKEINTRESOURCEA(IDM_MAINMENU)));
+        auto items = user::menu_bar_items(layout);
+        DestroyWindow(layout);
+        return index < static_cast<int>(items.size()) ? items[static_cast<std::size_t>(index)] : RECT {};
+    }
+
+    // Clicks the frame's Control menu open; true when its popup shows.
+    bool open_control_menu(HWND frame, Window id)
+    {
+        RECT item = menu_bar_item(frame, 1);
+        if (item.right <= item.left)
+            return false;
+        xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((item.left + item.right) / 2) + " "
+            + std::to_string((item.top + item.bottom) / 2) + " click 1");
+        return eventually([&] { return x_window("OrbivanePopupMenu") != 0; });
+    }
+
+    static HWND main_window()
+    {
+        HWND window = nullptr;
+        eventually([&] { return (window = FindWindowA("Orbivane", nullptr)) != nullptr; });
+        return window;
+    }
+
+    static std::optional<std::vector<BYTE>> saved(const char* name)
+    {
+        auto value = registry::read_value(HKEY_CURRENT_USER, SettingsKeyPath, name);
+        return value ? std::optional(value->data) : std::nullopt;
+    }
+
+    static std::string saved_text(const char* name)
+    {
+        auto value = saved(name);
+        return value ? std::string(value->begin(), std::find(value->begin(), value->end(), BYTE(0))) : "(none)";
+    }
+
+    static LONG saved_long(const char* name)
+    {
+        auto value = saved(name);
+        LONG n = -1;
+        if (value && value->size() == 4)
+            std::memcpy(&n, value->data(), 4);
+        return n;
+    }
+
+    Display* display = nullptr;
+    std::vector<pid_t> programs;
+};
+
+// The Control menu's "&TV" item in its popup: below three items of 20 pixels and a separator of 8,
+// inside a 2-pixel edge.
+constexpr int kTvItemX = 40;
+constexpr int kTvItemY = 2 + 3 * 20 + 8 + 10;
+
+TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterARestart)
+{
+    // TV at start: the state at the last exit.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 2);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame) << "the main frame of class \"Orbivane\" appears";
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; })) << "and shows on the display";
+    EXPECT_EQ(picture_in(id), std::nullopt) << "TV starts off";
+
+    // Control, then TV.
+    ASSERT_TRUE(open_control_menu(frame, id));
+    Window menu = x_window("OrbivanePopupMenu");
+    xdotool("mousemove --window " + std::to_string(menu) + " " + std::to_string(kTvItemX) + " "
+        + std::to_string(kTvItemY) + " click 1");
+    EXPECT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") == 0; }));
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+
+    // Page Up with the pointer over the window: the next channel.
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Prior"), 0);
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+
+    // Moved and resized as a window manager does it, then closed with Alt+F4.
+    const RECT moved { 120, 60, 120 + 760, 60 + 600 };
+    XMoveResizeWindow(display, id, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top);
+    XFlush(display);
+    ASSERT_TRUE(eventually([&] {
+        RECT r {};
+        GetWindowRect(frame, &r);
+        return same(r, moved);
+    }));
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key alt+F4"), 0);
+    ASSERT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved("TvState"), std::vector<BYTE> { 1 }) << "TV was on at exit";
+    EXPECT_EQ(saved_text("Channel"), "6");
+    EXPECT_EQ(saved_long("WindowX"), moved.left);
+    EXPECT_EQ(saved_long("WindowY"), moved.top);
+    EXPECT_EQ(saved_long("WindowW"), moved.right - moved.left);
+    EXPECT_EQ(saved_long("WindowH"), moved.bottom - moved.top);
+
+    // Started again: where it was, TV on, channel 6.
+    program = start_program();
+    frame = main_window();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_TRUE(eventually([&] {
+        RECT g = x_geometry(id);
+        return same(g, moved);
+    })) << "the X window is at the saved rectangle";
+    RECT placed {};
+    GetWindowRect(frame, &placed);
+    EXPECT_TRUE(same(placed, moved));
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+
+    if (const char* path = std::getenv("ORBIVANE_SCREENSHOT")) {
+        ASSERT_TRUE(open_control_menu(frame, id));
+        Window menu = x_window("OrbivanePopupMenu");
+        RECT shot = x_geometry(id), popup = x_geometry(menu);
+        shot = { std::min(shot.left, popup.left), std::min(shot.top, popup.top), std::max(shot.right, popup.right),
+            std::max(shot.bottom, popup.bottom) };
+        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the menu painted
+        EXPECT_TRUE(gdi::write_png(grab(shot), path));
+        xdotool("key Escape");
+        EXPECT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") == 0; }));
+    }
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+}
+
+}
