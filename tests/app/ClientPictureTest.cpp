@@ -7,6 +7,7 @@
 #include <dshow/VideoRenderer.h>
 #include <gdi/Surface.h>
 #include <sim/TestPicture.h>
+#include <user/Paint.h>
 
 #include <chrono>
 #include <optional>
@@ -84,6 +85,19 @@ TEST_F(ClientPicture, TvOnShowsTheChannelInTheClientAreaAndFollowsSurfing)
     command(CM_TV);
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(video_window(), nullptr);
+    // The last frame does not stay behind in the client area.
+    pump();
+    gdi::Surface shown_now;
+    ASSERT_TRUE(user::copy_window_surface(frame->GetHandle(), shown_now));
+    RECT outer {}, inner {};
+    GetWindowRect(frame->GetHandle(), &outer);
+    GetClientRect(client->GetHandle(), &inner);
+    MapWindowPoints(client->GetHandle(), nullptr, reinterpret_cast<POINT*>(&inner), 2);
+    POINT at { inner.left - outer.left, inner.top - outer.top };
+    ASSERT_TRUE(shown_now.contains(inner.right - 1 - outer.left, inner.bottom - 1 - outer.top));
+    EXPECT_EQ(sim::identify_picture_rgb32(shown_now.row(at.y) + at.x, inner.right - inner.left,
+                  inner.bottom - inner.top, static_cast<int>(shown_now.stride() / 4)),
+        std::nullopt);
     EXPECT_EQ(box_texts(), std::vector<std::string> {});
 }
 

@@ -1,6 +1,8 @@
 #include <owl/Application.h>
 #include <owl/Window.h>
 
+#include <gdi/Colors.h>
+
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
@@ -75,7 +77,7 @@ void TWindow::GetWindowClass(WNDCLASSA& wc)
     wc.lpfnWndProc = StdWndProc;
     wc.hInstance = m_module->GetHandle();
     wc.hCursor = nullptr;
-    wc.hbrBackground = nullptr;
+    wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
     wc.lpszClassName = GetClassName();
 }
 
