@@ -420,8 +420,13 @@ TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterA
         EXPECT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") == 0; }));
     }
 
+    // Home turns TV off: the picture goes, and so does the state at exit.
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Home"), 0);
+    EXPECT_TRUE(eventually([&] { return !picture_in(id); }));
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved("TvState"), std::vector<BYTE> { 0 });
 }
 
 }
