@@ -67,27 +67,11 @@ HMMIO mmioOpenA(LPSTR path, LPMMIOINFO info, DWORD flags)
     };
     if (!path)
         return fail(MMSYSERR_INVALPARAM);
-    // Compatibility mode lets other openers read and write alongside.
-    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    switch (flags & ~DWORD(MMIO_CREATE | MMIO_WRITE)) {
-    case MMIO_COMPAT:
-    case MMIO_DENYNONE:
-        break;
-    case MMIO_DENYREAD:
-        share = FILE_SHARE_WRITE;
-        break;
-    case MMIO_DENYWRITE:
-        share = FILE_SHARE_READ;
-        break;
-    case MMIO_EXCLUSIVE:
-        share = 0;
-        break;
-    default:
-        return fail(MMSYSERR_NOTSUPPORTED);
-    }
-    if ((flags & (MMIO_CREATE | MMIO_WRITE)) != (MMIO_CREATE | MMIO_WRITE))
+    if (flags != (MMIO_CREATE | MMIO_WRITE))
         return fail(MMSYSERR_NOTSUPPORTED);
 
+    // Compatibility mode: other openers may read and write alongside.
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fail(mm::detail::open_error(GetLastError()));

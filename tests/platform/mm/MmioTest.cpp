@@ -93,7 +93,8 @@ TEST_F(Mmio, PlacesWhereNoFileCanBeMadeGiveNoHandleAndTheReason)
 TEST_F(Mmio, OnlyCreationForWritingIsBuilt)
 {
     std::ofstream(folder + "/Kept.wav") << "data";
-    for (DWORD flags : { DWORD(MMIO_READ), DWORD(MMIO_WRITE), DWORD(MMIO_READWRITE), DWORD(MMIO_CREATE | MMIO_READWRITE) }) {
+    for (DWORD flags : { DWORD(MMIO_READ), DWORD(MMIO_WRITE), DWORD(MMIO_READWRITE), DWORD(MMIO_CREATE | MMIO_READWRITE),
+             DWORD(MMIO_CREATE | MMIO_WRITE | 0x10) /* exclusive */ }) {
         SCOPED_TRACE(flags);
         UINT error = 0;
         EXPECT_EQ(open(windows("Kept.wav"), flags, &error), nullptr);

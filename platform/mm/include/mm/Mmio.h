@@ -2,11 +2,11 @@
 
 // Multimedia file I/O (mmio): opening a file by name and closing it again.
 //
-// Only what the program calls is built: creating a file for writing (MMIO_CREATE | MMIO_WRITE),
-// which makes a new empty file or empties an existing one, and closing it. The path is
-// Windows-form (see base/Path.h) and names a plain file: a '+' in it has no compound-file
-// meaning. Other open modes fail with MMSYSERR_NOTSUPPORTED; a failed open gives NULL and, when
-// an MMIOINFO is passed, the reason in its wErrorRet.
+// Only what the program calls is built: creating a file for writing (MMIO_CREATE | MMIO_WRITE)
+// in compatibility sharing, which makes a new empty file or empties an existing one, and closing
+// it. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
+// compound-file meaning. Other open modes fail with MMSYSERR_NOTSUPPORTED; a failed open gives
+// NULL and, when an MMIOINFO is passed, the reason in its wErrorRet.
 //
 //     HMMIO file = mmioOpenA(path, nullptr, MMIO_CREATE | MMIO_WRITE);
 //     if (file)
@@ -19,12 +19,8 @@
 #define MMIO_READ 0x00000000
 #define MMIO_WRITE 0x00000001
 #define MMIO_READWRITE 0x00000002
-// Sharing.
+// Sharing: compatibility mode, the only one built.
 #define MMIO_COMPAT 0x00000000
-#define MMIO_EXCLUSIVE 0x00000010
-#define MMIO_DENYWRITE 0x00000020
-#define MMIO_DENYREAD 0x00000030
-#define MMIO_DENYNONE 0x00000040
 // Creation.
 #define MMIO_CREATE 0x00001000
 
