@@ -107,6 +107,15 @@ public:
     // when `name` is empty or null; counted, or none.
     IBaseFilter* FindFilterByFriendlyName(const char* name, REFCLSID category);
 
+    // The property pages of the tuner, the capture filter, the capture pin (its stream
+    // configuration; the preview is built while the frame is open when no graph is) and the
+    // crossbar, in a modal frame over the parent window. False when the object, the parent
+    // window or the object's pages are missing.
+    bool ShowTunerProperties();
+    bool ShowCaptureFilterProperties();
+    bool ShowCapturePinProperties();
+    bool ShowCrossbarProperties();
+
     // Registers the graph in the running-object table and saves the graph file (when a path is
     // set). False only without a graph.
     bool PublishGraph();

@@ -63,9 +63,19 @@ CaptureFilter::~CaptureFilter()
 
 void* CaptureFilter::find_interface(REFIID iid)
 {
-    if (IsEqualIID(iid, IID_ISpecifyPropertyPages))
+    if (IsEqualIID(iid, IID_ISpecifyPropertyPages) && m_signal->card().filter_specifies_pages)
         return static_cast<ISpecifyPropertyPages*>(this);
+    if (IsEqualIID(iid, IID_ISimCard))
+        return static_cast<ISimCard*>(this);
     return BaseFilter::find_interface(iid);
+}
+
+IAMCrossbar* CaptureFilter::card_crossbar()
+{
+    if (!m_crossbar)
+        return nullptr;
+    m_crossbar->AddRef();
+    return m_crossbar;
 }
 
 STDMETHODIMP CaptureFilter::GetPages(CAUUID* pages) { return fill_pages(m_signal->card().filter_pages, pages); }

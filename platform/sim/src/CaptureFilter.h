@@ -7,6 +7,7 @@
 // same period on "Audio". It owns the card's tuner and crossbar filters and wires them to its
 // analog inputs while it is in a graph.
 
+#include "CardAccess.h"
 #include "CardSignal.h"
 #include "UpstreamFilters.h"
 
@@ -121,7 +122,7 @@ private:
     std::vector<BYTE> m_scratch;
 };
 
-class CaptureFilter final : public dshow::BaseFilter, public ISpecifyPropertyPages {
+class CaptureFilter final : public dshow::BaseFilter, public ISpecifyPropertyPages, public ISimCard {
 public:
     explicit CaptureFilter(std::shared_ptr<CardState> state);
     ~CaptureFilter() override;
@@ -130,6 +131,9 @@ public:
 
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
     STDMETHODIMP GetPages(CAUUID* pages) override;
+    // ISimCard
+    CardSignal& card_signal() override { return *m_signal; }
+    IAMCrossbar* card_crossbar() override;
 
 protected:
     void* find_interface(REFIID iid) override;

@@ -69,6 +69,8 @@ void* CrossbarFilter::find_interface(REFIID iid)
         return static_cast<IAMCrossbar*>(this);
     if (IsEqualIID(iid, IID_ISpecifyPropertyPages))
         return static_cast<ISpecifyPropertyPages*>(this);
+    if (IsEqualIID(iid, IID_ISimCard))
+        return static_cast<ISimCard*>(this);
     return BaseFilter::find_interface(iid);
 }
 

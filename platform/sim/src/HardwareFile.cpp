@@ -92,20 +92,44 @@ Crossbar read_crossbar(const json& item)
     return crossbar;
 }
 
-std::vector<CLSID> read_pages(const json& object, const char* key)
+// A page list: CLSIDs in braces, or the names of the cards' own pages.
+void read_pages(const json& object, const char* key, std::vector<CLSID>& pages)
 {
-    std::vector<CLSID> pages;
     if (!object.contains(key))
-        return pages;
+        return;
     if (!object.at(key).is_array())
         throw Invalid(std::string("\"") + key + "\" must be an array");
+    pages.clear();
     for (const json& text : object.at(key)) {
         CLSID clsid {};
-        if (!text.is_string() || FAILED(CLSIDFromString(base::to_utf16(text.get<std::string>()).c_str(), &clsid)))
+        std::string name = text.is_string() ? text.get<std::string>() : std::string();
+        if (name == "tuner")
+            clsid = CLSID_SimTunerPage;
+        else if (name == "video_input")
+            clsid = CLSID_SimVideoInputPage;
+        else if (name == "stream_format")
+            clsid = CLSID_SimStreamFormatPage;
+        else if (!text.is_string() || FAILED(CLSIDFromString(base::to_utf16(name).c_str(), &clsid)))
             throw Invalid(std::string("\"") + key + "\" holds a malformed CLSID");
         pages.push_back(clsid);
     }
-    return pages;
+}
+
+TunerPage read_tuner_page(const json& item)
+{
+    if (!item.is_object())
+        throw Invalid("\"tuner_page\" must be an object");
+    check_keys(item, { "title", "button", "edit" }, "tuner page");
+    TunerPage page;
+    for (auto [key, field] : { std::pair { "title", &page.title }, std::pair { "button", &page.button } }) {
+        if (!item.contains(key))
+            continue;
+        if (!item.at(key).is_string())
+            throw Invalid(std::string("\"") + key + "\" must be text");
+        *field = item.at(key).get<std::string>();
+    }
+    read(item, "edit", page.edit);
+    return page;
 }
 
 CaptureCard read_card(const json& item)
@@ -114,7 +138,7 @@ CaptureCard read_card(const json& item)
         { "name", "name_readable", "tuner", "channels", "stations", "country_code", "reported_country_code", "tuner_inputs",
             "crossbar", "preview_pin", "audio_pin", "width", "height", "fps", "rgb", "audio_rate", "audio_channels",
             "stream_config", "stream_control", "dropped_frames", "video_compression", "drop_every", "filter_pages",
-            "stream_pages", "tuner_pages", "crossbar_pages", "fail_first_binds", "always_fail_bind", "busy_while_open",
+            "stream_pages", "tuner_pages", "crossbar_pages", "filter_specifies_pages", "tuner_page", "fail_first_binds", "always_fail_bind", "busy_while_open",
             "run_fails", "stop_fails" },
         "capture card");
     CaptureCard card;
@@ -181,10 +205,13 @@ CaptureCard read_card(const json& item)
     read(item, "dropped_frames", card.dropped_frames);
     read(item, "video_compression", card.video_compression);
     read(item, "drop_every", card.drop_every);
-    card.filter_pages = read_pages(item, "filter_pages");
-    card.stream_pages = read_pages(item, "stream_pages");
-    card.tuner_pages = read_pages(item, "tuner_pages");
-    card.crossbar_pages = read_pages(item, "crossbar_pages");
+    read_pages(item, "filter_pages", card.filter_pages);
+    read_pages(item, "stream_pages", card.stream_pages);
+    read_pages(item, "tuner_pages", card.tuner_pages);
+    read_pages(item, "crossbar_pages", card.crossbar_pages);
+    read(item, "filter_specifies_pages", card.filter_specifies_pages);
+    if (item.contains("tuner_page"))
+        card.tuner_page = read_tuner_page(item.at("tuner_page"));
     read(item, "fail_first_binds", card.fail_first_binds);
     read(item, "always_fail_bind", card.always_fail_bind);
     read(item, "busy_while_open", card.busy_while_open);

@@ -21,6 +21,8 @@ void* TunerFilter::find_interface(REFIID iid)
         return static_cast<IAMTVTuner*>(this);
     if (IsEqualIID(iid, IID_ISpecifyPropertyPages))
         return static_cast<ISpecifyPropertyPages*>(this);
+    if (IsEqualIID(iid, IID_ISimCard))
+        return static_cast<ISimCard*>(this);
     return BaseFilter::find_interface(iid);
 }
 

@@ -5,6 +5,7 @@
 // CardSignal, so tuning and routing change what the capture pins deliver.
 
 #include "AnalogPins.h"
+#include "CardAccess.h"
 #include "CardSignal.h"
 
 #include <dshow/BaseFilter.h>
@@ -15,7 +16,7 @@
 
 namespace sim::detail {
 
-class TunerFilter final : public dshow::BaseFilter, public IAMTVTuner, public ISpecifyPropertyPages {
+class TunerFilter final : public dshow::BaseFilter, public IAMTVTuner, public ISpecifyPropertyPages, public ISimCard {
 public:
     explicit TunerFilter(std::shared_ptr<CardSignal> signal);
 
@@ -51,6 +52,9 @@ public:
     STDMETHODIMP get_AudioFrequency(LONG* hz) override;
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
+    // ISimCard
+    CardSignal& card_signal() override { return *m_signal; }
+    IAMCrossbar* card_crossbar() override { return nullptr; }
 
     AnalogOutput* video_out() const { return m_video; }
     AnalogOutput* audio_out() const { return m_audio; }
@@ -70,7 +74,7 @@ private:
     LONG m_connected_input { 0 };
 };
 
-class CrossbarFilter final : public dshow::BaseFilter, public IAMCrossbar, public ISpecifyPropertyPages {
+class CrossbarFilter final : public dshow::BaseFilter, public IAMCrossbar, public ISpecifyPropertyPages, public ISimCard {
 public:
     explicit CrossbarFilter(std::shared_ptr<CardSignal> signal);
 
@@ -84,6 +88,13 @@ public:
     STDMETHODIMP get_CrossbarPinInfo(BOOL is_input, LONG index, LONG* related, LONG* physical_type) override;
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
+    // ISimCard
+    CardSignal& card_signal() override { return *m_signal; }
+    IAMCrossbar* card_crossbar() override
+    {
+        AddRef();
+        return this;
+    }
 
     // The pins of the first tuner inputs and the first decoder outputs, or nullptr.
     AnalogInput* tuner_video_in() const { return m_tuner_video; }

@@ -1,4 +1,5 @@
 #include <sim/HardwareFile.h>
+#include <sim/PropertyPages.h>
 #include <sim/VirtualHardware.h>
 
 #include "CaptureFilter.h"
@@ -49,6 +50,7 @@ void uninstall_cards()
 
 void install_cards(const std::vector<CaptureCard>& cards)
 {
+    register_property_pages();
     uninstall_cards();
     std::lock_guard guard(g_lock);
     int index = 0;
@@ -88,6 +90,7 @@ int card_filters_alive(std::size_t index)
 
 HRESULT create_capture_filter(const CaptureCard& card, REFIID iid, void** out)
 {
+    register_property_pages();
     return com::create_instance<detail::CaptureFilter>(nullptr, iid, out, std::make_shared<detail::CardState>(card));
 }
 

@@ -222,8 +222,9 @@ TEST_F(Devices, CapturePinInterfacesAndCategories)
 
     auto tuner_pages = query<ISpecifyPropertyPages>(tuner, IID_ISpecifyPropertyPages);
     ASSERT_EQ(tuner_pages->GetPages(&list), S_OK);
-    EXPECT_EQ(list.cElems, 0u);
-    EXPECT_EQ(list.pElems, nullptr);
+    ASSERT_EQ(list.cElems, 1u); // the card's own tuner page by default
+    EXPECT_TRUE(IsEqualGUID(list.pElems[0], CLSID_SimTunerPage));
+    CoTaskMemFree(list.pElems);
 }
 
 TEST_F(Devices, StreamConfigFormats)
@@ -351,7 +352,9 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
           "crossbar": "no_audio_output", "preview_pin": false, "rgb": true, "audio_rate": 48000, "audio_channels": 1,
           "stream_control": false, "drop_every": 20, "busy_while_open": true, "run_fails": true, "stop_fails": true,
           "name_readable": false, "always_fail_bind": true, "fail_first_binds": 8,
-          "tuner_pages": ["{5A3C0002-6F1D-4E21-9B30-514D43415244}"] },
+          "tuner_pages": ["{5A3C0002-6F1D-4E21-9B30-514D43415244}"], "filter_pages": ["video_input", "tuner"],
+          "stream_pages": [], "filter_specifies_pages": false,
+          "tuner_page": { "title": "TV Tuner", "button": "Enter", "edit": false } },
         {} ] })");
     ASSERT_TRUE(cards);
     ASSERT_EQ(cards->size(), 2u);
@@ -375,7 +378,17 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
     EXPECT_EQ(card.fail_first_binds, 8);
     ASSERT_EQ(card.tuner_pages.size(), 1u);
     EXPECT_TRUE(IsEqualGUID(card.tuner_pages[0], CLSID_SimTvTuner));
+    ASSERT_EQ(card.filter_pages.size(), 2u);
+    EXPECT_TRUE(IsEqualGUID(card.filter_pages[0], CLSID_SimVideoInputPage));
+    EXPECT_TRUE(IsEqualGUID(card.filter_pages[1], CLSID_SimTunerPage));
+    EXPECT_TRUE(card.stream_pages.empty());
+    ASSERT_EQ(card.crossbar_pages.size(), 1u); // not given: the default stays
+    EXPECT_FALSE(card.filter_specifies_pages);
+    EXPECT_EQ(card.tuner_page.title, "TV Tuner");
+    EXPECT_EQ(card.tuner_page.button, "Enter");
+    EXPECT_FALSE(card.tuner_page.edit);
     EXPECT_EQ(cards->back().name, u"Sim TV Card"); // defaults
+    EXPECT_EQ(cards->back().tuner_page.title, "TVTuner Property Page");
     EXPECT_TRUE(cards->back().has_station(125));
 
     const char* mistakes[] = {
@@ -385,6 +398,8 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
         R"({ "capture_cards": [ { "channels": [9, 2] } ] })",
         R"({ "capture_cards": [ { "crossbar": { "route": "sometimes" } } ] })",
         R"({ "capture_cards": [ { "filter_pages": ["not a guid"] } ] })",
+        R"({ "capture_cards": [ { "tuner_page": { "colour": "red" } } ] })",
+        R"({ "capture_cards": [ { "tuner_page": { "edit": "yes" } } ] })",
         R"({ "capture_cards": [ { "fps": 0 } ] })",
         R"({ "cards": [] })",
         R"({ "capture_cards": [ )",

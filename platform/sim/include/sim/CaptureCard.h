@@ -20,6 +20,7 @@
 
 #include <com/Guid.h>
 #include <dshow/TunerInterfaces.h>
+#include <sim/PropertyPages.h>
 
 #include <optional>
 #include <string>
@@ -71,6 +72,13 @@ struct Crossbar {
     static Crossbar without_audio_output();
 };
 
+// How a card's tuner page looks, for the drivers whose tuner is reached only through it.
+struct TunerPage {
+    std::string title = "TVTuner Property Page";
+    std::string button = "Set"; // the button that tunes at once
+    bool edit = true; // the channel edit control is there
+};
+
 struct CaptureCard {
     std::u16string name = u"Sim TV Card";
     bool name_readable = true; // false: the device's property bag cannot be opened
@@ -106,11 +114,14 @@ struct CaptureCard {
     LONG drop_every = 0;
 
     // Property pages (CLSIDs) of the capture filter, the capture pin's stream configuration,
-    // the tuner and the crossbar.
-    std::vector<CLSID> filter_pages;
-    std::vector<CLSID> stream_pages;
-    std::vector<CLSID> tuner_pages;
-    std::vector<CLSID> crossbar_pages;
+    // the tuner and the crossbar (sim/PropertyPages.h).
+    std::vector<CLSID> filter_pages { CLSID_SimVideoInputPage };
+    std::vector<CLSID> stream_pages { CLSID_SimStreamFormatPage };
+    std::vector<CLSID> tuner_pages { CLSID_SimTunerPage };
+    std::vector<CLSID> crossbar_pages { CLSID_SimVideoInputPage };
+    // false: the capture filter does not answer ISpecifyPropertyPages at all.
+    bool filter_specifies_pages = true;
+    TunerPage tuner_page;
 
     // Failure switches.
     int fail_first_binds = 0; // the first k binds fail

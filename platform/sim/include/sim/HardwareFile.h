@@ -15,7 +15,9 @@
 //           "rgb": false, "audio_rate": 44100, "audio_channels": 2,
 //           "stream_config": true, "stream_control": true, "dropped_frames": true,
 //           "video_compression": true, "drop_every": 0,
-//           "filter_pages": ["{GUID}"], "stream_pages": [], "tuner_pages": [], "crossbar_pages": [],
+//           "filter_pages": ["{GUID}" | "tuner" | "video_input" | "stream_format"],
+//           "stream_pages": [], "tuner_pages": [], "crossbar_pages": [], "filter_specifies_pages": true,
+//           "tuner_page": { "title": "TVTuner Property Page", "button": "Set", "edit": true },
 //           "fail_first_binds": 0, "always_fail_bind": false, "busy_while_open": false,
 //           "run_fails": false, "stop_fails": false } ] }
 //
