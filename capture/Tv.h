@@ -162,10 +162,8 @@ protected:
     bool TunerPageSetChannel(LONG channel);
     // Recording: stopping an AVI capture, and the Windows Media recording target.
     bool StopRecording();
+    // Deletes the recording target, if any; the field is cleared before the target goes.
     void DeleteRecordingTarget();
-    void TargetShowPreview(bool on);
-    void TargetFitPreview();
-    void TargetSetFullScreen(bool on);
 
     SMediaIn* m_recordingTarget { nullptr }; // owned; set while recording Windows Media
     CComPtr<IAMTVTuner> m_tuner; // or the older identifier, driven alike

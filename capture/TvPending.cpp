@@ -1,6 +1,6 @@
 // Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
-// Studio PCTV and Bt848 workarounds, the tuner property-page control and recording. None of
-// their objects is ever created, so there is nothing to drop.
+// Studio PCTV and Bt848 workarounds, the tuner property-page control and stopping a recording.
+// None of their objects is ever created, so there is nothing to drop.
 
 #include <capture/Tv.h>
 
@@ -37,20 +37,4 @@ bool STv::TunerPageSetChannel(LONG)
 bool STv::StopRecording()
 {
     return false;
-}
-
-void STv::DeleteRecordingTarget()
-{
-}
-
-void STv::TargetShowPreview(bool)
-{
-}
-
-void STv::TargetFitPreview()
-{
-}
-
-void STv::TargetSetFullScreen(bool)
-{
 }

@@ -1,7 +1,10 @@
 // The live preview: rendering the capture device's preview into the graph, running it, and the
-// video window inside the client window (or full screen).
+// video window inside the client window (or full screen). While a recording target records, the
+// picture is the target's own preview, and showing, fitting and placing go to it.
 
 #include <capture/Tv.h>
+
+#include <media/MediaIn.h>
 
 #include <base/Clock.h>
 #include <dshow/DeviceEnumerator.h>
@@ -23,7 +26,7 @@ void STv::STvShow(bool on)
 {
     if (m_recordingTarget) {
         m_videoShown = on ? 1 : 0;
-        TargetShowPreview(on);
+        m_recordingTarget->ShowPreview(on);
         return;
     }
     if (!on) {
@@ -162,7 +165,7 @@ void STv::FitVideoWindow()
     if (m_screenMode == 1)
         return;
     if (m_recordingTarget) {
-        TargetFitPreview();
+        m_recordingTarget->FitPreview();
         return;
     }
     if (!m_videoWindow)
@@ -196,6 +199,6 @@ void STv::PlaceVideoWindow(LONG mode)
             m_videoWindow->put_WindowStyleEx(static_cast<LONG>(exStyle & ~WS_EX_TOPMOST));
         }
     } else if (m_recordingTarget) {
-        TargetSetFullScreen(mode != 0);
+        m_recordingTarget->SetFullScreen(mode != 0); // full window too
     }
 }

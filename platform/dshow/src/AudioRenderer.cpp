@@ -1,5 +1,6 @@
-#include <base/Clock.h>
 #include <dshow/AudioRenderer.h>
+
+#include <algorithm>
 
 namespace dshow {
 
@@ -113,72 +114,32 @@ int AudioRenderer::ends() const
 
 HRESULT AudioRenderer::on_pause()
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = false;
-        m_stopping = false;
-    }
-    m_changed.notify_all();
+    m_schedule.pause();
     return S_OK;
 }
 
 HRESULT AudioRenderer::on_run(REFERENCE_TIME start)
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = true;
-        m_run_start = start;
-    }
-    m_changed.notify_all();
+    m_schedule.run(start);
     return S_OK;
 }
 
 HRESULT AudioRenderer::on_stop()
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = false;
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_schedule.stop();
     return S_OK;
 }
 
 void AudioRenderer::set_flushing(bool flushing)
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_flushing = flushing;
-    }
-    m_changed.notify_all();
+    m_schedule.set_flushing(flushing);
 }
 
 HRESULT AudioRenderer::render(IMediaSample* sample)
 {
-    REFERENCE_TIME start = 0, stop = 0;
-    bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-    CComPtr<IReferenceClock> reference = clock();
-    std::unique_lock guard(m_play_lock);
-    auto released = [this] { return m_stopping || m_flushing; };
-    if (timed && reference) {
-        for (;;) {
-            if (released())
-                return S_FALSE;
-            if (!m_running) {
-                base::Clock::wait(guard, m_changed, [&] { return released() || m_running; });
-                continue;
-            }
-            REFERENCE_TIME now = 0;
-            reference->GetTime(&now);
-            REFERENCE_TIME wait = m_run_start + start - now;
-            if (wait <= 0)
-                break;
-            std::int64_t deadline = base::Clock::ticks_ms() + (wait + MILLISECONDS - 1) / MILLISECONDS;
-            base::Clock::wait_until(guard, m_changed, deadline, [&] { return released() || !m_running; });
-        }
-    } else if (released()) {
+    if (!m_schedule.wait(sample, clock()))
         return S_FALSE;
-    }
+    std::lock_guard guard(m_play_lock);
     m_bytes += static_cast<ULONGLONG>(std::max<LONG>(sample->GetActualDataLength(), 0));
     ++m_samples;
     return S_OK;

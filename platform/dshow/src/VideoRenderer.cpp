@@ -4,7 +4,6 @@
 
 #include "VideoWindow.h"
 
-#include <base/Clock.h>
 #include <dshow/MediaType.h>
 #include <dshow/VfwErrors.h>
 #include <dshow/VideoRenderer.h>
@@ -210,12 +209,7 @@ STDMETHODIMP VideoRenderer::GetMinIdealImageSize(LONG* width, LONG* height)
 HRESULT VideoRenderer::on_pause()
 {
     bool from_stopped = state() == State_Stopped;
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = false;
-        m_stopping = false;
-    }
-    m_changed.notify_all();
+    m_schedule.pause();
     if (from_stopped && m_input->is_connected()) {
         std::lock_guard guard(m_window_lock);
         if (m_auto_show && m_window)
@@ -226,63 +220,25 @@ HRESULT VideoRenderer::on_pause()
 
 HRESULT VideoRenderer::on_run(REFERENCE_TIME start)
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = true;
-        m_run_start = start;
-    }
-    m_changed.notify_all();
+    m_schedule.run(start);
     return S_OK;
 }
 
 HRESULT VideoRenderer::on_stop()
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_running = false;
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_schedule.stop();
     return S_OK;
 }
 
 void VideoRenderer::set_flushing(bool flushing)
 {
-    {
-        std::lock_guard guard(m_play_lock);
-        m_flushing = flushing;
-    }
-    m_changed.notify_all();
+    m_schedule.set_flushing(flushing);
 }
 
 HRESULT VideoRenderer::render(IMediaSample* sample)
 {
-    REFERENCE_TIME start = 0, stop = 0;
-    bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-    CComPtr<IReferenceClock> reference = clock();
-    {
-        std::unique_lock guard(m_play_lock);
-        auto released = [this] { return m_stopping || m_flushing; };
-        if (timed && reference) {
-            for (;;) {
-                if (released())
-                    return S_FALSE;
-                if (!m_running) {
-                    base::Clock::wait(guard, m_changed, [&] { return released() || m_running; });
-                    continue;
-                }
-                REFERENCE_TIME now = 0;
-                reference->GetTime(&now);
-                REFERENCE_TIME wait = m_run_start + start - now;
-                if (wait <= 0)
-                    break;
-                std::int64_t deadline = base::Clock::ticks_ms() + (wait + MILLISECONDS - 1) / MILLISECONDS;
-                base::Clock::wait_until(guard, m_changed, deadline, [&] { return released() || !m_running; });
-            }
-        } else if (released()) {
-            return S_FALSE;
-        }
-    }
+    if (!m_schedule.wait(sample, clock()))
+        return S_FALSE;
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     MediaType type = m_input->connection_type();

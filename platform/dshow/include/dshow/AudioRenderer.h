@@ -16,8 +16,8 @@
 #include <dshow/BaseFilter.h>
 #include <dshow/GraphInterfaces.h>
 #include <dshow/Pins.h>
+#include <dshow/PresentationSchedule.h>
 
-#include <condition_variable>
 
 namespace dshow {
 
@@ -56,11 +56,7 @@ private:
     void set_flushing(bool flushing);
 
     mutable std::mutex m_play_lock;
-    std::condition_variable m_changed;
-    bool m_running { false };
-    bool m_stopping { false };
-    bool m_flushing { false };
-    REFERENCE_TIME m_run_start { 0 };
+    PresentationSchedule m_schedule;
     LONG m_volume { 0 };
     LONG m_balance { 0 };
     ULONGLONG m_bytes { 0 };

@@ -36,8 +36,8 @@
 #include <dshow/BaseFilter.h>
 #include <dshow/GraphInterfaces.h>
 #include <dshow/Pins.h>
+#include <dshow/PresentationSchedule.h>
 
-#include <condition_variable>
 #include <memory>
 
 DEFINE_GUID(CLSID_VideoRenderer, 0x70E102B0, 0x5556, 0x11CE, 0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A);
@@ -129,11 +129,7 @@ private:
     HWND connected_window(HRESULT& result) const;
 
     mutable std::mutex m_play_lock;
-    std::condition_variable m_changed;
-    bool m_running { false };
-    bool m_stopping { false };
-    bool m_flushing { false };
-    REFERENCE_TIME m_run_start { 0 };
+    PresentationSchedule m_schedule;
     ULONG m_frames { 0 };
     int m_ends { 0 };
 
