@@ -1,6 +1,8 @@
 // The program as a person starts it: real processes of the built executable, headless, sharing
 // this test's platform home and desktop.
 
+#include "ProgramProcess.h"
+
 #include <app/SettingsSequence.h>
 #include <app/SettingsValues.h>
 #include <registry/Registry.h>
@@ -9,59 +11,17 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+using program::eventually;
+using program::main_window;
+using program::start;
+using program::wait_exit;
 
 namespace {
-
-pid_t start(std::vector<std::string> args)
-{
-    args.insert(args.begin(), ORBIVANE_EXECUTABLE);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-    return pid;
-}
-
-// The exit code, or -1 when the process did not end within a minute.
-int wait_exit(pid_t pid)
-{
-    for (int i = 0; i < 600; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
-template<typename Condition>
-bool eventually(Condition condition)
-{
-    for (int i = 0; i < 600; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
-HWND main_window()
-{
-    HWND window = nullptr;
-    eventually([&] { return (window = FindWindowA("Orbivane", nullptr)) != nullptr; });
-    return window;
-}
 
 std::string saved_channel(HKEY hive)
 {

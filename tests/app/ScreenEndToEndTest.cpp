@@ -5,6 +5,8 @@
 // With ORBIVANE_SCREENSHOT naming a PNG file, the test also writes the main window (its Control
 // menu open, TV on) to that file.
 
+#include "ProgramProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <app/SettingsSequence.h>
@@ -29,46 +31,21 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
+using program::eventually;
+using program::main_window;
+using program::wait_exit;
 
 namespace {
-
-// Polls condition every 100 ms for up to a minute: these are real processes on a real X server.
-template<typename Condition>
-bool eventually(Condition condition)
-{
-    for (int i = 0; i < 600; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
 
 bool same(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// The exit code, or -1 when the process did not end within a minute.
-int wait_exit(pid_t pid)
-{
-    for (int i = 0; i < 600; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
 }
 
 // A private Xvfb server; another test program may take a display number at the same moment, so
@@ -164,20 +141,7 @@ protected:
     // The built program, on this test's display (its own environment otherwise: the same home).
     pid_t start_program()
     {
-        std::vector<std::string> variables;
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "ORBIVANE_HEADLESS=", 18) != 0)
-                variables.emplace_back(*e);
-        variables.push_back("DISPLAY=" + s_server->name());
-        variables.push_back("ORBIVANE_HEADLESS=0");
-        std::vector<char*> env;
-        for (auto& v : variables)
-            env.push_back(v.data());
-        env.push_back(nullptr);
-        std::string path = ORBIVANE_EXECUTABLE;
-        char* argv[] = { path.data(), nullptr };
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, env.data()), 0);
+        pid_t pid = program::start({}, { "DISPLAY=" + s_server->name(), "ORBIVANE_HEADLESS=0" });
         programs.push_back(pid);
         return pid;
     }
@@ -307,13 +271,6 @@ protected:
         xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((item.left + item.right) / 2) + " "
             + std::to_string((item.top + item.bottom) / 2) + " click 1");
         return eventually([&] { return x_window("OrbivanePopupMenu") != 0; });
-    }
-
-    static HWND main_window()
-    {
-        HWND window = nullptr;
-        eventually([&] { return (window = FindWindowA("Orbivane", nullptr)) != nullptr; });
-        return window;
     }
 
     static std::optional<std::vector<BYTE>> saved(const char* name)
