@@ -6,6 +6,7 @@
 // menu open, TV on) to that file.
 
 #include "ProgramProcess.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -48,67 +49,14 @@ bool same(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// A private Xvfb server; another test program may take a display number at the same moment, so
-// numbers are tried in turn.
-class XServer {
-public:
-    bool start()
-    {
-        if (access("/usr/bin/Xvfb", X_OK) != 0)
-            return false;
-        int number = 400 + static_cast<int>(getpid() % 300);
-        for (int attempt = 0; attempt < 8 && !m_display; ++attempt, ++number) {
-            while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
-                || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                ++number;
-            m_name = ":" + std::to_string(number);
-            m_server = fork();
-            if (m_server == 0) {
-                execl("/usr/bin/Xvfb", "Xvfb", m_name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                    static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            while (!m_display && std::chrono::steady_clock::now() < until) {
-                if (waitpid(m_server, nullptr, WNOHANG) == m_server) {
-                    m_server = 0;
-                    break;
-                }
-                m_display = XOpenDisplay(m_name.c_str());
-                if (!m_display)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        }
-        return m_display != nullptr;
-    }
-
-    ~XServer()
-    {
-        if (m_display)
-            XCloseDisplay(m_display);
-        if (m_server > 0) {
-            kill(m_server, SIGTERM);
-            waitpid(m_server, nullptr, 0);
-        }
-    }
-
-    Display* display() const { return m_display; }
-    const std::string& name() const { return m_name; }
-
-private:
-    pid_t m_server = 0;
-    Display* m_display = nullptr;
-    std::string m_name;
-};
-
 class ScreenEndToEnd : public testing::Test {
 protected:
-    static inline XServer* s_server = nullptr;
+    static inline XvfbServer* s_server = nullptr;
 
     static void SetUpTestSuite()
     {
-        s_server = new XServer;
-        if (!s_server->start()) {
+        s_server = new XvfbServer;
+        if (!s_server->start(400, "1024x768x24")) {
             delete s_server;
             s_server = nullptr;
         }

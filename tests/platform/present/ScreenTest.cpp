@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <XvfbServer.h>
+
 #include <present/Present.h>
 #include <shell/TrayIcon.h>
 #include <gdi/Icons.h>
@@ -85,40 +87,20 @@ bool got(UINT message, WPARAM* wparam = nullptr, LPARAM* lparam = nullptr)
 
 class ScreenTest : public testing::Test {
 protected:
-    static inline pid_t s_server = 0;
+    static inline XvfbServer* s_server = nullptr;
     static inline Display* s_display = nullptr;
     static inline std::string s_name;
 
     static void SetUpTestSuite()
     {
-        if (access("/usr/bin/Xvfb", X_OK) != 0)
+        s_server = new XvfbServer;
+        if (!s_server->start(70, "800x600x24")) {
+            delete s_server;
+            s_server = nullptr;
             return;
-        // Another test program may take the same display number at the same moment: try the next.
-        int number = 70 + static_cast<int>(getpid() % 300);
-        for (int attempt = 0; attempt < 8 && !s_display; ++attempt, ++number) {
-            while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
-                || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                ++number;
-            s_name = ":" + std::to_string(number);
-            s_server = fork();
-            if (s_server == 0) {
-                execl("/usr/bin/Xvfb", "Xvfb", s_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                    static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            while (!s_display && std::chrono::steady_clock::now() < until) {
-                if (waitpid(s_server, nullptr, WNOHANG) == s_server) {
-                    s_server = 0; // it did not start
-                    break;
-                }
-                s_display = XOpenDisplay(s_name.c_str());
-                if (!s_display)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
         }
-        if (!s_display)
-            return;
+        s_display = s_server->display();
+        s_name = s_server->name();
         setenv("DISPLAY", s_name.c_str(), 1);
         setenv("ORBIVANE_HEADLESS", "0", 1);
     }
@@ -128,14 +110,9 @@ protected:
         present::stop();
         setenv("ORBIVANE_HEADLESS", "1", 1);
         unsetenv("DISPLAY");
-        if (s_display)
-            XCloseDisplay(s_display);
+        delete s_server;
+        s_server = nullptr;
         s_display = nullptr;
-        if (s_server > 0) {
-            kill(s_server, SIGTERM);
-            waitpid(s_server, nullptr, 0);
-        }
-        s_server = 0;
     }
 
     void SetUp() override
