@@ -288,6 +288,9 @@ UINT run_popup(HMENU menu, HWND owner, int x, int y, UINT flags, bool keyboard)
         }
         if (pressed_outside(msg, p.window))
             break;
+        // The innermost open menu takes the keyboard wherever the focus went.
+        if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+            msg.hwnd = p.window;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -1,6 +1,7 @@
 #include <base/Clock.h>
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -41,12 +42,18 @@ TEST_F(VirtualClock, TimedWaitEndsEarlyWhenSignalled)
     std::mutex mutex;
     std::condition_variable cv;
     bool ready = false;
+    std::atomic<bool> waiting { false };
+    // The signaller is running and queued on the mutex before the wait begins, so it needs
+    // only the wake-up, not its own start-up, inside the grace.
     std::thread other([&] {
+        while (!waiting.load())
+            std::this_thread::yield();
         std::lock_guard lock(mutex);
         ready = true;
         cv.notify_all();
     });
     std::unique_lock lock(mutex);
+    waiting = true;
     auto start = base::Clock::ticks_ms();
     EXPECT_TRUE(base::Clock::wait_until(lock, cv, start + 60000, [&] { return ready; }));
     lock.unlock();

@@ -228,7 +228,7 @@ protected:
 
     static int run(const std::string& command)
     {
-        std::string line = "DISPLAY=" + s_name + " " + command + " >/dev/null 2>&1";
+        std::string line = "export DISPLAY=" + s_name + "; { " + command + "; } >/dev/null 2>&1";
         return std::system(line.c_str());
     }
 
