@@ -11,6 +11,7 @@ namespace {
 std::atomic<bool> s_virtual { false };
 std::atomic<std::int64_t> s_virtual_ticks { 0 };
 std::atomic<std::int64_t> s_virtual_wall_offset { 0 }; // wall = ticks + offset
+std::atomic<int> s_virtual_wait_grace_ms { 20 };
 
 std::int64_t real_ticks()
 {
@@ -60,6 +61,10 @@ void Clock::sleep_ms(std::int64_t ms)
 }
 
 bool Clock::is_virtual() { return s_virtual; }
+
+int Clock::virtual_wait_grace_ms() { return s_virtual_wait_grace_ms; }
+
+void Clock::set_virtual_wait_grace_ms(int ms) { s_virtual_wait_grace_ms = ms; }
 
 void Clock::install_virtual(std::int64_t wall_start_ms)
 {

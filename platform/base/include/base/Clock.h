@@ -56,7 +56,7 @@ public:
             return cv.wait_until(lock, until, pred);
         }
         // Virtual: a short real grace for other threads, then the deadline arrives.
-        auto grace_end = std::chrono::steady_clock::now() + std::chrono::milliseconds(virtual_wait_grace_ms);
+        auto grace_end = std::chrono::steady_clock::now() + std::chrono::milliseconds(virtual_wait_grace_ms());
         while (!pred()) {
             if (ticks_ms() >= deadline_ticks)
                 return false;
@@ -79,8 +79,10 @@ public:
     // Moves a virtual clock forward to `ticks` if it is not there yet.
     static void advance_to_ticks(std::int64_t ticks);
 
-    // Real milliseconds a timed wait under a virtual clock gives other threads before it times out.
-    static constexpr int virtual_wait_grace_ms = 20;
+    // Real milliseconds a timed wait under a virtual clock gives other threads before it times out
+    // (20 unless a test that must not depend on scheduling sets a longer one).
+    static int virtual_wait_grace_ms();
+    static void set_virtual_wait_grace_ms(int ms);
 };
 
 }
