@@ -62,6 +62,11 @@ public:
                 if (!m_display)
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
+            if (!m_display && m_server > 0) { // started but never answered: not left behind
+                kill(m_server, SIGTERM);
+                waitpid(m_server, nullptr, 0);
+                m_server = 0;
+            }
         }
         return m_display != nullptr;
     }
