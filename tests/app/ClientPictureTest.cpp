@@ -4,14 +4,10 @@
 
 #include <app/CommandIds.h>
 
-#include <dshow/VideoRenderer.h>
+#include <ShownPicture.h>
 #include <gdi/Surface.h>
 #include <sim/TestPicture.h>
 #include <user/Paint.h>
-
-#include <chrono>
-#include <optional>
-#include <thread>
 
 namespace {
 
@@ -20,26 +16,6 @@ using namespace client_test;
 class ClientPicture : public ClientTest {
 protected:
     HWND video_window() const { return FindWindowExA(client->GetHandle(), nullptr, "VideoRenderer", nullptr); }
-
-    // What the video window shows once it shows `expected` (or what it last showed, after a
-    // while: the card's frames come from its own thread).
-    static std::optional<sim::PictureSource> shown(HWND window, sim::PictureSource expected)
-    {
-        std::optional<sim::PictureSource> seen;
-        for (int i = 0; i < 2000; ++i) {
-            pump();
-            gdi::Surface picture;
-            if (dshow::copy_video_picture(window, picture) && !picture.empty()) {
-                auto identity = sim::identify_picture_rgb32(reinterpret_cast<const DWORD*>(picture.pixels()),
-                    picture.width(), picture.height(), static_cast<int>(picture.stride() / 4));
-                seen = identity ? std::optional(identity->source) : std::nullopt;
-                if (seen == expected)
-                    break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return seen;
-    }
 };
 
 TEST_F(ClientPicture, TvOnShowsTheChannelInTheClientAreaAndFollowsSurfing)
@@ -60,10 +36,10 @@ TEST_F(ClientPicture, TvOnShowsTheChannelInTheClientAreaAndFollowsSurfing)
     EXPECT_EQ(placed.top, 0);
     EXPECT_EQ(placed.right, area.right);
     EXPECT_EQ(placed.bottom, area.bottom);
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
 
     command(CM_CHANNELUP);
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
 
     // The frame resized: the picture fills the new client area.
     SetWindowPos(frame->GetHandle(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
@@ -80,7 +56,7 @@ TEST_F(ClientPicture, TvOnShowsTheChannelInTheClientAreaAndFollowsSurfing)
     command(CM_TV);
     video = video_window();
     ASSERT_TRUE(video);
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
 
     command(CM_TV);
     EXPECT_EQ(Tv, nullptr);

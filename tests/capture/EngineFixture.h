@@ -23,6 +23,19 @@
 
 namespace engine_test {
 
+// Whether the filter named "audioOut" in `graph` is `renderer` and its input is connected.
+inline bool audio_out_plays(IGraphBuilder* graph, IBaseFilter* renderer)
+{
+    CComPtr<IBaseFilter> named;
+    if (FAILED(graph->FindFilterByName(u"audioOut", &named)) || named != renderer)
+        return false;
+    CComPtr<IEnumPins> pins;
+    named->EnumPins(&pins);
+    CComPtr<IPin> input;
+    CComPtr<IPin> peer;
+    return pins->Next(1, &input, nullptr) == S_OK && input->ConnectedTo(&peer) == S_OK;
+}
+
 // Cards under test names; `name` "" keeps the default "Sim TV Card".
 inline sim::CaptureCard card(std::u16string name = u"")
 {

@@ -3,6 +3,7 @@
 
 #include "EngineFixture.h"
 
+#include <ShownPicture.h>
 #include <dshow/SystemFilters.h>
 #include <dshow/VideoRenderer.h>
 #include <gdi/Surface.h>
@@ -11,10 +12,6 @@
 #include <user/Paint.h>
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
-
-#include <chrono>
-#include <optional>
-#include <thread>
 
 namespace {
 
@@ -74,18 +71,7 @@ public:
         }
         return count;
     }
-    // The held audio renderer is the graph's "audioOut" and plays.
-    bool audio_plays() const
-    {
-        CComPtr<IBaseFilter> named;
-        if (FAILED(m_graph->FindFilterByName(u"audioOut", &named)) || named != m_audioRenderer)
-            return false;
-        CComPtr<IEnumPins> pins;
-        named->EnumPins(&pins);
-        CComPtr<IPin> input;
-        CComPtr<IPin> peer;
-        return pins->Next(1, &input, nullptr) == S_OK && input->ConnectedTo(&peer) == S_OK;
-    }
+    bool audio_plays() const { return audio_out_plays(m_graph, m_audioRenderer); }
 };
 
 class LivePreview : public EngineTest {
@@ -104,26 +90,6 @@ protected:
     // The video renderer's window inside the client window, or NULL.
     HWND video_window() const { return FindWindowExA(client, nullptr, "VideoRenderer", nullptr); }
 
-    // What `window` shows once it shows `expected` (or what it last showed, after a while).
-    static std::optional<sim::PictureSource> shown(HWND window, sim::PictureSource expected)
-    {
-        std::optional<sim::PictureSource> seen;
-        for (int i = 0; i < 2000; ++i) {
-            MSG msg {};
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            gdi::Surface picture;
-            if (dshow::copy_video_picture(window, picture) && !picture.empty()) {
-                auto identity = sim::identify_picture_rgb32(reinterpret_cast<const DWORD*>(picture.pixels()),
-                    picture.width(), picture.height(), static_cast<int>(picture.stride() / 4));
-                seen = identity ? std::optional(identity->source) : std::nullopt;
-                if (seen == expected)
-                    break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return seen;
-    }
     static RECT placement(HWND window)
     {
         RECT rect {};
@@ -160,17 +126,17 @@ TEST_F(LivePreview, ThePictureFollowsTheChannelInTheClientWindow)
         EXPECT_EQ(rect.bottom, 300);
 
         // Routes: video output 0, audio output 1; inputs tuner 0, composite 1, tuner audio 3, line 4.
-        EXPECT_EQ(shown(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
         EXPECT_EQ(tv.routed(0), 0);
         EXPECT_EQ(tv.routed(1), 3);
 
         tv.SetChannel(0);
-        EXPECT_EQ(shown(video, sim::PictureSource::input(1)), sim::PictureSource::input(1));
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::input(1)), sim::PictureSource::input(1));
         EXPECT_EQ(tv.routed(0), 1);
         EXPECT_EQ(tv.routed(1), 4);
 
         tv.SetChannel(7);
-        EXPECT_EQ(shown(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
         EXPECT_EQ(tv.routed(0), 0);
         EXPECT_EQ(tv.GetChannel(), 7);
 
@@ -183,7 +149,7 @@ TEST_F(LivePreview, ThePictureFollowsTheChannelInTheClientWindow)
         gdi::Surface picture;
         ASSERT_TRUE(dshow::copy_video_picture(video, picture));
         EXPECT_EQ(picture.width(), 320);
-        EXPECT_EQ(shown(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
 
         tv.STvShow(false);
         EXPECT_FALSE(tv.IsVideoShown());
@@ -210,7 +176,7 @@ TEST_F(LivePreview, ACardWithoutPreviewPinShowsThePictureFromTheCapturePath)
     HWND video = video_window();
     ASSERT_TRUE(video);
     EXPECT_TRUE(IsWindowVisible(video));
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(9)), sim::PictureSource::channel(9));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(9)), sim::PictureSource::channel(9));
     tv.STvShow(false);
 }
 
@@ -237,7 +203,7 @@ TEST_F(LivePreview, ShowingTwiceBuildsAndRunsOnce)
     REFTIME later = 0;
     clock->get_CurrentPosition(&later);
     EXPECT_GE(later, position); // not restarted from 0
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(4)), sim::PictureSource::channel(4));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(4)), sim::PictureSource::channel(4));
     tv.STvShow(false);
 }
 
@@ -274,7 +240,7 @@ TEST_F(LivePreview, FullScreenPlacesAScreenSizedPopupThatFittingLeavesAlone)
     };
     expect_full_screen();
     EXPECT_TRUE(IsWindowVisible(video));
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(11)), sim::PictureSource::channel(11));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(11)), sim::PictureSource::channel(11));
     gdi::Surface picture;
     ASSERT_TRUE(dshow::copy_video_picture(video, picture));
     EXPECT_EQ(picture.width(), cx);
@@ -291,7 +257,7 @@ TEST_F(LivePreview, FullScreenPlacesAScreenSizedPopupThatFittingLeavesAlone)
     EXPECT_EQ(rect.right, 300);
     EXPECT_EQ(rect.bottom, 200);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(video, GWL_STYLE)) & (WS_CHILD | WS_POPUP | WS_MAXIMIZE), WS_CHILD);
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(11)), sim::PictureSource::channel(11));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(11)), sim::PictureSource::channel(11));
     tv.STvShow(false);
     EXPECT_TRUE(box_texts().empty());
 }
@@ -319,7 +285,7 @@ TEST_F(LivePreview, TheAudioRendererSurvivesARebuildAndThePictureReturns)
     EXPECT_EQ(tv.count_of(CLSID_VideoRenderer), 1);
     HWND video = video_window();
     ASSERT_TRUE(video);
-    EXPECT_EQ(shown(video, sim::PictureSource::channel(8)), sim::PictureSource::channel(8));
+    EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(8)), sim::PictureSource::channel(8));
     tv.STvShow(false);
     EXPECT_TRUE(box_texts().empty());
 }

@@ -115,18 +115,7 @@ public:
     using STv::m_audioRenderer;
     using STv::m_graph;
 
-    // The filter named "audioOut" in the graph is the held renderer, and its input is connected.
-    bool renderer_plays() const
-    {
-        CComPtr<IBaseFilter> named;
-        if (FAILED(m_graph->FindFilterByName(u"audioOut", &named)) || named != m_audioRenderer)
-            return false;
-        CComPtr<IEnumPins> pins;
-        named->EnumPins(&pins);
-        CComPtr<IPin> input;
-        CComPtr<IPin> peer;
-        return pins->Next(1, &input, nullptr) == S_OK && input->ConnectedTo(&peer) == S_OK;
-    }
+    bool renderer_plays() const { return audio_out_plays(m_graph, m_audioRenderer); }
 };
 
 TEST_F(EngineTest, TheChosenAudioRendererSurvivesARebuild)

@@ -86,45 +86,7 @@ public:
     STDMETHODIMP get_Balance(LONG* balance) override;
 
     // IVideoWindow
-    STDMETHODIMP put_Caption(BSTR caption) override;
-    STDMETHODIMP get_Caption(BSTR* caption) override;
-    STDMETHODIMP put_WindowStyle(LONG style) override;
-    STDMETHODIMP get_WindowStyle(LONG* style) override;
-    STDMETHODIMP put_WindowStyleEx(LONG style) override;
-    STDMETHODIMP get_WindowStyleEx(LONG* style) override;
-    STDMETHODIMP put_AutoShow(LONG show) override;
-    STDMETHODIMP get_AutoShow(LONG* show) override;
-    STDMETHODIMP put_WindowState(LONG state) override;
-    STDMETHODIMP get_WindowState(LONG* state) override;
-    STDMETHODIMP put_BackgroundPalette(LONG palette) override;
-    STDMETHODIMP get_BackgroundPalette(LONG* palette) override;
-    STDMETHODIMP put_Visible(LONG visible) override;
-    STDMETHODIMP get_Visible(LONG* visible) override;
-    STDMETHODIMP put_Left(LONG left) override;
-    STDMETHODIMP get_Left(LONG* left) override;
-    STDMETHODIMP put_Width(LONG width) override;
-    STDMETHODIMP get_Width(LONG* width) override;
-    STDMETHODIMP put_Top(LONG top) override;
-    STDMETHODIMP get_Top(LONG* top) override;
-    STDMETHODIMP put_Height(LONG height) override;
-    STDMETHODIMP get_Height(LONG* height) override;
-    STDMETHODIMP put_Owner(OAHWND owner) override;
-    STDMETHODIMP get_Owner(OAHWND* owner) override;
-    STDMETHODIMP put_MessageDrain(OAHWND drain) override;
-    STDMETHODIMP get_MessageDrain(OAHWND* drain) override;
-    STDMETHODIMP get_BorderColor(LONG* color) override;
-    STDMETHODIMP put_BorderColor(LONG color) override;
-    STDMETHODIMP get_FullScreenMode(LONG* mode) override;
-    STDMETHODIMP put_FullScreenMode(LONG mode) override;
-    STDMETHODIMP SetWindowForeground(LONG focus) override;
-    STDMETHODIMP NotifyOwnerMessage(OAHWND window, LONG message, LONG_PTR wparam, LONG_PTR lparam) override;
-    STDMETHODIMP SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override;
-    STDMETHODIMP GetWindowPosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
-    STDMETHODIMP GetMinIdealImageSize(LONG* width, LONG* height) override;
-    STDMETHODIMP GetMaxIdealImageSize(LONG* width, LONG* height) override;
-    STDMETHODIMP GetRestorePosition(LONG* left, LONG* top, LONG* width, LONG* height) override;
-    STDMETHODIMP HideCursor(LONG hide) override;
-    STDMETHODIMP IsCursorHidden(LONG* hidden) override;
+    DSHOW_VIDEO_WINDOW_MEMBERS
 
     // IPersistStream
     STDMETHODIMP GetClassID(CLSID* clsid) override;
