@@ -1,7 +1,18 @@
-// Playback of recorded and chosen files. No file can be opened yet, so there is never a player
-// and every command here finds nothing to act on.
+// Playback of recorded and chosen files, and Stop, which ends a recording too. No file can be
+// opened yet, so there is never a player and the playback commands find nothing to act on.
 
 #include "Client.h"
+
+#include "Settings.h"
+#include "TvEngine.h"
+
+#include <capture/Tv.h>
+#include <media/MediaIn.h>
+#include <owl/Application.h>
+#include <owl/FrameWindow.h>
+
+#include <cstring>
+#include <string>
 
 void TClient::CmPlay()
 {
@@ -17,6 +28,34 @@ void TClient::CmHalfRate()
 
 void TClient::CmStop()
 {
+    if (Tv && Tv->IsRecording()) {
+        if (!Tv->Is3dfx3500()) {
+            Tv->StopRecording(true);
+        } else {
+            Tv->StopRecording(false);
+            SetTvMode(false, false);
+        }
+        UpdateTitle();
+        LayoutVideo();
+    }
+    Settings.ActivityState = Tv && Tv->IsVideoShown() ? ActivityTv : ActivityIdle;
+    UpdateStateIcon();
+}
+
+void TClient::UpdateTitle()
+{
+    OWL::TApplication* app = GetApplication();
+    OWL::TFrameWindow* main = app ? app->GetMainWindow() : nullptr;
+    if (!main || !main->GetHandle())
+        return;
+    std::string text;
+    if (SMediaIn* target = Tv ? Tv->GetRecordingTarget() : nullptr)
+        text = std::string(target->GetFileName()) + " ";
+    char caption[520] {};
+    GetWindowTextA(main->GetHandle(), caption, sizeof caption);
+    const char* program = std::strstr(caption, "Orbivane");
+    text += program ? program : "Orbivane";
+    SetWindowTextA(main->GetHandle(), text.c_str());
 }
 
 void TClient::CmSkipForward()

@@ -135,6 +135,17 @@ public:
     // its own. True when capture runs (also when it ran already).
     bool StartCapture(const char* path, const char* videoCompressorName, const char* audioCompressorName,
         const char* audioDeviceName);
+    // Sound only, into a WAV file at `path`: the device's audio pin through a Smart Tee (the
+    // preview keeps its sound), or else the audio capture device, through the chosen audio
+    // compressor. True when capture runs.
+    bool StartSoundCapture(const char* path, const char* audioCompressorName, const char* audioDeviceName);
+    // Records through a Windows Media recording target, which takes over the device for a video
+    // recording (`mediaFlags` with bit 2, and a path without ".wma"). The texts may be null or
+    // empty. The target's Start result.
+    bool StartWmRecording(const char* path, LONG mediaFlags, const char* audioDeviceName, const char* profileName,
+        const char* copyright, const char* description, const char* title);
+    // The Windows Media recording target while one exists.
+    SMediaIn* GetRecordingTarget() const { return m_recordingTarget; }
     // Stops the AVI capture or the recording target, whichever runs. After an AVI capture the
     // preview is rebuilt when the picture was shown. After a target's video recording the device
     // is opened again and the preview restored only when `restartPreview` (else the engine is

@@ -15,7 +15,9 @@
 #include <dshow/MediaType.h>
 #include <dshow/MuxInterfaces.h>
 #include <dshow/PinCategory.h>
+#include <dshow/FileWriter.h>
 #include <dshow/SystemFilters.h>
+#include <dshow/WavDest.h>
 
 namespace {
 
@@ -197,6 +199,81 @@ void STv::RenderCaptureAudio(const char* audioDeviceName, IBaseFilter* sink)
     HRESULT hr = BuilderRenderStream(&PIN_CATEGORY_CAPTURE, nullptr, m_audioCaptureFilter, m_audioCompressor, sink);
     if (hr != S_OK)
         ErrorBox("Cannot render audio capture stream.   (STvBuildCaptureGraph)", hr);
+}
+
+bool STv::StartSoundCapture(const char* path, const char* audioCompressorName, const char* audioDeviceName)
+{
+    if (m_capturePrepared)
+        return true;
+    if (!m_mediaControl && m_graph)
+        m_graph.QueryInterface(&m_mediaControl);
+    if (!m_mediaControl || !m_captureFilter || !m_graph)
+        return false;
+    if (path)
+        base::copy_bounded(m_captureFile, sizeof m_captureFile, path);
+    if (!m_captureFile[0])
+        base::copy_bounded(m_captureFile, sizeof m_captureFile, ".\\tmp.wav");
+
+    BYTE wasShown = m_captureIsMpeg2 ? 0 : m_videoShown;
+    if (m_running) {
+        Stop();
+        ReleasePreviewWindow();
+        m_videoShown = 0;
+    }
+    TearDownGraph();
+    SelectAudioCompressor(audioCompressorName);
+
+    WCHAR file[260] {};
+    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, m_captureFile, -1, file, 260);
+    file[259] = 0;
+    CComPtr<IBaseFilter> wave;
+    CComPtr<IBaseFilter> writer;
+    HRESULT hr = CoCreateInstance(CLSID_WavDest, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&wave));
+    if (SUCCEEDED(hr))
+        hr = CoCreateInstance(CLSID_FileWriter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&writer));
+    CComPtr<IFileSinkFilter> sink;
+    if (SUCCEEDED(hr))
+        hr = writer.QueryInterface(&sink);
+    if (SUCCEEDED(hr))
+        hr = sink->SetFileName(file, nullptr);
+    if (FAILED(hr)) {
+        ErrorBox("Cannot set output file.   (StartSoundCapture)", hr);
+        return false;
+    }
+    m_graph->AddFilter(wave, u"WAV Dest");
+    m_graph->AddFilter(writer, u"File Writer");
+    ConnectFilters(wave, writer);
+    m_multiplexer = wave;
+    m_fileSink = sink;
+
+    if (m_captureIsMpeg2)
+        hr = BuilderRenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, m_captureFilter, m_audioCompressor, wave);
+    else
+        RenderCaptureAudio(audioDeviceName, wave);
+    CComPtr<IPin> input;
+    wave->FindPin(u"Input", &input);
+    CComPtr<IPin> source;
+    if (!input || input->ConnectedTo(&source) != S_OK) {
+        ErrorBox("Cannot render audio capture stream.   (StartSoundCapture)", FAILED(hr) ? hr : E_FAIL);
+        TearDownGraph();
+        if (wasShown)
+            STvShow(true);
+        return false;
+    }
+    if (m_debug)
+        PublishGraph();
+    m_captureGraphActive = 1;
+    if (wasShown)
+        STvBuildPreviewGraph();
+    if (SUCCEEDED(m_mediaControl->Run())) {
+        m_running = 1;
+        m_capturePrepared = 1;
+    }
+    if (wasShown) {
+        STvGrabPreviewWindow();
+        m_videoShown = 1;
+    }
+    return m_capturePrepared != 0;
 }
 
 bool STv::StopRecording(bool restartPreview)

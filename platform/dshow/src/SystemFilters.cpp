@@ -7,6 +7,7 @@
 #include <dshow/SmartTee.h>
 #include <dshow/SystemFilters.h>
 #include <dshow/VideoRenderer.h>
+#include <dshow/WavDest.h>
 
 #include <mutex>
 #include <vector>
@@ -42,6 +43,7 @@ void register_system_filters()
     com::register_class(CLSID_SmartTee, factory_of<SmartTee>());
     com::register_class(CLSID_AviDest, factory_of<AviMux>());
     com::register_class(CLSID_FileWriter, factory_of<FileWriter>());
+    com::register_class(CLSID_WavDest, factory_of<WavDest>());
     com::register_class(CLSID_DSoundRender, factory_of<AudioRenderer>(CLSID_DSoundRender));
     com::register_class(CLSID_AudioRender, factory_of<AudioRenderer>(CLSID_AudioRender));
     com::register_class(CLSID_VideoRenderer, factory_of<VideoRenderer>());

@@ -2,7 +2,7 @@
 
 // The system filters a capture or preview graph is made of, registered with com under their
 // standard class ids: the Smart Tee (SmartTee.h), the AVI multiplexer (AviMux.h), the file
-// writer (FileWriter.h), the audio renderers (AudioRenderer.h) and the video renderer
+// writer (FileWriter.h), the WAV multiplexer (WavDest.h), the audio renderers (AudioRenderer.h) and the video renderer
 // (VideoRenderer.h).
 //
 // dshow::register_classes() (FilterGraph.h) calls register_system_filters(); it also makes the
