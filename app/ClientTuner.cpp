@@ -4,7 +4,8 @@
 #include "Client.h"
 
 #include "PrivateMessages.h"
-#include "Settings.h"
+
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 #include <user/Window.h>
