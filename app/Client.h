@@ -60,6 +60,9 @@ public:
 
     // Whether the radio program lets TV take the tuner (true when nobody else uses it).
     bool CheckTunerOwner();
+    // The radio program asks for the card of `family`: TV goes off unless it is recording or a
+    // timer event is starting (then TunerRequestRefused). lParam is not examined.
+    LRESULT ReleaseTunerRequest(WPARAM family, LPARAM lparam);
 
     LONG GetSelectedChannel() const { return m_selectedChannel; }
     SMixer* GetMixer() const { return m_mixer; }

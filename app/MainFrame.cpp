@@ -326,8 +326,9 @@ void SDIDecFrame::ClientFrameMinimized(bool)
     // The client does not yet follow the frame's minimised state.
 }
 
-LRESULT SDIDecFrame::ClientTunerRequest(WPARAM, LPARAM)
+LRESULT SDIDecFrame::ClientTunerRequest(WPARAM family, LPARAM lparam)
 {
-    // The client does not hold the tuner against the radio program yet: the request is granted.
+    if (auto* client = dynamic_cast<TClient*>(GetClientWindow()))
+        return client->ReleaseTunerRequest(family, lparam);
     return 0;
 }

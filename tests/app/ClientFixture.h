@@ -41,6 +41,7 @@ public:
         , TClient(nullptr)
     {
     }
+    using TClient::m_busy;
     using TClient::m_channelField;
     using TClient::m_screenMode;
     using TClient::m_selectedChannel;
