@@ -33,9 +33,9 @@ public:
     explicit TClient(OWL::TWindow* parent);
     ~TClient() override;
 
-    // TV with video, or off when video is shown (command 1800, WM_TRAYTV).
+    // TV with video, or off when video is shown (CM_TV, WM_TRAYTV).
     void CmTv();
-    // TV with sound only, or off when it runs without video (command 1827).
+    // TV with sound only, or off when it runs without video (CM_TVAUDIOONLY).
     void CmTvAudioOnly();
     // The core of TV on and off; `video` chooses picture and sound or sound only.
     void SetTvMode(bool on, bool video);

@@ -5,10 +5,10 @@
 #include "Client.h"
 
 #include "PrivateMessages.h"
-#include "Settings.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 #include <user/Window.h>

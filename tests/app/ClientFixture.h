@@ -13,6 +13,7 @@
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>
+#include <resources/CommandIds.h>
 
 #include <base/Clock.h>
 #include <com/Apartment.h>

@@ -94,24 +94,24 @@ TEST_F(TunerHandOverTest, ARefusalKeepsTvOffAndNoRadioProgramLetsItStart)
         RadioWindow radio;
         RadioWindow::answer = TunerRequestRefused;
         // The first start knows no device yet: an empty Tuner setting gives no family.
-        command(1800);
+        command(CM_TV);
         ASSERT_NE(Tv, nullptr);
         EXPECT_TRUE(RadioWindow::requests.empty());
-        command(1800);
+        command(CM_TV);
         EXPECT_EQ(Tv, nullptr);
 
         // Later starts ask by the device opened last.
-        command(1800);
+        command(CM_TV);
         EXPECT_EQ(RadioWindow::requests, std::vector<WPARAM> { 5 });
         EXPECT_EQ(Tv, nullptr) << "refused: TV stays off";
         EXPECT_EQ(Settings.TvState, 0);
 
         RadioWindow::answer = 14;
-        command(1800);
+        command(CM_TV);
         EXPECT_NE(Tv, nullptr) << "any other answer grants the tuner";
-        command(1800);
+        command(CM_TV);
     }
-    command(1800);
+    command(CM_TV);
     EXPECT_NE(Tv, nullptr) << "no radio program: TV starts without asking";
 }
 
@@ -121,7 +121,7 @@ TEST_F(TunerHandOverTest, TheRadioProgramGetsTheTunerOnlyForTheFamilyOfTheDevice
     open();
     EXPECT_EQ(client->ReleaseTunerRequest(5, 13), 0) << "TV off and nothing starting: nothing to give";
 
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     for (WPARAM family : { WPARAM(0), WPARAM(1), WPARAM(2), WPARAM(3), WPARAM(4), WPARAM(6) }) {
         EXPECT_EQ(client->ReleaseTunerRequest(family, 13), 0) << family;
@@ -137,7 +137,7 @@ TEST_F(TunerHandOverTest, TheAskedSideComparesFamilyOneWithoutCase)
 {
     use_card(u"studio pctv usb/radio (sim)");
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_EQ(client->ReleaseTunerRequest(4, 13), 0);
     EXPECT_NE(Tv, nullptr);
@@ -149,12 +149,12 @@ TEST_F(TunerHandOverTest, AStartingTimerEventKeepsTheTuner)
 {
     use_card(u"Sim WDM Card");
     open();
-    command(1800);
-    command(1800);
+    command(CM_TV);
+    command(CM_TV);
     ASSERT_EQ(Tv, nullptr);
     client->m_busy = true;
     EXPECT_EQ(client->ReleaseTunerRequest(5, 13), TunerRequestRefused) << "busy with TV off, by the device opened last";
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_EQ(client->ReleaseTunerRequest(5, 13), TunerRequestRefused);
     EXPECT_NE(Tv, nullptr);
