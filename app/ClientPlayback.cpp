@@ -3,7 +3,7 @@
 
 #include "Client.h"
 
-#include "Settings.h"
+#include <settings/Settings.h>
 #include "TvEngine.h"
 
 #include <capture/Tv.h>

@@ -6,7 +6,7 @@
 
 #include "App.h"
 #include "RecordingNames.h"
-#include "Settings.h"
+#include <settings/Settings.h>
 #include "TvEngine.h"
 
 #include <capture/Tv.h>

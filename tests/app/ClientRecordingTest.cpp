@@ -7,7 +7,7 @@
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>
-#include <app/Settings.h>
+#include <settings/Settings.h>
 
 #include <base/Files.h>
 #include <base/Path.h>
