@@ -97,7 +97,7 @@ static std::string escape_key_name(std::string_view name)
                 continue;
             }
         }
-        if (c < 0x20 || c >= 0x7F || c == '%' || c == '[' || c == ']') {
+        if (c < 0x20 || c >= 0x7F || c == '%' || c == '[' || c == ']' || c == '\\') {
             out += '%';
             append_hex_byte(out, c);
         } else {

@@ -16,8 +16,9 @@
 // its type (none, sz, expand_sz, binary, dword, dword_be, link, multi_sz, qword or typeN) and
 // all of its bytes: text types as a quoted string (\\ \" \0 \n \r \t \xHH escapes, valid UTF-8
 // kept as is), a four-byte dword and an eight-byte qword as one hex number, anything else as
-// hex: bytes. No key is written deeper than max_key_depth. Key names escape `%`, `[`, `]`, control characters and bytes that are not UTF-8
-// as %HH. Lines starting with `;` are comments. The final "end" line shows the file is whole.
+// hex: bytes. No key is written deeper than max_key_depth. Key names escape `%`, `[`, `]`, `\`,
+// control characters and bytes that are not UTF-8 as %HH. Lines starting with `;` are
+// comments. The final "end" line shows the file is whole.
 
 #include "Key.h"
 

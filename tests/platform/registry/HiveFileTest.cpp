@@ -231,3 +231,19 @@ TEST_F(HiveFile, AKeyTooDeepToKeepIsReportedOnceAndDroppedAndTheRestStillSaves)
 }
 
 }
+
+namespace {
+
+TEST_F(HiveFile, AKeyNameHoldingABackslashIsWrittenBackEscaped)
+{
+    std::string path = registry::hive_path(HKEY_CURRENT_USER);
+    write_text(path, "Orbivane registry hive 1\n[a%5cb]\n\"Kept\"=dword:00000001\nend\n");
+    HKEY key = create(HKEY_CURRENT_USER, program_key);
+    set(key, "Mute", REG_BINARY, { 1 });
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    std::string saved = read_text(path);
+    EXPECT_NE(saved.find("\n[a%5cb]\n\"Kept\"=dword:00000001\n"), std::string::npos) << saved;
+    EXPECT_FALSE(registry::key_exists(HKEY_CURRENT_USER, "a\\b")) << "one key named a\\b, not b below a";
+}
+
+}
