@@ -11,6 +11,8 @@
 #include <user/Testing.h>
 #include <user/User.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -119,7 +121,10 @@ TEST_F(StartupTest, OptionURemovesBothRunEntriesAndExitsOneBeforeAnyWindow)
 {
     set_run_entry(HKEY_LOCAL_MACHINE);
     set_run_entry(HKEY_CURRENT_USER);
+    const std::string desktop_entry = std::string(std::getenv("HOME")) + "/.config/autostart/orbivane.desktop";
+    EXPECT_TRUE(std::filesystem::exists(desktop_entry)) << "the desktop starts it at log-on";
     EXPECT_EQ(owl_main({ "orbivane", "-d", "/U", "-m" }), 1);
+    EXPECT_FALSE(std::filesystem::exists(desktop_entry));
     EXPECT_TRUE(Settings.DebugMode);
     EXPECT_FALSE(Settings.StartMinimized);
     EXPECT_FALSE(has_run_entry(HKEY_LOCAL_MACHINE));
