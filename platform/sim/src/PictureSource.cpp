@@ -8,7 +8,12 @@ std::string label(const PictureSource& source)
     case SourceKind::Channel:
         return std::to_string(source.number);
     case SourceKind::Input:
-        return "L" + std::to_string(source.number);
+    {
+        // Appended rather than concatenated: GCC 12 warns falsely about the temporary's copy.
+        std::string text = "L";
+        text += std::to_string(source.number);
+        return text;
+    }
     case SourceKind::Noise:
         break;
     }
