@@ -4,41 +4,11 @@
 #include "ClientFixture.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
 using namespace client_test;
-
-// A radio program's window in this process: remembers the requests and answers with `answer`.
-struct RadioWindow {
-    static inline std::vector<WPARAM> requests;
-    static inline LPARAM last_lparam = 0;
-    static inline LRESULT answer = 0;
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-    {
-        if (message == WM_TUNERREQUEST) {
-            requests.push_back(wparam);
-            last_lparam = lparam;
-            return answer;
-        }
-        return DefWindowProcA(window, message, wparam, lparam);
-    }
-
-    RadioWindow()
-    {
-        requests.clear();
-        answer = 0;
-        WNDCLASSA wc {};
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "Lunetto";
-        RegisterClassA(&wc);
-        handle = CreateWindowExA(0, "Lunetto", "Radio", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    }
-    ~RadioWindow() { DestroyWindow(handle); }
-
-    HWND handle = nullptr;
-};
 
 class TunerHandOverTest : public ClientTest {
 protected:
@@ -84,35 +54,6 @@ TEST_F(TunerHandOverTest, TvAsksTheRadioProgramByTheFamilyOfTheDeviceName)
             EXPECT_TRUE(RadioWindow::requests.empty());
         }
     }
-}
-
-TEST_F(TunerHandOverTest, ARefusalKeepsTvOffAndNoRadioProgramLetsItStart)
-{
-    use_card(u"Sim WDM Card");
-    open();
-    {
-        RadioWindow radio;
-        RadioWindow::answer = TunerRequestRefused;
-        // The first start knows no device yet: an empty Tuner setting gives no family.
-        command(CM_TV);
-        ASSERT_NE(Tv, nullptr);
-        EXPECT_TRUE(RadioWindow::requests.empty());
-        command(CM_TV);
-        EXPECT_EQ(Tv, nullptr);
-
-        // Later starts ask by the device opened last.
-        command(CM_TV);
-        EXPECT_EQ(RadioWindow::requests, std::vector<WPARAM> { 5 });
-        EXPECT_EQ(Tv, nullptr) << "refused: TV stays off";
-        EXPECT_EQ(Settings.TvState, 0);
-
-        RadioWindow::answer = 14;
-        command(CM_TV);
-        EXPECT_NE(Tv, nullptr) << "any other answer grants the tuner";
-        command(CM_TV);
-    }
-    command(CM_TV);
-    EXPECT_NE(Tv, nullptr) << "no radio program: TV starts without asking";
 }
 
 TEST_F(TunerHandOverTest, TheRadioProgramGetsTheTunerOnlyForTheFamilyOfTheDeviceInUse)

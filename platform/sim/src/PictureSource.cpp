@@ -8,12 +8,7 @@ std::string label(const PictureSource& source)
     case SourceKind::Channel:
         return std::to_string(source.number);
     case SourceKind::Input:
-    {
-        // Appended rather than concatenated: GCC 12 warns falsely about the temporary's copy.
-        std::string text = "L";
-        text += std::to_string(source.number);
-        return text;
-    }
+        return std::string("L").append(std::to_string(source.number));
     case SourceKind::Noise:
         break;
     }
