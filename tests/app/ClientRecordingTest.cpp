@@ -3,7 +3,7 @@
 
 #include "ClientFixture.h"
 
-#include "../platform/dshow/Ffprobe.h"
+#include "Ffprobe.h"
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>

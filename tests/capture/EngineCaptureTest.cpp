@@ -4,7 +4,7 @@
 
 #include "EngineFixture.h"
 
-#include "../platform/dshow/Ffprobe.h"
+#include "Ffprobe.h"
 #include "PlainWindow.h"
 #include "TempHome.h"
 
