@@ -1,6 +1,6 @@
 // Recording TV or its sound: the record start with its choice of format, the recording's texts,
 // the mixer's recording source, the file names with their instance numbers and the deletion of
-// the oldest recordings beyond a keep count; and the commands of the archive and the timer list.
+// the oldest recordings beyond a keep count; and the archive command.
 
 #include "Client.h"
 
@@ -198,9 +198,4 @@ int TClient::FindOldestRecording(const char* stem, const char* extension, char* 
 void TClient::CmArchives()
 {
     // The archive browser is not built yet; the command opens nothing.
-}
-
-void TClient::CmVcrTimer()
-{
-    // The timer list is not built yet; the command opens nothing.
 }

@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "Associations.h"
 #include "Autostart.h"
 #include "HiveText.h"
 #include "Names.h"
@@ -122,6 +123,8 @@ void Store::load(Hive& hive, bool lock_held)
     hive.root.last_write = now;
     if (machine_keys && (hive.handle == HKEY_LOCAL_MACHINE || hive.handle == HKEY_CURRENT_USER))
         ensure_run_key(hive.root, hive.handle == HKEY_LOCAL_MACHINE, now);
+    if (machine_keys && hive.handle == HKEY_CLASSES_ROOT)
+        ensure_web_association(hive.root, now);
     for (const auto& change : hive.pending)
         apply(hive.root, change, now);
     hive.loaded = true;
