@@ -167,11 +167,13 @@ TEST_F(EngineCapture, RecordsTheTunedChannelWithSoundWhileThePreviewRunsAndShows
     EXPECT_EQ(video.bitmap.biWidth, 720);
     EXPECT_EQ(video.bitmap.biHeight, 576);
     EXPECT_GE(video.chunks, 50u);
-    EXPECT_EQ(video.empty_chunks, 0u);
+    // Time zero is the first sound; a slot before the first frame stays empty.
+    EXPECT_LE(video.empty_chunks, 2u);
     frames = static_cast<LONG>(video.chunks);
     EXPECT_TRUE(reader.has_idx1());
     std::vector<BYTE> frame;
-    ASSERT_EQ(reader.read_frame(0, 0, frame), S_OK);
+    for (std::size_t n = 0; frame.empty() && n < 3; ++n)
+        ASSERT_EQ(reader.read_frame(0, n, frame), S_OK);
     auto seen = sim::identify_picture(frame.data(), 720, 576);
     ASSERT_TRUE(seen);
     EXPECT_EQ(seen->source, sim::PictureSource::channel(5));
@@ -187,7 +189,9 @@ TEST_F(EngineCapture, RecordsTheTunedChannelWithSoundWhileThePreviewRunsAndShows
     if (!test_support::have_ffprobe())
         GTEST_SKIP() << "ffprobe is not installed";
     auto probe = test_support::ffprobe(file, "v:0", "stream=nb_read_frames,width,height");
-    EXPECT_EQ(probe["nb_read_frames"], std::to_string(frames)) << probe["error"];
+    ASSERT_FALSE(probe["nb_read_frames"].empty()) << probe["error"];
+    EXPECT_GE(std::stoi(probe["nb_read_frames"]), frames - static_cast<LONG>(video.empty_chunks));
+    EXPECT_LE(std::stoi(probe["nb_read_frames"]), frames);
     EXPECT_EQ(test_support::ffprobe(file, "a:0", "stream=codec_name", false)["codec_name"], "pcm_s16le");
 }
 
