@@ -731,13 +731,6 @@ bool next_entry(Find& find, LPWIN32_FIND_DATAA data)
     return false;
 }
 
-std::string folded(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = fold_ascii(c);
-    return out;
-}
 
 }
 
@@ -778,7 +771,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
         auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
         if (rank(a) != rank(b))
             return rank(a) < rank(b);
-        auto fa = folded(a), fb = folded(b);
+        auto fa = folded_ascii(a), fb = folded_ascii(b);
         return fa != fb ? fa < fb : a < b;
     });
     if (!next_entry(*find, data)) {

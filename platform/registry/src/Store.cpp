@@ -9,6 +9,7 @@
 #include <base/Clock.h>
 #include <base/Errors.h>
 #include <base/Home.h>
+#include <base/Text.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -213,7 +214,7 @@ static bool covers(const std::vector<std::string>& prefix, const std::vector<std
     if (prefix.size() > path.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (!same_name(prefix[i], path[i]))
+        if (!base::equals_ignoring_case(prefix[i], path[i]))
             return false;
     }
     return true;
@@ -231,7 +232,7 @@ LONG Store::denied(const Hive& hive, const std::vector<std::string>& path, Deny 
 LONG Store::value_fault(const Hive& hive, const std::vector<std::string>& path, const std::string& name) const
 {
     for (const auto& fault : value_faults) {
-        if (fault.hive == &hive && fault.path.size() == path.size() && covers(fault.path, path) && same_name(fault.name, name))
+        if (fault.hive == &hive && fault.path.size() == path.size() && covers(fault.path, path) && base::equals_ignoring_case(fault.name, name))
             return fault.error;
     }
     return ERROR_SUCCESS;
