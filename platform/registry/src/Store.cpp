@@ -8,6 +8,7 @@
 
 #include <base/Clock.h>
 #include <base/Errors.h>
+#include <base/FileTime.h>
 #include <base/Home.h>
 #include <base/Text.h>
 
@@ -18,10 +19,7 @@ namespace registry {
 
 FILETIME now_filetime()
 {
-    // 100-nanosecond intervals from 1601 to 1970.
-    constexpr std::int64_t epoch_difference_ms = 11644473600000;
-    auto intervals = static_cast<ULONGLONG>(base::Clock::wall_ms() + epoch_difference_ms) * 10000;
-    return { static_cast<DWORD>(intervals & 0xFFFFFFFF), static_cast<DWORD>(intervals >> 32) };
+    return base::filetime_from_unix_ms(base::Clock::wall_ms());
 }
 
 static void save_at_exit()
