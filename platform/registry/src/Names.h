@@ -14,6 +14,8 @@ namespace registry {
 // The longest key name and value name, in bytes.
 constexpr size_t max_key_name = 255;
 constexpr size_t max_value_name = 16383;
+// The most levels of keys below a hive's root.
+constexpr size_t max_key_depth = 512;
 
 // Splits "a\b\c" into its names; a trailing `\` is ignored and an empty path has no names.
 // Returns ERROR_SUCCESS, or ERROR_BAD_PATHNAME for a leading `\` or an empty name between two,

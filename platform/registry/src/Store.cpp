@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "Associations.h"
 #include "Autostart.h"
 #include "HiveText.h"
 #include "Names.h"
@@ -79,7 +80,13 @@ void Store::load(Hive& hive, bool lock_held)
         }
         if (read.result == FileRead::Result::Read) {
             Key root;
-            if (parse_hive_text(read.text, root, now, fault)) {
+            std::string dropped;
+            if (parse_hive_text(read.text, root, now, fault, &dropped)) {
+                if (!dropped.empty() && !hive.depth_reported) {
+                    std::fprintf(stderr, "registry: the hive file %s holds keys deeper than %zu levels (%s); they are dropped\n",
+                        hive.path.c_str(), max_key_depth, dropped.c_str());
+                    hive.depth_reported = true;
+                }
                 hive.root = std::move(root);
                 hive.stamp = read.stamp;
                 hive.broken = false;
@@ -115,6 +122,8 @@ void Store::load(Hive& hive, bool lock_held)
     hive.root.last_write = now;
     if (machine_keys && (hive.handle == HKEY_LOCAL_MACHINE || hive.handle == HKEY_CURRENT_USER))
         ensure_run_key(hive.root, hive.handle == HKEY_LOCAL_MACHINE, now);
+    if (machine_keys && hive.handle == HKEY_CLASSES_ROOT)
+        ensure_web_association(hive.root, now);
     for (const auto& change : hive.pending)
         apply(hive.root, change, now);
     hive.loaded = true;
