@@ -8,8 +8,6 @@
 
 #include <capture/Tv.h>
 #include <media/MediaIn.h>
-#include <owl/Application.h>
-#include <owl/FrameWindow.h>
 
 #include <cstring>
 #include <string>
@@ -44,18 +42,17 @@ void TClient::CmStop()
 
 void TClient::UpdateTitle()
 {
-    OWL::TApplication* app = GetApplication();
-    OWL::TFrameWindow* main = app ? app->GetMainWindow() : nullptr;
-    if (!main || !main->GetHandle())
+    HWND main = GetHandle() ? GetAncestor(GetHandle(), GA_ROOT) : nullptr;
+    if (!main)
         return;
     std::string text;
     if (SMediaIn* target = Tv ? Tv->GetRecordingTarget() : nullptr)
         text = std::string(target->GetFileName()) + " ";
     char caption[520] {};
-    GetWindowTextA(main->GetHandle(), caption, sizeof caption);
+    GetWindowTextA(main, caption, sizeof caption);
     const char* program = std::strstr(caption, "Orbivane");
     text += program ? program : "Orbivane";
-    SetWindowTextA(main->GetHandle(), text.c_str());
+    SetWindowTextA(main, text.c_str());
 }
 
 void TClient::CmSkipForward()

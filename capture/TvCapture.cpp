@@ -265,6 +265,10 @@ bool STv::StartSoundCapture(const char* path, const char* audioCompressorName, c
     m_captureGraphActive = 1;
     if (wasShown)
         STvBuildPreviewGraph();
+    // Capture pins an earlier capture left switched off pass again.
+    REFERENCE_TIME never = MAXLONGLONG;
+    if (m_builder)
+        m_builder->ControlStream(&PIN_CATEGORY_CAPTURE, nullptr, nullptr, nullptr, &never, 0, 0);
     if (SUCCEEDED(m_mediaControl->Run())) {
         m_running = 1;
         m_capturePrepared = 1;

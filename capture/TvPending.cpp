@@ -1,6 +1,5 @@
 // Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
-// Studio PCTV and Bt848 workarounds, the tuner property-page control, and Windows Media
-// recording (no recording target can be made yet: it records nothing and answers false).
+// Studio PCTV and Bt848 workarounds and the tuner property-page control.
 // None of their objects is ever created, so there is nothing to drop.
 
 #include <capture/Tv.h>
@@ -31,11 +30,6 @@ void STv::DeleteTunerPageControl()
 }
 
 bool STv::TunerPageSetChannel(LONG)
-{
-    return false;
-}
-
-bool STv::StartWmRecording(const char*, LONG, const char*, const char*, const char*, const char*, const char*)
 {
     return false;
 }

@@ -13,6 +13,7 @@
 #include <base/Path.h>
 #include <base/Text.h>
 #include <dshow/AviReader.h>
+#include <wmenc/Encoder.h>
 
 #include <chrono>
 #include <cstring>
@@ -68,6 +69,7 @@ protected:
     void SetUp() override
     {
         ClientTest::SetUp();
+        wmenc::register_classes();
         base::Clock::set_wall_ms(base::Clock::make_wall_ms(2026, 12, 9, 20, 15, 0));
         folder = test_support::make_temp_dir("recordings");
         base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, base::to_windows_path(folder));
@@ -234,6 +236,61 @@ TEST_F(ClientRecording, AFormatOtherThanAviOrWindowsMediaIsRefused)
     EXPECT_FALSE(Tv->IsRecording());
     EXPECT_EQ(box_texts(), std::vector<std::string> { "improper mode" });
     EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+// The first 16 bytes of every ASF file.
+bool is_asf(const std::string& path)
+{
+    static const unsigned char header[16] = { 0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62,
+        0xCE, 0x6C };
+    std::ifstream in(path, std::ios::binary);
+    char bytes[16] = {};
+    in.read(bytes, sizeof bytes);
+    return in && std::memcmp(bytes, header, sizeof header) == 0;
+}
+
+TEST_F(ClientRecording, WindowsMediaRecordingsNameTheWindowWhileTheyRunAndGiveThePictureBackAtStop)
+{
+    Settings.DefaultMediaFormat = 3;
+    open();
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    command(1808);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_FALSE(Tv->HasCaptureDevice()) << "the encoder has the card";
+    EXPECT_EQ(window_text(frame->GetHandle()), "tv_1.wmv Orbivane");
+    let_it_record(300);
+    command(1807);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(Tv->HasCaptureDevice());
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(window_text(frame->GetHandle()), "Orbivane");
+    EXPECT_TRUE(is_asf(folder + "/tv_1.wmv"));
+
+    command(1819);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_TRUE(Tv->HasCaptureDevice()) << "sound only leaves the card to the engine";
+    let_it_record(300);
+    command(1807);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(is_asf(folder + "/tv_1.wma"));
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+}
+
+TEST_F(ClientRecording, AWindowsMediaFileThatCannotBeMadeIsReportedAndTheRecordingStopped)
+{
+    Settings.DefaultMediaFormat = 3;
+    std::string missing = base::to_windows_path(folder) + "\\missing";
+    base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, missing);
+    open();
+    command(1808);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_NE(Settings.ActivityState, ActivityRecording);
+    ASSERT_FALSE(box_texts().empty());
+    EXPECT_EQ(box_texts().back(),
+        "Cannot write to this file: \n     " + missing + "\\tv_1.wmv\nIf directory exists, may be read-only.");
 }
 
 }

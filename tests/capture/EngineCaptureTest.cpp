@@ -1,6 +1,7 @@
 // AVI capture through the engine: the capture graph written to a genuine AVI file with the
 // card's picture and sound, the preview kept while it records and restored afterwards, the
-// file-name defaults, the statistics and the failures the user is told about.
+// file-name defaults, the compressors and the audio device chosen by name, the statistics and
+// the failures the user is told about.
 
 #include "EngineFixture.h"
 
@@ -12,9 +13,11 @@
 #include <base/Path.h>
 #include <base/Text.h>
 #include <dshow/AviReader.h>
+#include <dshow/Compressors.h>
 #include <dshow/SystemFilters.h>
 #include <dshow/VideoRenderer.h>
 #include <media/MediaIn.h>
+#include <sim/SoundCard.h>
 #include <sim/TestPicture.h>
 #include <sim/TestTone.h>
 
@@ -110,11 +113,23 @@ protected:
     void TearDown() override
     {
         DestroyWindow(client);
+        sim::install_sound_cards({});
         EngineTest::TearDown();
     }
     std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
+    // Sound cards whose wave-in devices (audio capture devices) have these names.
+    void install_wave_in(const std::vector<std::string>& names)
+    {
+        std::vector<sim::SoundCardDescription> descriptions;
+        for (const std::string& name : names) {
+            descriptions.push_back(sim::default_sound_card());
+            descriptions.back().wave_in = mm::WaveDevice { name };
+        }
+        sound_cards = sim::install_sound_cards(descriptions);
+    }
     HWND video_window() const { return FindWindowExA(client, nullptr, "VideoRenderer", nullptr); }
 
+    std::vector<std::shared_ptr<sim::SoundCard>> sound_cards;
     std::string folder;
     HWND client = nullptr;
 };
@@ -303,6 +318,128 @@ TEST_F(EngineCapture, TheFileSizeIsTheLow32BitsAndUnknownWithoutAFile)
     EXPECT_EQ(tv.GetFileSize(), 1234);
     base::copy_bounded(tv.m_captureFile, sizeof tv.m_captureFile, windows("gone.avi"));
     EXPECT_EQ(tv.GetFileSize(), -1);
+}
+
+
+TEST_F(EngineCapture, CompressorsAreChosenByTheirExactNameAndWriteStreamsThatOutsideReadersDecode)
+{
+    dshow::register_compressor_devices();
+    sim::install_cards({ card() });
+    struct Case {
+        const char* video;
+        const char* audio;
+        bool video_compressed;
+        bool audio_compressed;
+        const char* video_codec; // as ffprobe names it
+        const char* audio_codec;
+    };
+    const Case cases[] = {
+        { "Motion JPEG Compressor", "MPEG Layer-3", true, true, "mjpeg", "mp3" },
+        { "Huffyuv Lossless Compressor", "IMA ADPCM", true, true, "huffyuv", "adpcm_ima_wav" },
+        { "MPEG-4 Video Compressor", "<no compression>", true, false, "mpeg4", "pcm_s16le" },
+        { "motion jpeg compressor", "mpeg layer-3", false, false, "rawvideo", "pcm_s16le" }, // the case counts
+        { "<NO COMPRESSION>", nullptr, false, false, "rawvideo", "pcm_s16le" },
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.video);
+        std::string name = "c" + std::to_string(n++) + ".avi";
+        {
+            CaptureTv tv;
+            tv.SetChannel(9);
+            ASSERT_TRUE(tv.StartCapture(windows(name).c_str(), c.video, c.audio, nullptr));
+            EXPECT_EQ(tv.has_filter(u"compressor"), c.video_compressed);
+            EXPECT_EQ(tv.has_filter(u"audioCompressor"), c.audio_compressed);
+            ASSERT_TRUE(tv.wait_frames(30));
+            ASSERT_TRUE(tv.StopRecording(true));
+        }
+        dshow::AviReader reader;
+        ASSERT_EQ(reader.open(folder + "/" + name), S_OK) << reader.problem();
+        ASSERT_EQ(reader.streams().size(), 2u);
+        EXPECT_GE(reader.streams()[0].chunks, 30u);
+        EXPECT_EQ(reader.streams()[0].bitmap.biCompression != 0x32595559u /* 'YUY2' */, c.video_compressed);
+        EXPECT_EQ(reader.streams()[1].wave.wFormatTag != WAVE_FORMAT_PCM, c.audio_compressed);
+        EXPECT_GT(reader.streams()[1].bytes, 0u);
+        if (test_support::have_ffprobe()) {
+            auto video = test_support::ffprobe(folder + "/" + name, "v:0", "stream=codec_name,nb_read_frames,width");
+            EXPECT_EQ(video["codec_name"], c.video_codec) << video["error"];
+            EXPECT_EQ(video["nb_read_frames"], std::to_string(reader.streams()[0].chunks));
+            EXPECT_EQ(video["width"], "720");
+            auto sound = test_support::ffprobe(folder + "/" + name, "a:0", "stream=codec_name,nb_read_frames");
+            EXPECT_EQ(sound["codec_name"], c.audio_codec) << sound["error"];
+            EXPECT_NE(sound["nb_read_frames"], "0");
+        }
+    }
+    dshow::AviReader reader;
+    ASSERT_EQ(reader.open(folder + "/c1.avi"), S_OK);
+    EXPECT_EQ(reader.streams()[0].bitmap.biCompression, 0x55594648u); // 'HFYU'
+    EXPECT_GT(reader.streams()[0].bitmap.biSize, sizeof(BITMAPINFOHEADER)); // its tables follow
+    EXPECT_TRUE(box_texts().empty());
+}
+
+TEST_F(EngineCapture, WithoutAnAudioPinTheSoundComesFromTheFirstAudioDeviceWhoseNameContainsTheGivenText)
+{
+    auto silent = card();
+    silent.audio_pin = false;
+    sim::install_cards({ silent });
+    install_wave_in({ "Virtual Sound Card", "USB Headset Microphone -1", "Second Virtual Sound Card" });
+    struct Case {
+        const char* name;
+        const char* chosen; // nullptr: no sound stream
+    };
+    const Case cases[] = {
+        { "Sound Card", "Virtual Sound Card" },
+        { "Second", "Second Virtual Sound Card" },
+        { "", "Virtual Sound Card" },
+        { "-1", "USB Headset Microphone -1" },
+        { "sound card", nullptr }, // the case counts
+        { nullptr, nullptr },
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name ? c.name : "(null)");
+        std::string name = "d" + std::to_string(n++) + ".avi";
+        {
+            CaptureTv tv;
+            ASSERT_TRUE(tv.StartCapture(windows(name).c_str(), nullptr, nullptr, c.name));
+            EXPECT_EQ(tv.has_filter(u"audioCapture"), c.chosen != nullptr);
+            if (c.chosen) {
+                EXPECT_STREQ(tv.m_audioCaptureName, c.chosen);
+            }
+            ASSERT_TRUE(tv.wait_frames(20));
+            ASSERT_TRUE(tv.StopRecording(true));
+        }
+        dshow::AviReader reader;
+        ASSERT_EQ(reader.open(folder + "/" + name), S_OK) << reader.problem();
+        ASSERT_EQ(reader.streams().size(), c.chosen ? 2u : 1u);
+        if (c.chosen) {
+            std::vector<BYTE> pcm;
+            ASSERT_EQ(reader.read_frame(1, 0, pcm), S_OK);
+            // The sound card's line input: what a TV card's cable brings there.
+            EXPECT_EQ(sim::identify_tone(reinterpret_cast<const std::int16_t*>(pcm.data()), pcm.size() / 4, 2, 44100),
+                sim::PictureSource::input(1));
+        }
+    }
+}
+
+TEST_F(EngineCapture, ACardWithItsOwnAudioPinNeverUsesTheAudioDevice)
+{
+    sim::install_cards({ card() });
+    install_wave_in({ "Virtual Sound Card" });
+    {
+        CaptureTv tv;
+        tv.SetChannel(4);
+        ASSERT_TRUE(tv.StartCapture(windows("own.avi").c_str(), nullptr, nullptr, "Virtual"));
+        EXPECT_FALSE(tv.has_filter(u"audioCapture"));
+        ASSERT_TRUE(tv.wait_frames(10));
+        ASSERT_TRUE(tv.StopRecording(true));
+    }
+    dshow::AviReader reader;
+    ASSERT_EQ(reader.open(folder + "/own.avi"), S_OK) << reader.problem();
+    std::vector<BYTE> pcm;
+    ASSERT_EQ(reader.read_frame(1, 1, pcm), S_OK);
+    EXPECT_EQ(sim::identify_tone(reinterpret_cast<const std::int16_t*>(pcm.data()), pcm.size() / 4, 2, 44100),
+        sim::PictureSource::channel(4));
 }
 
 }

@@ -1,6 +1,7 @@
 #include <com/ClassRegistry.h>
 #include <dshow/AudioRenderer.h>
 #include <dshow/AviMux.h>
+#include <dshow/Compressors.h>
 #include <dshow/DeviceEnumerator.h>
 #include <dshow/FileWriter.h>
 #include <dshow/FilterGraph.h>
@@ -51,6 +52,8 @@ void register_system_filters()
     register_graph_filter(CLSID_AudioRender, u"Default WaveOut Device", FilterRole::Renderer, MERIT_NORMAL);
     register_graph_filter(CLSID_VideoRenderer, u"Video Renderer", FilterRole::Renderer, MERIT_PREFERRED);
     register_audio_renderer_devices();
+    register_compressors();
+    register_compressor_devices();
 }
 
 }
