@@ -55,7 +55,7 @@ namespace {
 
 class ProfileManager final : public com::Object<IWMEncProfileManager> {
 public:
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
     STDMETHODIMP EditProfiles(LONG, LONG, LONG) override { return E_NOTIMPL; }
     STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
