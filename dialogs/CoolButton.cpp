@@ -2,6 +2,9 @@
 
 #include <owl/Application.h>
 
+#include <gdi/Gdi.h>
+#include <user/Paint.h>
+
 #include <algorithm>
 
 #include <string>

@@ -15,8 +15,7 @@
 
 #include <owl/Button.h>
 
-#include <gdi/Gdi.h>
-#include <user/Paint.h>
+#include <string>
 
 // A grouped owner-drawn button was pressed (WM_USER + 80).
 constexpr UINT WM_COOLBUTTON_PRESS = 0x0400 + 80;
