@@ -208,9 +208,15 @@ protected:
     bool SelectAudioCompressor(const char* name);
     bool SelectAudioCaptureDevice(const char* name);
     bool SelectCompressor(CComPtr<IBaseFilter>& field, REFCLSID category, const char* name, LPCWSTR graphName);
-    // The first device of `category` whose FriendlyName equals `name` (case-sensitive) or, with
-    // `substring`, contains it; its name into `matchedName` (260 bytes) when given. Counted.
-    static IBaseFilter* BindDeviceByName(REFCLSID category, const char* name, bool substring, char* matchedName);
+    // How a device's FriendlyName is compared with the name asked for.
+    enum class NameMatch {
+        Exact, // equal, letter case counting
+        Contains, // the name is a part of it, letter case counting ("" fits every name)
+        EqualIgnoringCase, // equal ignoring case ("" fits every name)
+    };
+    // The first device of `category` whose readable FriendlyName fits `name`; its name into
+    // `matchedName` (260 bytes) when given. Counted.
+    static IBaseFilter* BindDeviceByName(REFCLSID category, const char* name, NameMatch match, char* matchedName);
     // Deletes the recording target, if any; the field is cleared before the target goes.
     void DeleteRecordingTarget();
 

@@ -4,6 +4,7 @@
 #include "ClientFixture.h"
 
 #include "Ffprobe.h"
+#include "AsfFile.h"
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>
@@ -238,16 +239,6 @@ TEST_F(ClientRecording, AFormatOtherThanAviOrWindowsMediaIsRefused)
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
-// The first 16 bytes of every ASF file.
-bool is_asf(const std::string& path)
-{
-    static const unsigned char header[16] = { 0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62,
-        0xCE, 0x6C };
-    std::ifstream in(path, std::ios::binary);
-    char bytes[16] = {};
-    in.read(bytes, sizeof bytes);
-    return in && std::memcmp(bytes, header, sizeof header) == 0;
-}
 
 TEST_F(ClientRecording, WindowsMediaRecordingsNameTheWindowWhileTheyRunAndGiveThePictureBackAtStop)
 {
@@ -266,7 +257,7 @@ TEST_F(ClientRecording, WindowsMediaRecordingsNameTheWindowWhileTheyRunAndGiveTh
     EXPECT_TRUE(Tv->HasCaptureDevice());
     EXPECT_TRUE(Tv->IsVideoShown());
     EXPECT_EQ(window_text(frame->GetHandle()), "Orbivane");
-    EXPECT_TRUE(is_asf(folder + "/tv_1.wmv"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wmv"));
 
     command(1819);
     ASSERT_TRUE(Tv->IsRecording());
@@ -274,7 +265,7 @@ TEST_F(ClientRecording, WindowsMediaRecordingsNameTheWindowWhileTheyRunAndGiveTh
     let_it_record(300);
     command(1807);
     EXPECT_FALSE(Tv->IsRecording());
-    EXPECT_TRUE(is_asf(folder + "/tv_1.wma"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wma"));
     EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
 }
 

@@ -4,6 +4,7 @@
 #include "ProgramProcess.h"
 
 #include "Ffprobe.h"
+#include "AsfFile.h"
 #include "TempHome.h"
 
 #include <app/SettingsSequence.h>
@@ -139,16 +140,6 @@ TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 }
 
 
-// The first 16 bytes of every ASF file.
-bool is_asf(const std::string& path)
-{
-    static const unsigned char header[16] = { 0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62,
-        0xCE, 0x6C };
-    std::ifstream in(path, std::ios::binary);
-    char bytes[16] = {};
-    in.read(bytes, sizeof bytes);
-    return in && std::memcmp(bytes, header, sizeof header) == 0;
-}
 
 // A running program records from its menu: TV on, Record, Stop, Record audio, Stop, in the format
 // and the recording folder set in the registry as the preferences store them.
@@ -217,8 +208,8 @@ TEST(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
 {
     std::string folder = test_support::make_temp_dir("e2e-asf");
     record_from_the_menu(3, folder, "tv_1.wmv", "tv_1.wma");
-    EXPECT_TRUE(is_asf(folder + "/tv_1.wmv"));
-    EXPECT_TRUE(is_asf(folder + "/tv_1.wma"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wmv"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wma"));
     if (!test_support::have_ffprobe())
         GTEST_SKIP() << "ffprobe is not installed";
     auto video = test_support::ffprobe(folder + "/tv_1.wmv", "v:0", "stream=codec_name,nb_read_frames");

@@ -343,7 +343,8 @@ TEST_F(EngineCapture, CompressorsAreChosenByTheirExactNameAndWriteStreamsThatOut
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.video);
-        std::string name = "c" + std::to_string(n++) + ".avi";
+        std::string name = "c";
+        name += std::to_string(n++) + ".avi";
         {
             CaptureTv tv;
             tv.SetChannel(9);
@@ -398,7 +399,8 @@ TEST_F(EngineCapture, WithoutAnAudioPinTheSoundComesFromTheFirstAudioDeviceWhose
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name ? c.name : "(null)");
-        std::string name = "d" + std::to_string(n++) + ".avi";
+        std::string name = "d";
+        name += std::to_string(n++) + ".avi";
         {
             CaptureTv tv;
             ASSERT_TRUE(tv.StartCapture(windows(name).c_str(), nullptr, nullptr, c.name));

@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 
 #include "PlainWindow.h"
+#include "AsfFile.h"
 #include "TempHome.h"
 
 #include <base/Path.h>
@@ -34,16 +35,6 @@ public:
     }
 };
 
-// The first 16 bytes of every ASF file.
-bool is_asf(const std::string& path)
-{
-    static const unsigned char header[16] = { 0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62,
-        0xCE, 0x6C };
-    std::ifstream in(path, std::ios::binary);
-    char bytes[16] = {};
-    in.read(bytes, sizeof bytes);
-    return in && std::memcmp(bytes, header, sizeof header) == 0;
-}
 
 class EngineWm : public EngineTest {
 protected:
@@ -100,7 +91,7 @@ TEST_F(EngineWm, SoundOnlyLeavesTheEnginesPreviewAndDeviceAlone)
         EXPECT_FALSE(tv.IsRecording());
         EXPECT_EQ(tv.m_captureFilter.p, device);
         EXPECT_TRUE(tv.IsVideoShown());
-        EXPECT_TRUE(is_asf(folder + "/" + c.name));
+        EXPECT_TRUE(test_support::is_asf_file(folder + "/" + c.name));
         tv.STvShow(false);
     }
     EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
@@ -132,7 +123,7 @@ TEST_F(EngineWm, APictureRecordingTakesTheDeviceAwayAndGivesItBackWhenAsked)
         EXPECT_EQ(tv.GetChannel(), 6);
         tv.STvShow(false);
     }
-    EXPECT_TRUE(is_asf(folder + "/tv.WMA"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv.WMA"));
     {
         WmTv tv(client);
         tv.STvShow(true);
@@ -159,7 +150,7 @@ TEST_F(EngineWm, AnAviCaptureIsStoppedBeforeTheHandOver)
     EXPECT_TRUE(tv.IsVideoShown());
     tv.STvShow(false);
     EXPECT_TRUE(std::filesystem::file_size(folder + "/first.avi") > 0);
-    EXPECT_TRUE(is_asf(folder + "/then.wmv"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/then.wmv"));
 }
 
 }
