@@ -7,6 +7,7 @@
 #include "Settings.h"
 
 #include <dialogs/SetApp.h>
+#include <resources/BarBitmaps.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
@@ -37,6 +38,7 @@ void install_machine()
     RegisterMainAccelerators();
     RegisterTrayMenu();
     RegisterStateIcons();
+    RegisterBarBitmaps();
 }
 
 [[noreturn]] void on_terminate()

@@ -315,15 +315,16 @@ void SDIDecFrame::ClientApplyOptions()
         client->ApplyClientOptions();
 }
 
-bool SDIDecFrame::ClientSizing(UINT, RECT*)
+bool SDIDecFrame::ClientSizing(UINT edge, RECT* rect)
 {
-    // The client has no sizing rule yet: the proposed rectangle stands.
-    return true;
+    auto* client = dynamic_cast<TClient*>(GetClientWindow());
+    return !client || client->EvSizing(edge, rect);
 }
 
-void SDIDecFrame::ClientFrameMinimized(bool)
+void SDIDecFrame::ClientFrameMinimized(bool minimized)
 {
-    // The client does not yet follow the frame's minimised state.
+    if (auto* client = dynamic_cast<TClient*>(GetClientWindow()))
+        client->FrameMinimized(minimized);
 }
 
 LRESULT SDIDecFrame::ClientTunerRequest(WPARAM, LPARAM)

@@ -61,6 +61,22 @@ void TWindow::AddChild(TWindow* child)
     m_children.push_back(child);
 }
 
+bool TWindow::HasChild(const TWindow* child) const
+{
+    return std::find(m_children.begin(), m_children.end(), child) != m_children.end();
+}
+
+bool TWindow::IdleAction(long idle_count)
+{
+    bool more = false;
+    std::vector<TWindow*> children = m_children;
+    for (TWindow* child : children) {
+        if (child->GetHandle())
+            more = child->IdleAction(idle_count) || more;
+    }
+    return more;
+}
+
 TApplication* TWindow::GetApplication() const
 {
     return GetApplicationObject();
@@ -114,6 +130,12 @@ bool TWindow::Create()
     if (!made) {
         m_handle = nullptr;
         return false;
+    }
+    if (!m_handle) {
+        // A system class's window: its own procedure runs, so set up here.
+        m_handle = made;
+        bind(made, this);
+        SetupWindow();
     }
 
     RECT r {};
