@@ -6,13 +6,13 @@
 
 #include "BitmapToggle.h"
 #include "Client.h"
-#include "CommandIds.h"
 #include "ControlBar.h"
 #include "MainFrame.h"
-#include "Settings.h"
 #include "VolumeSlider.h"
 
 #include <resources/BarBitmaps.h>
+#include <resources/CommandIds.h>
+#include <settings/Settings.h>
 
 #include <owl/DecoratedFrame.h>
 #include <owl/Edit.h>

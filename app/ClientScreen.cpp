@@ -7,10 +7,10 @@
 
 #include "ControlBar.h"
 #include "PrivateMessages.h"
-#include "Settings.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 #include <owl/DecoratedFrame.h>

@@ -1,12 +1,13 @@
 #include "MainFrame.h"
 #include "App.h"
 #include "Client.h"
-#include "CommandIds.h"
 #include "PrivateMessages.h"
-#include "Settings.h"
 
+#include <dialogs/ContextHelpWin.h>
+#include <resources/CommandIds.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
+#include <settings/Settings.h>
 
 #include <shell/Help.h>
 #include <user/Keyboard.h>
@@ -16,19 +17,6 @@ namespace {
 
 // The minimised start has happened (or was not asked for) in this process.
 bool s_start_minimized_done = false;
-
-// Shows the popup text `id` of the help file at the cursor, over the main window.
-void show_help_popup(UINT id, HWND owner)
-{
-    HH_POPUP popup {};
-    popup.cbStruct = sizeof popup;
-    popup.idString = id;
-    GetCursorPos(&popup.pt);
-    popup.clrForeground = static_cast<COLORREF>(-1);
-    popup.clrBackground = 0xD0FFFF;
-    popup.rcMargins = { 5, 5, 5, 5 };
-    HtmlHelpA(owner, PopupTextPath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
-}
 
 // A WM_CONTEXTMENU point: signed screen coordinates, so that monitors left of or above the
 // primary one work.
@@ -56,29 +44,29 @@ SDIDecFrame::SDIDecFrame(OWL::TWindow* parent, const char* title, OWL::TWindow* 
         const char* text;
     };
     static constexpr Item items[] = {
-        { 25094, "Full Screen\tAlt+Enter" },
-        { 25095, "Full Window" },
-        { 25096, "Normal Screen" },
+        { CM_FULLSCREEN, "Full Screen\tAlt+Enter" },
+        { CM_FULLWINDOW, "Full Window" },
+        { CM_NORMALSCREEN, "Normal Screen" },
         { 0, nullptr },
-        { 1800, "Tv" },
-        { 1827, "TV audio only" },
-        { 1803, "Channel &up\tPgUp" },
-        { 1804, "Channel &down\tPgDn" },
-        { 1825, "&Channels..." },
-        { 1801, "VCR archives..." },
-        { 1802, "VCR timer..." },
+        { CM_TV, "Tv" },
+        { CM_TVAUDIOONLY, "TV audio only" },
+        { CM_CHANNELUP, "Channel &up\tPgUp" },
+        { CM_CHANNELDOWN, "Channel &down\tPgDn" },
+        { CM_CHANNELS, "&Channels..." },
+        { CM_ARCHIVES, "VCR archives..." },
+        { CM_VCRTIMER, "VCR timer..." },
         { 0, nullptr },
-        { 1816, "&Mute\tCtrl+Home" },
-        { 1828, "Volume up\tAlt+Up-cursor" },
-        { 1829, "Volume down\tAlt+Down-cursor" },
+        { CM_MUTE, "&Mute\tCtrl+Home" },
+        { CM_VOLUMEUP, "Volume up\tAlt+Up-cursor" },
+        { CM_VOLUMEDOWN, "Volume down\tAlt+Down-cursor" },
         { 0, nullptr },
-        { 1806, "&Play\tCtrl+P" },
-        { 1807, "&Stop\tCtrl+S" },
-        { 1826, "Toggle play\tSpace" },
-        { 1810, "Skip &forward\tRight-cursor" },
-        { 1811, "Skip &backward\tLeft-cursor" },
-        { 1808, "&Record\tCtrl+R" },
-        { 1819, "Record &audio" },
+        { CM_PLAY, "&Play\tCtrl+P" },
+        { CM_STOP, "&Stop\tCtrl+S" },
+        { CM_TOGGLEPLAY, "Toggle play\tSpace" },
+        { CM_SKIPFORWARD, "Skip &forward\tRight-cursor" },
+        { CM_SKIPBACKWARD, "Skip &backward\tLeft-cursor" },
+        { CM_RECORD, "&Record\tCtrl+R" },
+        { CM_RECORDAUDIO, "Record &audio" },
         { 0, nullptr },
         { CM_ABOUT, "&About..." },
     };
@@ -117,7 +105,7 @@ void SDIDecFrame::ResetStartMinimized()
     s_start_minimized_done = false;
 }
 
-void SDIDecFrame::SetGadgetWindows(OWL::TWindow* top, OWL::TWindow* bottom)
+void SDIDecFrame::SetGadgetWindows(OWL::TGadgetWindow* top, OWL::TGadgetWindow* bottom)
 {
     GadgetWindows[0] = top;
     GadgetWindows[1] = bottom;
@@ -233,7 +221,7 @@ LRESULT SDIDecFrame::EvHelp(LPARAM lparam)
     if (!info)
         return 0;
     int id = info->iContextType == HELPINFO_WINDOW ? GetDlgCtrlID(static_cast<HWND>(info->hItemHandle)) : info->iCtrlId;
-    show_help_popup(static_cast<UINT>(id), GetHandle());
+    ShowHelpPopup(static_cast<DWORD>(id), GetHandle());
     return 0;
 }
 
@@ -241,11 +229,15 @@ LRESULT SDIDecFrame::EvContextMenu(HWND window, LPARAM lparam)
 {
     if (!window)
         return 0;
-    // Help for a control bar's gadget needs the gadget windows' lookup by point, which they do not
-    // offer yet: a click there shows nothing.
-    for (OWL::TWindow* gadgets : GadgetWindows) {
-        if (gadgets && gadgets->GetHandle() == window)
-            return 0;
+    // Over a control bar: the help of the gadget under the point, if any.
+    for (OWL::TGadgetWindow* gadgets : GadgetWindows) {
+        if (!gadgets || gadgets->GetHandle() != window)
+            continue;
+        POINT at = context_point(lparam);
+        ScreenToClient(window, &at);
+        if (OWL::TGadget* gadget = gadgets->GadgetFromPoint(at))
+            ShowHelpPopup(static_cast<DWORD>(gadget->GetId()), GetHandle());
+        return 0;
     }
     OWL::TWindow* client = GetClientWindow();
     if (!client || client->GetHandle() != window)
@@ -327,8 +319,9 @@ void SDIDecFrame::ClientFrameMinimized(bool minimized)
         client->FrameMinimized(minimized);
 }
 
-LRESULT SDIDecFrame::ClientTunerRequest(WPARAM, LPARAM)
+LRESULT SDIDecFrame::ClientTunerRequest(WPARAM family, LPARAM lparam)
 {
-    // The client does not hold the tuner against the radio program yet: the request is granted.
+    if (auto* client = dynamic_cast<TClient*>(GetClientWindow()))
+        return client->ReleaseTunerRequest(family, lparam);
     return 0;
 }

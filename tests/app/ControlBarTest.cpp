@@ -1,6 +1,9 @@
 #include "BarFixture.h"
 
-#include <app/CommandIds.h>
+#include <resources/CommandIds.h>
+
+#include <shell/Help.h>
+#include <shell/Testing.h>
 
 namespace {
 
@@ -213,6 +216,43 @@ TEST_F(BarTest, ClosingRemovesTheBarsAndNothingTouchesTheirGadgetsAfterwards)
     EXPECT_EQ(Tv, nullptr);
     frame->IdleAction(0);
     pump();
+}
+
+TEST_F(BarTest, ARightClickOnAGadgetShowsItsHelp)
+{
+    open_with_bars();
+    shell::testing::clear_help_journal();
+    struct Case {
+        const char* what;
+        OWL::TGadget* gadget;
+        bool help;
+    };
+    OWL::TGadgetWindow& top = *bars->m_topBar;
+    OWL::TGadgetWindow& bottom = *bars->m_bottomBar;
+    for (Case c : { Case { "a button", &button(1801), true }, { "the channel field", top.GadgetWithId(1805), true },
+             { "the status text", bottom.GadgetWithId(1814), true }, { "past the last gadget", nullptr, false } }) {
+        SCOPED_TRACE(c.what);
+        shell::testing::clear_help_journal();
+        OWL::TGadgetWindow& bar = c.gadget ? *c.gadget->GetGadgetWindow() : bottom;
+        POINT at { 0, 0 };
+        if (c.gadget)
+            at = { (c.gadget->GetBounds().left + c.gadget->GetBounds().right) / 2, c.gadget->GetBounds().top + 2 };
+        else {
+            RECT r {};
+            GetClientRect(bar.GetHandle(), &r);
+            at = { r.right - 2, r.bottom - 2 };
+        }
+        ClientToScreen(bar.GetHandle(), &at);
+        SendMessageA(frame->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(bar.GetHandle()), MAKELPARAM(at.x, at.y));
+        auto help = shell::testing::help_journal();
+        ASSERT_EQ(help.size(), c.help ? 1u : 0u);
+        if (c.help) {
+            EXPECT_EQ(help[0].command, UINT(HH_DISPLAY_TEXT_POPUP));
+            ASSERT_TRUE(help[0].popup);
+            EXPECT_EQ(help[0].popup->idString, static_cast<UINT>(c.gadget->GetId()));
+            EXPECT_EQ(help[0].window, frame->GetHandle());
+        }
+    }
 }
 
 }

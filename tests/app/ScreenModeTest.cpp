@@ -1,6 +1,6 @@
 #include "BarFixture.h"
 
-#include <app/CommandIds.h>
+#include <resources/CommandIds.h>
 
 #include <sim/CaptureCard.h>
 

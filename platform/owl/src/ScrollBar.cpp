@@ -7,19 +7,14 @@
 namespace OWL {
 
 TScrollBar::TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool horizontal, TModule* module)
-    : TWindow(parent, nullptr, module)
+    : TControl(parent, id, nullptr, x, y, w, h, module)
 {
-    Attr.Style = WS_CHILD | WS_VISIBLE | (horizontal ? SBS_HORZ : SBS_VERT);
-    Attr.Id = static_cast<UINT>(id);
-    Attr.X = x;
-    Attr.Y = y;
-    Attr.W = w;
-    Attr.H = h;
+    Attr.Style |= horizontal ? SBS_HORZ : SBS_VERT;
 }
 
 void TScrollBar::SetupWindow()
 {
-    TWindow::SetupWindow();
+    TControl::SetupWindow();
     SetScrollRange(GetHandle(), SB_CTL, m_min, m_max, FALSE);
     SetScrollPos(GetHandle(), SB_CTL, m_position, TRUE);
 }

@@ -2,6 +2,7 @@
 #include <owl/Window.h>
 
 #include <gdi/Colors.h>
+#include <user/Controls.h>
 
 #include <algorithm>
 #include <mutex>
@@ -132,9 +133,9 @@ bool TWindow::Create()
         return false;
     }
     if (!m_handle) {
-        // A system class's window: its own procedure runs, so set up here.
-        m_handle = made;
-        bind(made, this);
+        // A system class's window: its messages pass through the object on their way to the
+        // class's own procedure, which saw WM_CREATE alone; set up here.
+        Attach(made);
         SetupWindow();
     }
 
@@ -154,6 +155,33 @@ bool TWindow::Create()
     if (Attr.Style & WS_VISIBLE)
         ShowWindow(made, SW_SHOWNORMAL);
     return true;
+}
+
+bool TWindow::Attach(HWND window)
+{
+    if (m_handle || !IsWindow(window) || FromHandle(window))
+        return false;
+    m_handle = window;
+    bind(window, this);
+    m_default_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StdWndProc)));
+    char text[260] = {};
+    GetWindowTextA(window, text, sizeof text);
+    m_title = text;
+    return true;
+}
+
+void TWindow::BindHandle(HWND window)
+{
+    m_handle = window;
+    bind(window, this);
+}
+
+bool TWindow::ReflectDrawItem(LPARAM lparam)
+{
+    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+    TWindow* child = item ? FromHandle(item->hwndItem) : nullptr;
+    return child && child->DrawReflected(*item);
 }
 
 void TWindow::SetQuiet(TWindow* window)
@@ -282,6 +310,8 @@ void TWindow::EvInitMenuPopup(HMENU popup, UINT, bool system)
 
 LRESULT TWindow::DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (m_default_proc)
+        return CallWindowProcA(m_default_proc, m_handle, message, wparam, lparam);
     return DefWindowProcA(m_handle, message, wparam, lparam);
 }
 
@@ -310,6 +340,10 @@ LRESULT TWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
         EvSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
         break;
+    case WM_DRAWITEM:
+        if (ReflectDrawItem(lparam))
+            return TRUE;
+        break;
     case WM_INITMENUPOPUP:
         EvInitMenuPopup(reinterpret_cast<HMENU>(wparam), LOWORD(lparam), HIWORD(lparam) != 0);
         return 0;
@@ -330,6 +364,9 @@ void TWindow::Detach()
 {
     if (!m_handle)
         return;
+    if (m_default_proc && IsWindow(m_handle))
+        SetWindowLongPtrA(m_handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_default_proc));
+    m_default_proc = nullptr;
     std::lock_guard guard(s_lock);
     s_bound.erase(m_handle);
     m_handle = nullptr;
@@ -346,7 +383,7 @@ LRESULT CALLBACK TWindow::StdWndProc(HWND window, UINT message, WPARAM wparam, L
     if (!object)
         return DefWindowProcA(window, message, wparam, lparam);
     if (object->m_quiet) {
-        LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+        LRESULT result = object->DefaultProcessing(message, wparam, lparam);
         if (message == WM_NCDESTROY)
             object->Detach();
         return result;

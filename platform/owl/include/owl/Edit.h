@@ -1,37 +1,50 @@
 #pragma once
 
-// TEdit: an edit field the program places itself (not one of a dialog template): a child "EDIT"
-// window at a given place with a control id. Its notices (EN_CHANGE for typed and for set text)
-// go to whatever window is its parent when it is made.
+// TEdit: the object of an edit control of a dialog template, with a text limit and an optional
+// validator (owl/Validators.h) that filters what the user types.
 //
-//     auto* field = new TEdit(nullptr, 1805, "", 0, 0, 40, 20);
-//     field->Attr.Style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_CENTER;
-//     bar->Insert(*new TControlGadget(*field));
+// The limit is the size of the buffer the text must fit, terminator included, as the class
+// library counts it: TEdit(dialog, 401, 255) holds at most 254 characters.
+//
+//     auto* start = new OWL::TEdit(this, 411);
+//     start->SetValidator(new OWL::TFilterValidator("0-9:apmAPM "));
+//     auto* field = new OWL::TEdit(nullptr, 1805, "", 0, 0, 40, 20);   // placed by the program
 
-#include <owl/Window.h>
+#include <owl/Control.h>
+#include <owl/Validators.h>
 
-#include <string>
+#include <user/Controls.h>
+
+#include <memory>
 
 namespace OWL {
 
-class TEdit : public TWindow {
+class TEdit : public TControl {
 public:
-    // text_limit 0: no limit.
-    TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, UINT text_limit = 0,
+    TEdit(TWindow* parent, int resourceId, unsigned textLimit = 0, TModule* module = nullptr);
+    // An edit field the program places itself (WS_BORDER, auto-scrolling); it sends EN_CHANGE
+    // to its parent for typed and for set text.
+    TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, unsigned textLimit = 0,
         bool multiline = false, TModule* module = nullptr);
+    ~TEdit() override;
 
-    int GetId() const { return static_cast<int>(Attr.Id); }
-    // Copies at most size - 1 bytes, terminated; the length copied.
-    int GetText(char* text, int size) const;
-    // Sets the text (the field sends EN_CHANGE for it, as when typed).
-    void SetText(const char* text);
+    // The edit owns the validator; null removes it.
+    void SetValidator(TValidator* validator);
+    TValidator* GetValidator() const { return m_validator.get(); }
+    // Whether the text satisfies the validator (true without one).
+    bool IsValid() const;
+
+    void SetSelection(int start, int end);
+    void Insert(const char* text);
 
 protected:
     const char* GetClassName() override { return "EDIT"; }
     void SetupWindow() override;
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
-    UINT m_text_limit;
+    unsigned m_text_limit;
+    std::unique_ptr<TValidator> m_validator;
 };
 
 }

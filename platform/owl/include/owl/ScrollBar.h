@@ -8,15 +8,14 @@
 //     bar->SetRange(0, 50);
 //     bar->SetPosition(10);
 
-#include <owl/Window.h>
+#include <owl/Control.h>
 
 namespace OWL {
 
-class TScrollBar : public TWindow {
+class TScrollBar : public TControl {
 public:
     TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool horizontal, TModule* module = nullptr);
 
-    int GetId() const { return static_cast<int>(Attr.Id); }
     void GetRange(int& min, int& max) const;
     void SetRange(int min, int max, bool redraw = true);
     int GetPosition() const { return m_position; }
