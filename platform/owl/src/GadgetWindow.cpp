@@ -220,7 +220,26 @@ void TGadgetWindow::Paint()
     HDC dc = BeginPaint(GetHandle(), &ps);
     RECT client {};
     GetClientRect(GetHandle(), &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    // The face around the control gadgets, never over their windows (which paint themselves).
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    bool horizontal = m_direction == Horizontal;
+    LONG from = horizontal ? client.left : client.top;
+    auto strip = [&](LONG a, LONG b) {
+        RECT r = horizontal ? RECT { a, client.top, b, client.bottom } : RECT { client.left, a, client.right, b };
+        FillRect(dc, &r, face);
+    };
+    for (TGadget* gadget : m_gadgets) {
+        if (!dynamic_cast<TControlGadget*>(gadget))
+            continue;
+        const RECT& b = gadget->GetBounds();
+        strip(from, horizontal ? b.left : b.top);
+        RECT before = horizontal ? RECT { b.left, client.top, b.right, b.top } : RECT { client.left, b.top, b.left, b.bottom };
+        RECT after = horizontal ? RECT { b.left, b.bottom, b.right, client.bottom } : RECT { b.right, b.top, client.right, b.bottom };
+        FillRect(dc, &before, face);
+        FillRect(dc, &after, face);
+        from = horizontal ? b.right : b.bottom;
+    }
+    strip(from, horizontal ? client.right : client.bottom);
     for (TGadget* gadget : m_gadgets)
         gadget->Paint(dc);
     EndPaint(GetHandle(), &ps);
