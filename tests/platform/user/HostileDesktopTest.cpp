@@ -298,7 +298,7 @@ TEST_F(HostileDesktopTest, FolderAndSocketAreTheOwnersAloneAndOtherUsersAreClose
         int fd = connect_unix(socket_path);
         if (fd < 0)
             _exit(4);
-        if (write(fd, &request, sizeof request) != sizeof request)
+        if (send(fd, &request, sizeof request, MSG_NOSIGNAL) != sizeof request)
             _exit(0); // closed before the request was even taken
         Reply reply;
         _exit(read(fd, &reply, sizeof reply) > 0 ? 5 : 0);
