@@ -4,8 +4,6 @@
 
 #include <registry/Registry.h>
 
-#include <base/Text.h>
-
 #include <string>
 
 namespace registry {
@@ -18,7 +16,7 @@ void set_default(Key& key, const std::string& text)
     value.type = REG_SZ;
     value.data.assign(text.begin(), text.end());
     value.data.push_back(0);
-    key.values[base::folded_ascii("")] = std::move(value);
+    key.values[""] = std::move(value);
 }
 
 }
