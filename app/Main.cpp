@@ -13,6 +13,7 @@
 
 #include <dshow/FilterGraph.h>
 #include <present/Present.h>
+#include <sim/MachineClock.h>
 #include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
 #include <user/User.h>
@@ -25,10 +26,12 @@
 
 namespace {
 
-// The machine's devices: DirectShow's classes, the capture cards of the platform home's
-// hardware description (one TV card without one) and the sound card.
+// The machine: its clock (virtual when the platform home says so), DirectShow's classes, the
+// capture cards of the platform home's hardware description (one TV card without one) and the
+// sound card.
 void install_machine()
 {
+    sim::install_machine_clock();
     static std::vector<std::shared_ptr<sim::SoundCard>> cards;
     if (cards.empty())
         cards = sim::install_sound_cards({ sim::default_sound_card() });
