@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -361,6 +362,37 @@ TEST_F(HostileDesktopTest, AFloodLeavesAPeerWithFewDescriptorsMostOfThemAndItSti
     EXPECT_EQ(SendMessageA(w, WM_USER + 1, 20, 1), 21);
 }
 
+// The processor time (user and system, in clock ticks) the process has used.
+long cpu_ticks(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14)
+            ticks += std::atol(field.c_str());
+    return ticks;
+}
+
+TEST_F(HostileDesktopTest, APeerOutOfDescriptorsWaitsInsteadOfSpinningAndServesOnceItHasSomeAgain)
+{
+    HWND w = start_peer("PeerExhausted", { "fds=64" });
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(PostMessageA(w, WM_USER + 6, 0, 0));
+    ASSERT_TRUE(peer.expect("exhausted"));
+    // Connections wait in the socket's queue; the peer cannot take them.
+    flood(user::shared::socket_file(static_cast<DWORD>(peer.pid)), 20, 10, sockets);
+    long before = cpu_ticks(peer.pid);
+    usleep(1000000);
+    // Retrying at once would take most of that second (100 ticks); waiting takes next to none.
+    EXPECT_LT(cpu_ticks(peer.pid) - before, 30);
+    ASSERT_EQ(write(peer.in, "go\n", 3), 3);
+    ASSERT_TRUE(peer.expect("released"));
+    EXPECT_EQ(SendMessageA(w, WM_USER + 1, 30, 3), 33);
+}
+
 TEST_F(HostileDesktopTest, AZombiePeerIsGoneAndAStoppedOneIsSeenButDoesNotAnswer)
 {
     HWND w = start_peer("PeerStopped");
@@ -437,6 +469,47 @@ TEST_F(HostileDesktopTest, FilesOfKilledProcessesAreRemovedWhenAProcessStarts)
     kill(live, SIGKILL);
     waitpid(live, nullptr, 0);
     std::filesystem::remove(name(live, ".sock"));
+}
+
+}
+
+namespace {
+
+TEST(DesktopWire, WindowsFilesAndRequestsWithNumbersOutOfRangeAreRefused)
+{
+    std::string head = "orbivane-desktop 4242 99\n";
+    std::string handle = std::to_string((4242ull << 32) | 0x10);
+    auto line = [&](const std::string& thread, const std::string& left) {
+        return handle + "\t" + thread + "\t0\t0\t" + left + "\t0\t10\t10\tClass\tTitle\n";
+    };
+    ASSERT_TRUE(user::shared::parse_windows(head + line("7", "-5")));
+    EXPECT_EQ(user::shared::parse_windows(head + line("7", "-5"))->windows[0].rect.left, -5);
+    const std::string refused[] = {
+        head + line("4294967296", "0"),         // a thread id past 32 bits
+        head + line("7", "2147483648"),         // a coordinate past a LONG
+        head + line("7", "-2147483649"),
+        head + line("-1", "0"),
+        head + line("7 ", "0"),
+        "orbivane-desktop 4294967296 99\n",     // a process id past 32 bits
+        "orbivane-desktop -1 99\n",
+        "orbivane-desktop 4242 99 extra\n",
+        "orbivane-desktop 4242\n",
+    };
+    for (const auto& text : refused)
+        EXPECT_FALSE(user::shared::parse_windows(text)) << text;
+
+    Request request;
+    EXPECT_TRUE(user::shared::decode_request(&request, sizeof request));
+    EXPECT_FALSE(user::shared::decode_request(&request, sizeof request - 1));
+    Request bad = request;
+    bad.magic = 0;
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
+    bad = request;
+    bad.op = static_cast<Op>(9);
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
+    bad = request;
+    bad.message = 0x10000;
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
 }
 
 }
