@@ -1,13 +1,13 @@
 #include "App.h"
 
 #include "Client.h"
-#include "CommandIds.h"
 #include "MainFrame.h"
-#include "Settings.h"
 #include "SettingsSequence.h"
 
+#include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
+#include <settings/Settings.h>
 
 #include <base/Modules.h>
 #include <base/Process.h>
@@ -18,9 +18,6 @@
 
 #include <cstring>
 #include <string>
-
-char HelpFilePath[260];
-char PopupTextPath[260];
 
 namespace {
 

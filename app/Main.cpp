@@ -4,18 +4,19 @@
 #include "App.h"
 #include "CommandLine.h"
 #include "MainFrame.h"
-#include "Settings.h"
 
 #include <dialogs/SetApp.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
+#include <settings/Settings.h>
 
 #include <dshow/FilterGraph.h>
 #include <present/Present.h>
 #include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
 #include <user/User.h>
+#include <wmenc/Encoder.h>
 
 #include <cstdlib>
 #include <exception>
@@ -32,6 +33,7 @@ void install_machine()
     if (cards.empty())
         cards = sim::install_sound_cards({ sim::default_sound_card() });
     dshow::register_classes();
+    wmenc::register_classes();
     sim::install_machine();
     RegisterMainMenu();
     RegisterMainAccelerators();

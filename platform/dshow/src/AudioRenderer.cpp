@@ -4,13 +4,9 @@
 
 namespace dshow {
 
-class AudioRenderer::Input final : public InputPin {
+class AudioRenderer::Input final : public ScheduledRenderer::Input {
 public:
-    Input(BaseFilter& filter, std::u16string name)
-        : InputPin(filter, std::move(name))
-    {
-    }
-    AudioRenderer& renderer() const { return static_cast<AudioRenderer&>(filter()); }
+    using ScheduledRenderer::Input::Input;
 
     HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
     {
@@ -23,28 +19,10 @@ public:
             ? S_OK
             : S_FALSE;
     }
-    HRESULT receive(IMediaSample* sample) override { return renderer().render(sample); }
-    HRESULT end_of_stream() override
-    {
-        std::lock_guard guard(renderer().m_play_lock);
-        ++renderer().m_ends;
-        return S_OK;
-    }
-    STDMETHODIMP BeginFlush() override
-    {
-        InputPin::BeginFlush();
-        renderer().set_flushing(true);
-        return S_OK;
-    }
-    STDMETHODIMP EndFlush() override
-    {
-        renderer().set_flushing(false);
-        return InputPin::EndFlush();
-    }
 };
 
 AudioRenderer::AudioRenderer(REFCLSID clsid)
-    : BaseFilter(clsid)
+    : ScheduledRenderer(clsid)
 {
     make_pin<Input>(u"Audio Input pin (rendered)");
 }
@@ -55,7 +33,7 @@ void* AudioRenderer::find_interface(REFIID iid)
 {
     if (IsEqualIID(iid, IID_IBasicAudio) || IsEqualIID(iid, IID_IDispatch))
         return static_cast<IBasicAudio*>(this);
-    return BaseFilter::find_interface(iid);
+    return ScheduledRenderer::find_interface(iid);
 }
 
 STDMETHODIMP AudioRenderer::put_Volume(LONG volume)
@@ -106,39 +84,8 @@ ULONG AudioRenderer::rendered_samples() const
     return m_samples;
 }
 
-int AudioRenderer::ends() const
+HRESULT AudioRenderer::present(IMediaSample* sample)
 {
-    std::lock_guard guard(m_play_lock);
-    return m_ends;
-}
-
-HRESULT AudioRenderer::on_pause()
-{
-    m_schedule.pause();
-    return S_OK;
-}
-
-HRESULT AudioRenderer::on_run(REFERENCE_TIME start)
-{
-    m_schedule.run(start);
-    return S_OK;
-}
-
-HRESULT AudioRenderer::on_stop()
-{
-    m_schedule.stop();
-    return S_OK;
-}
-
-void AudioRenderer::set_flushing(bool flushing)
-{
-    m_schedule.set_flushing(flushing);
-}
-
-HRESULT AudioRenderer::render(IMediaSample* sample)
-{
-    if (!m_schedule.wait(sample, clock()))
-        return S_FALSE;
     std::lock_guard guard(m_play_lock);
     m_bytes += static_cast<ULONGLONG>(std::max<LONG>(sample->GetActualDataLength(), 0));
     ++m_samples;

@@ -43,6 +43,7 @@ struct Hive {
     std::vector<Change> pending;  // made since then
     bool broken { false };        // the file could not be read nor moved aside: never overwrite it
     bool save_failure_reported { false };
+    bool depth_reported { false };   // keys too deep to keep were dropped and said so
 };
 
 // A handle made by RegOpenKeyExA or RegCreateKeyExA.
@@ -94,6 +95,7 @@ public:
     std::vector<Denial> denials;
     std::vector<ValueFault> value_faults;
 
+    bool machine_keys { true }; // hives get the keys every machine has when they lack them
     bool journaling { false };
     std::vector<JournalEntry> journal;
     void record(JournalEntry entry);
@@ -101,6 +103,8 @@ public:
 private:
     Store();
     void load(Hive&, bool lock_held);
+    // Keeps the desktop's autostart entries in step with both hives' Run keys; the file lock is held.
+    void sync_run_entries();
     std::string lock_path() const;
 
     std::mutex m_mutex;

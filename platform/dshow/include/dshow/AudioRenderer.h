@@ -5,29 +5,23 @@
 // and IBasicAudio.
 //
 // There is no sound card behind them: a renderer consumes its samples on the graph's clock as a
-// sound device would, and counts what it played. A timestamped sample waits while paused and,
-// while running, until its start time on the clock (late ones play at once); a sample without a
-// time (a Smart Tee's preview) plays at once. Stop and flushing release a waiting sample
-// unplayed.
+// sound device would (ScheduledRenderer.h), and counts what it played.
 //
 // IBasicAudio: the volume in hundredths of a decibel, -10000 (silence) to 0 (full, the start
 // value); the balance from -10000 (left only) to 10000 (right only); E_INVALIDARG outside.
 
-#include <dshow/BaseFilter.h>
 #include <dshow/GraphInterfaces.h>
-#include <dshow/Pins.h>
-#include <dshow/PresentationSchedule.h>
-
+#include <dshow/ScheduledRenderer.h>
 
 namespace dshow {
 
-class AudioRenderer final : public BaseFilter, public IBasicAudio {
+class AudioRenderer final : public ScheduledRenderer, public IBasicAudio {
 public:
     // `clsid` is CLSID_DSoundRender or CLSID_AudioRender.
     explicit AudioRenderer(REFCLSID clsid);
     ~AudioRenderer() override;
 
-    DSHOW_FORWARD_UNKNOWN(BaseFilter)
+    DSHOW_FORWARD_UNKNOWN(ScheduledRenderer)
     DSHOW_NO_DISPATCH
 
     STDMETHODIMP put_Volume(LONG volume) override;
@@ -38,30 +32,20 @@ public:
     // Bytes and samples played since the filter was created.
     ULONGLONG rendered_bytes() const;
     ULONG rendered_samples() const;
-    // End-of-stream notices received.
-    int ends() const;
 
 protected:
     void* find_interface(REFIID iid) override;
 
 private:
     class Input;
-    friend class Input;
 
-    HRESULT on_pause() override;
-    HRESULT on_run(REFERENCE_TIME start) override;
-    HRESULT on_stop() override;
-
-    HRESULT render(IMediaSample* sample);
-    void set_flushing(bool flushing);
+    HRESULT present(IMediaSample* sample) override;
 
     mutable std::mutex m_play_lock;
-    PresentationSchedule m_schedule;
     LONG m_volume { 0 };
     LONG m_balance { 0 };
     ULONGLONG m_bytes { 0 };
     ULONG m_samples { 0 };
-    int m_ends { 0 };
 };
 
 }
