@@ -175,11 +175,12 @@ HRESULT AsfWriter::open(const std::string& linux_path, const Profile& profile, b
             c.framerate = { profile.frames_per_second, 1 };
             c.pix_fmt = AV_PIX_FMT_YUV420P;
             c.bit_rate = profile.video_kbps * 1000LL;
-            c.rc_max_rate = c.bit_rate * 2;
-            c.rc_buffer_size = static_cast<int>(c.bit_rate * 2);
+            c.bit_rate_tolerance = static_cast<int>(c.bit_rate / 4);
+            c.rc_max_rate = c.bit_rate * 3 / 2;
+            c.rc_buffer_size = static_cast<int>(c.bit_rate);
             c.gop_size = profile.frames_per_second * 3;
             c.max_b_frames = 0;
-            c.qmin = 2;
+            c.qmin = 1;
             c.qmax = 31;
         });
         if (!s->video)
