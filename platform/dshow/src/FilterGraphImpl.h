@@ -35,7 +35,7 @@ public:
     FilterGraph();
     ~FilterGraph() override;
 
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
 
     // IFilterGraph
     STDMETHODIMP AddFilter(IBaseFilter* filter, LPCWSTR name) override;
