@@ -67,9 +67,15 @@ void TClient::DeletePlayer()
 {
 }
 
-LRESULT TClient::EvHScroll(WPARAM, LPARAM)
+LRESULT TClient::EvHScroll(WPARAM, LPARAM lparam)
 {
+    VolumeScrolled(lparam);
     return 0;
+}
+
+bool TClient::PlayerShowsPicture() const
+{
+    return false;
 }
 
 LRESULT TClient::EvPositionUpdate()

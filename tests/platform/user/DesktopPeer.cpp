@@ -7,7 +7,9 @@
 // Prints "ready" once the window is published, "command <wparam> <lparam>" for each WM_COMMAND,
 // "size <type>" for each WM_SIZE, and answers WM_USER + 1 with wparam + lparam. WM_USER + 2 is
 // answered only after a line arrives on standard input; WM_USER + 4 sends WM_USER + 5 back to the
-// window of class "ParentEcho" and answers with its result plus one. WM_CLOSE ends it.
+// window of class "ParentEcho" and answers with its result plus one. A posted WM_USER + 6 opens
+// descriptors until there are none left, prints "exhausted", waits for a line on standard input,
+// closes them and prints "released". WM_CLOSE ends it.
 
 #include <user/SharedDesktop.h>
 #include <user/User.h>
@@ -15,7 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -42,6 +47,20 @@ LRESULT CALLBACK PeerProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         if (!parent || !SendMessageTimeoutA(parent, WM_USER + 5, wparam, lparam, SMTO_NORMAL, 60000, &result))
             return -1;
         return static_cast<LRESULT>(result) + 1;
+    }
+    case WM_USER + 6: {
+        std::vector<int> held;
+        for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            held.push_back(fd);
+        std::printf("exhausted\n");
+        std::fflush(stdout);
+        char line[64];
+        bool got = std::fgets(line, sizeof line, stdin) != nullptr;
+        for (int fd : held)
+            close(fd);
+        std::printf("released\n");
+        std::fflush(stdout);
+        return got ? 1 : 0;
     }
     case WM_DESTROY:
         PostQuitMessage(0);

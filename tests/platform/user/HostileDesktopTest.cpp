@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -359,6 +360,37 @@ TEST_F(HostileDesktopTest, AFloodLeavesAPeerWithFewDescriptorsMostOfThemAndItSti
     EXPECT_TRUE(PostMessageA(w, WM_COMMAND, 5, 6));
     EXPECT_TRUE(peer.expect("command 5 6"));
     EXPECT_EQ(SendMessageA(w, WM_USER + 1, 20, 1), 21);
+}
+
+// The processor time (user and system, in clock ticks) the process has used.
+long cpu_ticks(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14)
+            ticks += std::atol(field.c_str());
+    return ticks;
+}
+
+TEST_F(HostileDesktopTest, APeerOutOfDescriptorsWaitsInsteadOfSpinningAndServesOnceItHasSomeAgain)
+{
+    HWND w = start_peer("PeerExhausted", { "fds=64" });
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(PostMessageA(w, WM_USER + 6, 0, 0));
+    ASSERT_TRUE(peer.expect("exhausted"));
+    // Connections wait in the socket's queue; the peer cannot take them.
+    flood(user::shared::socket_file(static_cast<DWORD>(peer.pid)), 20, 10, sockets);
+    long before = cpu_ticks(peer.pid);
+    usleep(1000000);
+    // Retrying at once would take most of that second (100 ticks); waiting takes next to none.
+    EXPECT_LT(cpu_ticks(peer.pid) - before, 30);
+    ASSERT_EQ(write(peer.in, "go\n", 3), 3);
+    ASSERT_TRUE(peer.expect("released"));
+    EXPECT_EQ(SendMessageA(w, WM_USER + 1, 30, 3), 33);
 }
 
 TEST_F(HostileDesktopTest, AZombiePeerIsGoneAndAStoppedOneIsSeenButDoesNotAnswer)
