@@ -430,23 +430,23 @@ TStreamableBase* TMyHSlider::Streamer::Build()
     return new TMyHSlider(nullptr, 0, 0, 0, 0, 0, 0);
 }
 
-int TMyHSlider::Width() const
+RECT TMyHSlider::Area() const
 {
-    RECT r {};
+    RECT r { 0, 0, Attr.W, Attr.H };
     if (GetHandle())
         GetClientRect(GetHandle(), &r);
-    else
-        r.right = Attr.W;
+    return r;
+}
+
+int TMyHSlider::Width() const
+{
+    RECT r = Area();
     return r.right - r.left;
 }
 
 int TMyHSlider::Height() const
 {
-    RECT r {};
-    if (GetHandle())
-        GetClientRect(GetHandle(), &r);
-    else
-        r.bottom = Attr.H;
+    RECT r = Area();
     return r.bottom - r.top;
 }
 

@@ -142,6 +142,8 @@ public:
 protected:
     // The pixels the thumb travels over: width - thumb width - 2 (at least 0).
     int Travel() const;
+    // The client area (the attributes' size before the window exists).
+    RECT Area() const;
     int Width() const;
     int Height() const;
 };

@@ -168,11 +168,14 @@ TEST_F(BarTest, RestoringAMinimisedFrameLaysTheVideoOutAgain)
     Settings.Shrink = 0;
     open_with_bars();
     HWND main = frame->GetHandle();
-    bars->FrameMinimized(true);
     SetWindowPos(main, nullptr, 0, 0, 400, 100, SWP_NOMOVE | SWP_NOZORDER);
-    bars->FrameMinimized(false);
+    ShowWindow(main, SW_MINIMIZE);
     pump();
+    ShowWindow(main, SW_RESTORE);
+    pump();
+    EXPECT_EQ(width_of(main), 400);
     EXPECT_EQ(height_of(main), 300 + extra_of(main, bars->GetHandle())) << "WM_VIDEOLAYOUT was posted";
+
     SetWindowPos(main, nullptr, 0, 0, 400, 100, SWP_NOMOVE | SWP_NOZORDER);
     bars->FrameMinimized(false);
     pump();

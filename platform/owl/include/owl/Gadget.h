@@ -109,7 +109,7 @@ private:
 
 // A button showing a bitmap resource. A command button sends WM_COMMAND with its id to the
 // gadget window's parent when it is clicked while enabled; its enabler greys it and a check mark
-// presses it down.
+// presses it down. Holding a button down does not repeat its command (`repeat` is not used).
 class TButtonGadget : public TGadget {
 public:
     enum TType { Command, Exclusive, NonExclusive };
