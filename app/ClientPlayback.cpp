@@ -1,7 +1,16 @@
-// Playback of recorded and chosen files. No file can be opened yet, so there is never a player
-// and every command here finds nothing to act on.
+// Playback of recorded and chosen files, and Stop, which ends a recording too. No file can be
+// opened yet, so there is never a player and the playback commands find nothing to act on.
 
 #include "Client.h"
+
+#include <settings/Settings.h>
+#include "TvEngine.h"
+
+#include <capture/Tv.h>
+#include <media/MediaIn.h>
+
+#include <cstring>
+#include <string>
 
 void TClient::CmPlay()
 {
@@ -17,6 +26,33 @@ void TClient::CmHalfRate()
 
 void TClient::CmStop()
 {
+    if (Tv && Tv->IsRecording()) {
+        if (!Tv->Is3dfx3500()) {
+            Tv->StopRecording(true);
+        } else {
+            Tv->StopRecording(false);
+            SetTvMode(false, false);
+        }
+        UpdateTitle();
+        LayoutVideo();
+    }
+    Settings.ActivityState = Tv && Tv->IsVideoShown() ? ActivityTv : ActivityIdle;
+    UpdateStateIcon();
+}
+
+void TClient::UpdateTitle()
+{
+    HWND main = GetHandle() ? GetAncestor(GetHandle(), GA_ROOT) : nullptr;
+    if (!main)
+        return;
+    std::string text;
+    if (SMediaIn* target = Tv ? Tv->GetRecordingTarget() : nullptr)
+        text = std::string(target->GetFileName()) + " ";
+    char caption[520] {};
+    GetWindowTextA(main, caption, sizeof caption);
+    const char* program = std::strstr(caption, "Orbivane");
+    text += program ? program : "Orbivane";
+    SetWindowTextA(main, text.c_str());
 }
 
 void TClient::CmSkipForward()

@@ -122,3 +122,30 @@ TEST_F(Mmio, CloseReleasesTheFileAndRefusesAnythingElse)
 }
 
 }
+
+namespace {
+
+TEST_F(Mmio, ExistAndDeleteAnswerWithoutOpeningAFile)
+{
+    std::ofstream(folder + "/News_1.wmv") << "data";
+    std::filesystem::create_directory(folder + "/Folder.wmv");
+    std::size_t handles = base::Handles::count();
+    UINT error = 0;
+    // Existence ignores letter case, as names do on this platform.
+    EXPECT_NE(open(windows("news_1.WMV"), MMIO_EXIST, &error), nullptr);
+    EXPECT_EQ(open(windows("News_2.wmv"), MMIO_EXIST, &error), nullptr);
+    EXPECT_EQ(error, MMIOERR_FILENOTFOUND);
+    EXPECT_EQ(open(windows("Folder.wmv"), MMIO_EXIST, &error), nullptr);
+    EXPECT_EQ(base::Handles::count(), handles);
+
+    HMMIO held = mmioOpenA(windows("Held.wmv").data(), nullptr, create_for_writing);
+    EXPECT_EQ(open(windows("Held.wmv"), MMIO_DELETE, &error), nullptr); // open in this process
+    EXPECT_EQ(error, MMIOERR_SHARINGVIOLATION);
+    mmioClose(held, 0);
+    EXPECT_NE(open(windows("News_1.wmv"), MMIO_DELETE, &error), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/News_1.wmv"));
+    EXPECT_EQ(open(windows("News_1.wmv"), MMIO_DELETE, &error), nullptr);
+    EXPECT_EQ(error, MMIOERR_FILENOTFOUND);
+}
+
+}
