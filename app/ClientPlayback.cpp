@@ -37,6 +37,7 @@ void TClient::CmStop()
         LayoutVideo();
     }
     Settings.ActivityState = Tv && Tv->IsVideoShown() ? ActivityTv : ActivityIdle;
+    SetPlayRecordButtons(false, false);
     UpdateStateIcon();
 }
 
