@@ -85,8 +85,12 @@ public:
     HRESULT receive(IMediaSample* sample) override { return renderer().render(sample); }
     HRESULT end_of_stream() override
     {
-        std::lock_guard guard(renderer().m_play_lock);
-        ++renderer().m_ends;
+        {
+            std::lock_guard guard(renderer().m_play_lock);
+            ++renderer().m_ends;
+        }
+        if (renderer().m_schedule.end_of_stream())
+            renderer().notify_event(EC_COMPLETE, S_OK, 0);
         return S_OK;
     }
     STDMETHODIMP BeginFlush() override
@@ -220,7 +224,8 @@ HRESULT VideoRenderer::on_pause()
 
 HRESULT VideoRenderer::on_run(REFERENCE_TIME start)
 {
-    m_schedule.run(start);
+    if (m_schedule.run(start))
+        notify_event(EC_COMPLETE, S_OK, 0);
     return S_OK;
 }
 

@@ -4,11 +4,14 @@
 // waveOut renderer (CLSID_AudioRender). One input, "Audio Input pin (rendered)", for PCM sound,
 // and IBasicAudio.
 //
-// There is no sound card behind them: a renderer consumes its samples on the graph's clock as a
-// sound device would, and counts what it played. A timestamped sample waits while paused and,
-// while running, until its start time on the clock (late ones play at once); a sample without a
-// time (a Smart Tee's preview) plays at once. Stop and flushing release a waiting sample
-// unplayed.
+// Sound is played through the machine's sound output (an ALSA device, chosen by ORBIVANE_AUDIO;
+// "none" switches it off), opened when the renderer pauses from stopped and closed when it stops.
+// When no device opens, the renderer consumes its samples silently on the graph's clock, as a
+// device would; either way it counts what it played. A timestamped sample waits while paused
+// and, while running, until its start time on the clock (late ones play at once; with a device,
+// the device's latency early, so it is heard on time); a sample without a time (a Smart Tee's
+// preview) plays at once. Stop and flushing release a waiting sample unplayed and drop what the
+// device still holds. At the end of the stream, when running, it sends EC_COMPLETE to the graph.
 //
 // IBasicAudio: the volume in hundredths of a decibel, -10000 (silence) to 0 (full, the start
 // value); the balance from -10000 (left only) to 10000 (right only); E_INVALIDARG outside.
@@ -17,7 +20,14 @@
 #include <dshow/GraphInterfaces.h>
 #include <dshow/Pins.h>
 #include <dshow/PresentationSchedule.h>
+#include <dshow/MediaFormats.h>
 
+#include <memory>
+#include <vector>
+
+namespace dshow::detail {
+class SoundOutput;
+}
 
 namespace dshow {
 
@@ -40,6 +50,8 @@ public:
     ULONG rendered_samples() const;
     // End-of-stream notices received.
     int ends() const;
+    // A sound device is open (between pause and stop, when one could be opened).
+    bool device_open() const;
 
 protected:
     void* find_interface(REFIID iid) override;
@@ -54,6 +66,10 @@ private:
 
     HRESULT render(IMediaSample* sample);
     void set_flushing(bool flushing);
+    void open_device();
+    void close_device();
+    void discard_queued();
+    void apply_volume(const BYTE* in, std::size_t bytes, std::vector<BYTE>& out) const;
 
     mutable std::mutex m_play_lock;
     PresentationSchedule m_schedule;
@@ -62,6 +78,13 @@ private:
     ULONGLONG m_bytes { 0 };
     ULONG m_samples { 0 };
     int m_ends { 0 };
+    // Stream time at which the sound given to the device ends (0: nothing queued there).
+    REFERENCE_TIME m_queued_until { 0 };
+
+    mutable std::mutex m_device_lock;
+    std::shared_ptr<detail::SoundOutput> m_device;
+    WAVEFORMATEX m_format {};
+    Input* m_input { nullptr };
 };
 
 }
