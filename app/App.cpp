@@ -1,13 +1,13 @@
 #include "App.h"
 
 #include "Client.h"
-#include "CommandIds.h"
 #include "MainFrame.h"
-#include "Settings.h"
 #include "SettingsSequence.h"
 
+#include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
+#include <settings/Settings.h>
 
 #include <base/Modules.h>
 #include <base/Process.h>

@@ -3,13 +3,13 @@
 
 #include "Client.h"
 
-#include "CommandIds.h"
 #include "PrivateMessages.h"
-#include "Settings.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>
+#include <resources/CommandIds.h>
+#include <settings/Settings.h>
 
 #include <base/Files.h>
 #include <base/Modules.h>

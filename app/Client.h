@@ -33,9 +33,9 @@ public:
     explicit TClient(OWL::TWindow* parent);
     ~TClient() override;
 
-    // TV with video, or off when video is shown (command 1800, WM_TRAYTV).
+    // TV with video, or off when video is shown (CM_TV, WM_TRAYTV).
     void CmTv();
-    // TV with sound only, or off when it runs without video (command 1827).
+    // TV with sound only, or off when it runs without video (CM_TVAUDIOONLY).
     void CmTvAudioOnly();
     // The core of TV on and off; `video` chooses picture and sound or sound only.
     void SetTvMode(bool on, bool video);
@@ -60,6 +60,9 @@ public:
 
     // Whether the radio program lets TV take the tuner (true when nobody else uses it).
     bool CheckTunerOwner();
+    // The radio program asks for the card of `family`: TV goes off unless it is recording or a
+    // timer event is starting (then TunerRequestRefused). lParam is not examined.
+    LRESULT ReleaseTunerRequest(WPARAM family, LPARAM lparam);
 
     LONG GetSelectedChannel() const { return m_selectedChannel; }
     SMixer* GetMixer() const { return m_mixer; }

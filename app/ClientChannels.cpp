@@ -3,10 +3,10 @@
 
 #include "Client.h"
 
-#include "Settings.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 #include <user/Window.h>

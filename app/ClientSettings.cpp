@@ -1,7 +1,7 @@
 #include "ClientSettings.h"
 
-#include "Settings.h"
-#include "SettingsValues.h"
+#include <settings/Settings.h>
+#include <settings/SettingsValues.h>
 
 #include <base/Files.h>
 #include <base/Text.h>

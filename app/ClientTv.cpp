@@ -3,11 +3,11 @@
 
 #include "Client.h"
 
-#include "Settings.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 

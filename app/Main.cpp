@@ -4,12 +4,12 @@
 #include "App.h"
 #include "CommandLine.h"
 #include "MainFrame.h"
-#include "Settings.h"
 
 #include <dialogs/SetApp.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
+#include <settings/Settings.h>
 
 #include <dshow/FilterGraph.h>
 #include <present/Present.h>

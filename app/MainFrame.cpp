@@ -1,12 +1,12 @@
 #include "MainFrame.h"
 #include "App.h"
 #include "Client.h"
-#include "CommandIds.h"
 #include "PrivateMessages.h"
-#include "Settings.h"
 
+#include <resources/CommandIds.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
+#include <settings/Settings.h>
 
 #include <shell/Help.h>
 #include <user/Keyboard.h>
@@ -56,29 +56,29 @@ SDIDecFrame::SDIDecFrame(OWL::TWindow* parent, const char* title, OWL::TWindow* 
         const char* text;
     };
     static constexpr Item items[] = {
-        { 25094, "Full Screen\tAlt+Enter" },
-        { 25095, "Full Window" },
-        { 25096, "Normal Screen" },
+        { CM_FULLSCREEN, "Full Screen\tAlt+Enter" },
+        { CM_FULLWINDOW, "Full Window" },
+        { CM_NORMALSCREEN, "Normal Screen" },
         { 0, nullptr },
-        { 1800, "Tv" },
-        { 1827, "TV audio only" },
-        { 1803, "Channel &up\tPgUp" },
-        { 1804, "Channel &down\tPgDn" },
-        { 1825, "&Channels..." },
-        { 1801, "VCR archives..." },
-        { 1802, "VCR timer..." },
+        { CM_TV, "Tv" },
+        { CM_TVAUDIOONLY, "TV audio only" },
+        { CM_CHANNELUP, "Channel &up\tPgUp" },
+        { CM_CHANNELDOWN, "Channel &down\tPgDn" },
+        { CM_CHANNELS, "&Channels..." },
+        { CM_ARCHIVES, "VCR archives..." },
+        { CM_VCRTIMER, "VCR timer..." },
         { 0, nullptr },
-        { 1816, "&Mute\tCtrl+Home" },
-        { 1828, "Volume up\tAlt+Up-cursor" },
-        { 1829, "Volume down\tAlt+Down-cursor" },
+        { CM_MUTE, "&Mute\tCtrl+Home" },
+        { CM_VOLUMEUP, "Volume up\tAlt+Up-cursor" },
+        { CM_VOLUMEDOWN, "Volume down\tAlt+Down-cursor" },
         { 0, nullptr },
-        { 1806, "&Play\tCtrl+P" },
-        { 1807, "&Stop\tCtrl+S" },
-        { 1826, "Toggle play\tSpace" },
-        { 1810, "Skip &forward\tRight-cursor" },
-        { 1811, "Skip &backward\tLeft-cursor" },
-        { 1808, "&Record\tCtrl+R" },
-        { 1819, "Record &audio" },
+        { CM_PLAY, "&Play\tCtrl+P" },
+        { CM_STOP, "&Stop\tCtrl+S" },
+        { CM_TOGGLEPLAY, "Toggle play\tSpace" },
+        { CM_SKIPFORWARD, "Skip &forward\tRight-cursor" },
+        { CM_SKIPBACKWARD, "Skip &backward\tLeft-cursor" },
+        { CM_RECORD, "&Record\tCtrl+R" },
+        { CM_RECORDAUDIO, "Record &audio" },
         { 0, nullptr },
         { CM_ABOUT, "&About..." },
     };
@@ -326,8 +326,9 @@ void SDIDecFrame::ClientFrameMinimized(bool)
     // The client does not yet follow the frame's minimised state.
 }
 
-LRESULT SDIDecFrame::ClientTunerRequest(WPARAM, LPARAM)
+LRESULT SDIDecFrame::ClientTunerRequest(WPARAM family, LPARAM lparam)
 {
-    // The client does not hold the tuner against the radio program yet: the request is granted.
+    if (auto* client = dynamic_cast<TClient*>(GetClientWindow()))
+        return client->ReleaseTunerRequest(family, lparam);
     return 0;
 }

@@ -1,8 +1,6 @@
 #include "SettingsSequence.h"
 
 #include "ClientSettings.h"
-#include "Settings.h"
-#include "SettingsValues.h"
 #include "TimerEventStore.h"
 
 #include <dialogs/SetApp.h>
@@ -12,6 +10,8 @@
 #include <dialogs/SetStation.h>
 #include <dialogs/SetTv.h>
 #include <dialogs/SetWMEnc.h>
+#include <settings/Settings.h>
+#include <settings/SettingsValues.h>
 
 #include <registry/Registry.h>
 #include <user/MessageBox.h>

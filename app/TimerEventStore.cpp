@@ -2,7 +2,7 @@
 
 #include "TimerEventStore.h"
 
-#include "Settings.h"
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 

@@ -1,35 +1,39 @@
-# The program's own code: every .cpp of app/, capture/, media/, dialogs/ and resources/ goes into
-# the library orbivane_program (which the tests link); app/Main.cpp alone makes the executable.
+# The program's own code: one static library per folder, each folder's .cpp files found by glob,
+# linked to the folders and platform areas it builds on. A folder sees the headers of those
+# folders only (through a private include root holding a link to each), so a lower folder can
+# neither include nor call a higher one. app/Main.cpp alone makes the executable.
+#
+#   resources, settings, media  <  capture, dialogs  <  app
 
-set(_program_dirs app capture media dialogs resources)
-set(_program_sources "")
-foreach(dir ${_program_dirs})
-  file(GLOB _found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-  list(APPEND _program_sources ${_found})
-endforeach()
-list(FILTER _program_sources EXCLUDE REGEX "/app/Main\\.cpp$")
+set(ORBIVANE_PROGRAM_FOLDERS settings resources media capture dialogs app)
 
-# Every platform area that exists so far.
-set(ORBIVANE_PLATFORM_LIBS "")
-foreach(area base registry user gdi present com dshow mm wmenc shell owl sim)
-  if(TARGET platform_${area})
-    list(APPEND ORBIVANE_PLATFORM_LIBS platform_${area})
-  endif()
-endforeach()
+# orbivane_program_library(FOLDER [DEPENDS folder...] [PLATFORM area...])
+# The library orbivane_<FOLDER>, whose headers are included as <FOLDER/Name.h>.
+function(orbivane_program_library folder)
+  cmake_parse_arguments(L "" "" "DEPENDS;PLATFORM" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/app/Main\\.cpp$")
+  set(root ${CMAKE_BINARY_DIR}/program_include/${folder})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  add_library(orbivane_${folder} STATIC ${sources})
+  target_include_directories(orbivane_${folder} PUBLIC ${root})
+  foreach(dep ${L_DEPENDS})
+    target_link_libraries(orbivane_${folder} PUBLIC orbivane_${dep})
+  endforeach()
+  foreach(area ${L_PLATFORM})
+    target_link_libraries(orbivane_${folder} PUBLIC platform_${area})
+  endforeach()
+endfunction()
 
-if(_program_sources)
-  add_library(orbivane_program STATIC ${_program_sources})
-  target_include_directories(orbivane_program PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(orbivane_program PUBLIC ${ORBIVANE_PLATFORM_LIBS})
-  if(EXISTS ${CMAKE_SOURCE_DIR}/resources/CMakeLists.txt)
-    add_subdirectory(${CMAKE_SOURCE_DIR}/resources)
-  endif()
-  if(EXISTS ${CMAKE_SOURCE_DIR}/app/Main.cpp)
-    add_executable(orbivane ${CMAKE_SOURCE_DIR}/app/Main.cpp)
-    set_target_properties(orbivane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
-    target_link_libraries(orbivane PRIVATE orbivane_program)
-    if(TARGET platform_owl_main)
-      target_link_libraries(orbivane PRIVATE platform_owl_main)
-    endif()
-  endif()
-endif()
+orbivane_program_library(settings PLATFORM base registry)
+orbivane_program_library(resources PLATFORM base gdi user)
+orbivane_program_library(media PLATFORM base mm user)
+orbivane_program_library(capture DEPENDS media PLATFORM base com dshow user)
+orbivane_program_library(dialogs DEPENDS settings PLATFORM base registry user)
+orbivane_program_library(app DEPENDS settings resources media capture dialogs
+  PLATFORM base com dshow mm owl present registry shell sim user)
+
+add_executable(orbivane ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+set_target_properties(orbivane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+target_link_libraries(orbivane PRIVATE orbivane_app platform_owl_main)

@@ -4,7 +4,7 @@
 
 #include <user/MessageBox.h>
 
-#include <app/Settings.h>
+#include <settings/Settings.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "SetAvi.h"
 
-#include <app/Settings.h>
-#include <app/SettingsValues.h>
+#include <settings/Settings.h>
+#include <settings/SettingsValues.h>
 
 namespace {
 

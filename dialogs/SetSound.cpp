@@ -1,7 +1,7 @@
 #include "SetSound.h"
 
-#include <app/Settings.h>
-#include <app/SettingsValues.h>
+#include <settings/Settings.h>
+#include <settings/SettingsValues.h>
 
 #include <base/Text.h>
 

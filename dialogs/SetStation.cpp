@@ -1,7 +1,7 @@
 #include "SetStation.h"
 
-#include <app/Settings.h>
-#include <app/SettingsValues.h>
+#include <settings/Settings.h>
+#include <settings/SettingsValues.h>
 
 LONG LoadStationPageSettings(HKEY key)
 {

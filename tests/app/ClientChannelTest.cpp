@@ -34,25 +34,25 @@ TEST_F(ClientTest, SurfingStepsThroughTheStationsOrThroughEveryChannel)
         LONG to;
     };
     const Case cases[] = {
-        { "up to the next station", true, true, 9, 1803, 12 },
-        { "up from the last station wraps", true, true, 12, 1803, 5 },
-        { "up between stations", true, true, 10, 1803, 12 },
-        { "up below every station", true, true, 3, 1803, 5 },
-        { "down from the first station wraps", true, true, 5, 1804, 12 },
-        { "down between stations", true, true, 10, 1804, 5 },
-        { "down below every station wraps to the last", true, true, 3, 1804, 12 },
-        { "up without stations counts up", true, false, 12, 1803, 13 },
-        { "up", false, true, 9, 1803, 10 },
-        { "down", false, true, 9, 1804, 8 },
-        { "down to L2", false, true, 2, 1804, 1 },
-        { "down to L1", false, true, 1, 1804, 0 },
-        { "down stays at L1", false, true, 0, 1804, 0 },
-        { "up from none", false, true, -1, 1803, 0 },
-        { "up from L2", false, true, 1, 1803, 2 },
-        { "up from far below", false, true, -40, 1803, 0 },
-        { "down from far below", false, true, -40, 1804, 0 },
-        { "up from the highest number stays", false, true, 2147483647, 1803, 2147483647 },
-        { "down from the lowest number", false, true, -2147483647 - 1, 1804, 0 },
+        { "up to the next station", true, true, 9, CM_CHANNELUP, 12 },
+        { "up from the last station wraps", true, true, 12, CM_CHANNELUP, 5 },
+        { "up between stations", true, true, 10, CM_CHANNELUP, 12 },
+        { "up below every station", true, true, 3, CM_CHANNELUP, 5 },
+        { "down from the first station wraps", true, true, 5, CM_CHANNELDOWN, 12 },
+        { "down between stations", true, true, 10, CM_CHANNELDOWN, 5 },
+        { "down below every station wraps to the last", true, true, 3, CM_CHANNELDOWN, 12 },
+        { "up without stations counts up", true, false, 12, CM_CHANNELUP, 13 },
+        { "up", false, true, 9, CM_CHANNELUP, 10 },
+        { "down", false, true, 9, CM_CHANNELDOWN, 8 },
+        { "down to L2", false, true, 2, CM_CHANNELDOWN, 1 },
+        { "down to L1", false, true, 1, CM_CHANNELDOWN, 0 },
+        { "down stays at L1", false, true, 0, CM_CHANNELDOWN, 0 },
+        { "up from none", false, true, -1, CM_CHANNELUP, 0 },
+        { "up from L2", false, true, 1, CM_CHANNELUP, 2 },
+        { "up from far below", false, true, -40, CM_CHANNELUP, 0 },
+        { "down from far below", false, true, -40, CM_CHANNELDOWN, 0 },
+        { "up from the highest number stays", false, true, 2147483647, CM_CHANNELUP, 2147483647 },
+        { "down from the lowest number", false, true, -2147483647 - 1, CM_CHANNELDOWN, 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -78,23 +78,23 @@ TEST_F(ClientTest, SurfingStartsFromTheEnginesChannel)
 {
     Settings.Channel = 20;
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     Tv->SetChannel(30); // tuned by someone else
-    command(1803);
+    command(CM_CHANNELUP);
     EXPECT_EQ(Tv->GetChannel(), 31);
     EXPECT_EQ(Settings.Channel, 31);
-    command(1804);
-    command(1804);
+    command(CM_CHANNELDOWN);
+    command(CM_CHANNELDOWN);
     EXPECT_EQ(Tv->GetChannel(), 29);
 
     // The line inputs are reached by stepping down through 1 and 0.
     client->SelectChannel(2, true);
-    command(1804);
+    command(CM_CHANNELDOWN);
     EXPECT_EQ(Tv->GetChannel(), 1);
-    command(1804);
+    command(CM_CHANNELDOWN);
     EXPECT_EQ(Tv->GetChannel(), 0);
-    command(1804);
+    command(CM_CHANNELDOWN);
     EXPECT_EQ(Tv->GetChannel(), 0);
 }
 
@@ -116,7 +116,7 @@ TEST_F(ClientTest, ATypedChannelIsTunedWhenItNamesAnotherChannel)
 {
     Settings.Channel = 12;
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     HWND field = add_channel_field();
     struct Case {
@@ -171,10 +171,10 @@ TEST_F(ClientTest, ARecordingEngineKeepsItsChannel)
     EXPECT_EQ(client->GetSelectedChannel(), 20);
     EXPECT_EQ(Settings.Channel, 8);
     EXPECT_EQ(Tv->GetChannel(), -1);
-    EXPECT_EQ(enabler(1803).enabled, false);
-    EXPECT_EQ(enabler(1804).enabled, false);
-    EXPECT_EQ(enabler(1800).enabled, false);
-    EXPECT_EQ(enabler(1827).enabled, false);
+    EXPECT_EQ(enabler(CM_CHANNELUP).enabled, false);
+    EXPECT_EQ(enabler(CM_CHANNELDOWN).enabled, false);
+    EXPECT_EQ(enabler(CM_TV).enabled, false);
+    EXPECT_EQ(enabler(CM_TVAUDIOONLY).enabled, false);
     delete Tv;
     Tv = nullptr;
 }

@@ -13,6 +13,7 @@
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>
+#include <resources/CommandIds.h>
 
 #include <base/Clock.h>
 #include <com/Apartment.h>
@@ -40,6 +41,7 @@ public:
         , TClient(nullptr)
     {
     }
+    using TClient::m_busy;
     using TClient::m_channelField;
     using TClient::m_screenMode;
     using TClient::m_selectedChannel;
@@ -61,6 +63,42 @@ public:
     }
     void SetText(const char*) override { }
     bool checked = false;
+};
+
+// A window of the radio program's class in this process: remembers the requests it is sent and
+// answers each with `answer`.
+struct RadioWindow {
+    static inline std::vector<WPARAM> requests;
+    static inline LPARAM last_lparam = 0;
+    static inline LRESULT answer = 0;
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (message == WM_TUNERREQUEST) {
+            requests.push_back(wparam);
+            last_lparam = lparam;
+            return answer;
+        }
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+
+    RadioWindow()
+    {
+        requests.clear();
+        answer = 0;
+        WNDCLASSA wc {};
+        wc.lpfnWndProc = Proc;
+        wc.lpszClassName = "Lunetto";
+        RegisterClassA(&wc);
+        handle = CreateWindowExA(0, "Lunetto", "Radio", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    }
+    ~RadioWindow()
+    {
+        DestroyWindow(handle);
+        UnregisterClassA("Lunetto", nullptr);
+    }
+
+    HWND handle = nullptr;
 };
 
 class ClientTest : public SettingsTest {

@@ -2,7 +2,7 @@
 
 #include "ClientFixture.h"
 
-#include <app/CommandIds.h>
+#include <resources/CommandIds.h>
 
 #include <ShownPicture.h>
 #include <gdi/Surface.h>

@@ -13,7 +13,7 @@ DWORD raw_level(int level)
 TEST_F(ClientTest, MuteRoutesTheLineInputThroughTheCrossbar)
 {
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_FALSE(Tv->IsLineIn());
     DWORD mute = line_in_control(MIXERCONTROL_CONTROLTYPE_MUTE);
@@ -21,13 +21,13 @@ TEST_F(ClientTest, MuteRoutesTheLineInputThroughTheCrossbar)
     pump();
     Settings.Volume = 80;
 
-    command(1816);
+    command(CM_MUTE);
     EXPECT_TRUE(Settings.Mute);
     EXPECT_TRUE(Tv->IsLineIn()) << "the crossbar routes the silent line input";
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u) << "the crossbar did it: the mixer is left alone";
-    EXPECT_EQ(enabler(1816), (Enabled { true, true }));
+    EXPECT_EQ(enabler(CM_MUTE), (Enabled { true, true }));
 
-    command(1817);
+    command(CM_MUTEOTHER);
     EXPECT_FALSE(Settings.Mute);
     EXPECT_FALSE(Tv->IsLineIn());
     EXPECT_EQ(sound_cards[0]->value(mute).at(0), 0u);
@@ -43,12 +43,12 @@ TEST_F(ClientTest, WithoutACrossbarTheMixerMutes)
     plain.crossbar.reset();
     sim::install_cards({ plain });
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
-    command(1816);
+    command(CM_MUTE);
     EXPECT_TRUE(Settings.Mute);
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 1u);
-    command(1816);
+    command(CM_MUTE);
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u);
 }
 
@@ -56,9 +56,9 @@ TEST_F(ClientTest, MuteWithoutTvOnlyChangesTheSetting)
 {
     open();
     auto writes = sound_cards[0]->writes().size();
-    command(1816);
+    command(CM_MUTE);
     EXPECT_TRUE(Settings.Mute);
-    command(1816);
+    command(CM_MUTE);
     EXPECT_FALSE(Settings.Mute);
     EXPECT_EQ(sound_cards[0]->writes().size(), writes);
 }
@@ -68,7 +68,7 @@ TEST_F(ClientTest, TvOnWhileMutedLeavesTheMixerLineMuted)
     Settings.Mute = 1;
     open();
     sound_cards[0]->set_value(line_in_control(MIXERCONTROL_CONTROLTYPE_MUTE), { 1 });
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_TRUE(Tv->IsLineIn()) << "the engine starts on the line input";
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 1u);
@@ -77,15 +77,15 @@ TEST_F(ClientTest, TvOnWhileMutedLeavesTheMixerLineMuted)
 TEST_F(ClientTest, VolumeStepsOfTenReachTheMixer)
 {
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(client->GetMixer(), nullptr);
     struct Case {
         LONG from;
         UINT command;
         LONG to;
     };
-    for (Case c : { Case { 95, 1828, 100 }, Case { 100, 1828, 100 }, Case { 50, 1828, 60 }, Case { 5, 1829, 0 },
-             Case { 0, 1829, 0 }, Case { 47, 1829, 37 } }) {
+    for (Case c : { Case { 95, CM_VOLUMEUP, 100 }, Case { 100, CM_VOLUMEUP, 100 }, Case { 50, CM_VOLUMEUP, 60 },
+             Case { 5, CM_VOLUMEDOWN, 0 }, Case { 0, CM_VOLUMEDOWN, 0 }, Case { 47, CM_VOLUMEDOWN, 37 } }) {
         SCOPED_TRACE(testing::Message() << c.from << " " << c.command);
         Settings.Volume = c.from;
         command(c.command);
@@ -101,7 +101,7 @@ TEST_F(ClientTest, VolumeStepsOfTenReachTheMixer)
 TEST_F(ClientTest, VolumeChangedInTheSystemMixerComesBack)
 {
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(client->GetMixer(), nullptr);
     DWORD volume = line_in_control(MIXERCONTROL_CONTROLTYPE_VOLUME);
 
@@ -124,7 +124,7 @@ TEST_F(ClientTest, VolumeChangedInTheSystemMixerComesBack)
     sound_cards[0]->fail_reads(volume, false);
 
     // Without a mixer the notice means nothing.
-    command(1800);
+    command(CM_TV);
     EXPECT_EQ(SendMessageA(client->GetHandle(), MM_MIXM_CONTROL_CHANGE, 0, 0), 0);
     EXPECT_EQ(Settings.Volume, 1);
 }

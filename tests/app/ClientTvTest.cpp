@@ -21,7 +21,7 @@ TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
     EXPECT_EQ(client->GetSelectedChannel(), 7);
     int icons = state_icons;
 
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_STREQ(Tv->GetDeviceName(), "Sim TV Card");
     EXPECT_STREQ(Settings.OpenedDeviceName, "Sim TV Card");
@@ -34,7 +34,7 @@ TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
     EXPECT_EQ(state_icons, icons + 1);
     EXPECT_EQ(box_texts(), std::vector<std::string> {});
 
-    command(1800);
+    command(CM_TV);
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(client->GetMixer(), nullptr);
     EXPECT_EQ(Settings.TvState, 0);
@@ -50,25 +50,25 @@ TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
 TEST_F(ClientTest, AudioOnlyAndVideoShareOneEngine)
 {
     open();
-    command(1827);
+    command(CM_TVAUDIOONLY);
     ASSERT_NE(Tv, nullptr);
     EXPECT_FALSE(Tv->IsVideoShown());
     EXPECT_EQ(Settings.ActivityState, ActivityTv);
-    EXPECT_EQ(enabler(1827), (Enabled { true, true }));
-    EXPECT_EQ(enabler(1800), (Enabled { true, false }));
+    EXPECT_EQ(enabler(CM_TVAUDIOONLY), (Enabled { true, true }));
+    EXPECT_EQ(enabler(CM_TV), (Enabled { true, false }));
 
-    command(1800); // video on: the same engine
+    command(CM_TV); // video on: the same engine
     ASSERT_NE(Tv, nullptr);
     EXPECT_TRUE(Tv->IsVideoShown());
-    EXPECT_EQ(enabler(1800), (Enabled { true, true }));
-    EXPECT_EQ(enabler(1827), (Enabled { true, false }));
+    EXPECT_EQ(enabler(CM_TV), (Enabled { true, true }));
+    EXPECT_EQ(enabler(CM_TVAUDIOONLY), (Enabled { true, false }));
 
-    command(1827); // back to sound only
+    command(CM_TVAUDIOONLY); // back to sound only
     ASSERT_NE(Tv, nullptr);
     EXPECT_FALSE(Tv->IsVideoShown());
     EXPECT_EQ(sim::card_binds(0), 1) << "the card was opened once";
 
-    command(1827); // pressed again: off
+    command(CM_TVAUDIOONLY); // pressed again: off
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(Settings.ActivityState, ActivityIdle);
 }
@@ -171,7 +171,7 @@ TEST_F(ClientTest, ACardThatCannotOpenLeavesTvOff)
     sim::install_cards({ broken });
     open();
     int icons = state_icons;
-    command(1800);
+    command(CM_TV);
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(Settings.TvState, 0);
     EXPECT_EQ(Settings.ActivityState, ActivityIdle);
@@ -185,7 +185,7 @@ TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
     open();
     for (bool video : { true, false }) {
         SCOPED_TRACE(video ? "video" : "sound only");
-        command(video ? 1800 : 1827);
+        command(video ? CM_TV : CM_TVAUDIOONLY);
         int binds = sim::card_binds(0);
 
         // An empty Tuner never names the opened device: TV goes off and on again.
@@ -202,7 +202,7 @@ TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
         client->ApplyClientOptions();
         EXPECT_EQ(sim::card_binds(0), binds + 1);
         EXPECT_EQ(Tv->GetChannel(), 9);
-        command(video ? 1800 : 1827);
+        command(video ? CM_TV : CM_TVAUDIOONLY);
         EXPECT_EQ(Tv, nullptr);
     }
 }
@@ -210,13 +210,13 @@ TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
 TEST_F(ClientTest, OptionsFollowChangeMixer)
 {
     open();
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(client->GetMixer(), nullptr);
     Settings.ChangeMixer = 0;
     client->ApplyClientOptions();
     EXPECT_EQ(client->GetMixer(), nullptr);
-    EXPECT_EQ(enabler(1816).enabled, false);
-    EXPECT_EQ(enabler(1828).enabled, false);
+    EXPECT_EQ(enabler(CM_MUTE).enabled, false);
+    EXPECT_EQ(enabler(CM_VOLUMEUP).enabled, false);
 
     Settings.ChangeMixer = 1;
     strcpy(Settings.WaveInDriver, "No Such Device");
@@ -235,7 +235,7 @@ TEST_F(ClientTest, AnEngineMadeForThePropertyPagesIsStartedInFullByTv)
     ASSERT_TRUE(Tv->HasCaptureDevice());
     EXPECT_EQ(Tv->GetChannel(), -1);
 
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     EXPECT_TRUE(Tv->IsVideoShown());
     EXPECT_EQ(Tv->GetChannel(), 5);
@@ -268,22 +268,22 @@ TEST_F(ClientTest, TheRadioProgramIsAskedForTheTunerOfItsCardFamilies)
     open();
 
     // The first start with an empty Tuner has no device name to ask by.
-    command(1800);
+    command(CM_TV);
     EXPECT_NE(Tv, nullptr);
     EXPECT_TRUE(asked.empty());
-    command(1800);
+    command(CM_TV);
 
     // Later starts ask by the device opened last; a refusal leaves TV off without a word.
     auto boxes = box_texts().size();
     int binds = sim::card_binds(0);
-    command(1800);
+    command(CM_TV);
     EXPECT_EQ(Tv, nullptr);
     EXPECT_EQ(asked, (std::vector<std::pair<WPARAM, LPARAM>> { { 5, 13 } }));
     EXPECT_EQ(box_texts().size(), boxes);
     EXPECT_EQ(sim::card_binds(0), binds) << "the card was not touched";
 
     answer = 0;
-    command(1800);
+    command(CM_TV);
     EXPECT_NE(Tv, nullptr);
     EXPECT_EQ(asked.size(), 2u);
     close();
@@ -320,27 +320,30 @@ TEST_F(ClientTest, CommandsOfTheMenuAreEnabledAsTheirStateSays)
         Enabled off; // TV off, nothing open
     };
     const Case cases[] = {
-        { 1800, { true, false } }, { 1827, { true, false } }, { 1803, { true, false } }, { 1804, { true, false } },
-        { 1816, { true, false } }, { 1828, { true, false } }, { 1829, { true, false } },
-        { 1806, { false, false } }, { 1826, { false, false } }, { 1810, { false, false } }, { 1811, { false, false } },
-        { 24333, { false, false } }, { 24339, { false, false } }, { 25020, { false, false } },
-        { 1808, { true, false } }, { 1819, { true, false } },
-        { 25094, { true, false } }, { 25095, { true, false } }, { 25096, { true, true } },
+        { CM_TV, { true, false } }, { CM_TVAUDIOONLY, { true, false } }, { CM_CHANNELUP, { true, false } },
+        { CM_CHANNELDOWN, { true, false } },
+        { CM_MUTE, { true, false } }, { CM_VOLUMEUP, { true, false } }, { CM_VOLUMEDOWN, { true, false } },
+        { CM_PLAY, { false, false } }, { CM_TOGGLEPLAY, { false, false } }, { CM_SKIPFORWARD, { false, false } },
+        { CM_SKIPBACKWARD, { false, false } },
+        { CM_REFRESHPLAYBACK, { false, false } }, { CM_FILECLOSE, { false, false } },
+        { CM_PROPERTIES, { false, false } },
+        { CM_RECORD, { true, false } }, { CM_RECORDAUDIO, { true, false } },
+        { CM_FULLSCREEN, { true, false } }, { CM_FULLWINDOW, { true, false } }, { CM_NORMALSCREEN, { true, true } },
     };
     for (const Case& c : cases)
         EXPECT_EQ(enabler(c.id), c.off) << c.id;
 
     Settings.Mute = 1;
-    EXPECT_EQ(enabler(1816), (Enabled { true, true }));
+    EXPECT_EQ(enabler(CM_MUTE), (Enabled { true, true }));
 
     // Commands without an enabler are enabled when the client handles them.
     for (UINT id : { 1801u, 1802u, 1807u, 1814u, 1817u, 1825u, 1830u, 24331u, 24332u, 24334u, 27000u, 27001u, 27002u,
              27003u, 28000u })
         EXPECT_TRUE(client->CommandHasHandler(id)) << id;
-    command(25094);
+    command(CM_FULLSCREEN);
     EXPECT_EQ(client->m_screenMode, 1);
-    EXPECT_EQ(enabler(25094), (Enabled { true, true }));
-    EXPECT_EQ(enabler(25096), (Enabled { true, false }));
+    EXPECT_EQ(enabler(CM_FULLSCREEN), (Enabled { true, true }));
+    EXPECT_EQ(enabler(CM_NORMALSCREEN), (Enabled { true, false }));
 }
 
 TEST_F(ClientTest, ClosingWithTvOnEndsEngineMixerAndCom)
@@ -348,7 +351,7 @@ TEST_F(ClientTest, ClosingWithTvOnEndsEngineMixerAndCom)
     int com_before = com::thread_init_count();
     open();
     EXPECT_EQ(com::thread_init_count(), com_before + 1);
-    command(1800);
+    command(CM_TV);
     ASSERT_NE(Tv, nullptr);
     close();
     EXPECT_EQ(Tv, nullptr);

@@ -4,7 +4,7 @@
 #include "ProgramProcess.h"
 
 #include <app/SettingsSequence.h>
-#include <app/SettingsValues.h>
+#include <settings/SettingsValues.h>
 #include <registry/Registry.h>
 #include <registry/Testing.h>
 #include <user/User.h>

@@ -2,7 +2,7 @@
 
 // Helpers of the event tests: a clean event table in `Settings` and short ways to fill it.
 
-#include <app/Settings.h>
+#include <settings/Settings.h>
 
 #include <base/Text.h>
 

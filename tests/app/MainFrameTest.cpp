@@ -2,7 +2,7 @@
 
 #include "FrameFixture.h"
 
-#include <app/CommandIds.h>
+#include <resources/CommandIds.h>
 
 #include <user/NonClient.h>
 
@@ -196,13 +196,17 @@ TEST_F(MainFrame, ContextMenuItemsInOrder)
         const char* text;
     };
     const Item items[] = {
-        { 25094, "Full Screen\tAlt+Enter" }, { 25095, "Full Window" }, { 25096, "Normal Screen" }, { 0, "" },
-        { 1800, "Tv" }, { 1827, "TV audio only" }, { 1803, "Channel &up\tPgUp" }, { 1804, "Channel &down\tPgDn" },
-        { 1825, "&Channels..." }, { 1801, "VCR archives..." }, { 1802, "VCR timer..." }, { 0, "" },
-        { 1816, "&Mute\tCtrl+Home" }, { 1828, "Volume up\tAlt+Up-cursor" }, { 1829, "Volume down\tAlt+Down-cursor" },
-        { 0, "" }, { 1806, "&Play\tCtrl+P" }, { 1807, "&Stop\tCtrl+S" }, { 1826, "Toggle play\tSpace" },
-        { 1810, "Skip &forward\tRight-cursor" }, { 1811, "Skip &backward\tLeft-cursor" }, { 1808, "&Record\tCtrl+R" },
-        { 1819, "Record &audio" }, { 0, "" }, { 2009, "&About..." },
+        { CM_FULLSCREEN, "Full Screen\tAlt+Enter" }, { CM_FULLWINDOW, "Full Window" },
+        { CM_NORMALSCREEN, "Normal Screen" }, { 0, "" },
+        { CM_TV, "Tv" }, { CM_TVAUDIOONLY, "TV audio only" }, { CM_CHANNELUP, "Channel &up\tPgUp" },
+        { CM_CHANNELDOWN, "Channel &down\tPgDn" },
+        { CM_CHANNELS, "&Channels..." }, { CM_ARCHIVES, "VCR archives..." }, { CM_VCRTIMER, "VCR timer..." }, { 0, "" },
+        { CM_MUTE, "&Mute\tCtrl+Home" }, { CM_VOLUMEUP, "Volume up\tAlt+Up-cursor" },
+        { CM_VOLUMEDOWN, "Volume down\tAlt+Down-cursor" },
+        { 0, "" }, { CM_PLAY, "&Play\tCtrl+P" }, { CM_STOP, "&Stop\tCtrl+S" }, { CM_TOGGLEPLAY, "Toggle play\tSpace" },
+        { CM_SKIPFORWARD, "Skip &forward\tRight-cursor" }, { CM_SKIPBACKWARD, "Skip &backward\tLeft-cursor" },
+        { CM_RECORD, "&Record\tCtrl+R" },
+        { CM_RECORDAUDIO, "Record &audio" }, { 0, "" }, { CM_ABOUT, "&About..." },
     };
     ASSERT_EQ(GetMenuItemCount(menu), int(std::size(items)));
     for (int i = 0; i < int(std::size(items)); ++i) {
@@ -295,7 +299,7 @@ TEST_F(MainFrame, HelpShowsThePopupOfTheControlOrMenuItem)
     };
     const Case cases[] = {
         { HELPINFO_WINDOW, 77, edit, 1805 },  // a window: its control id
-        { HELPINFO_MENUITEM, 1800, nullptr, 1800 },
+        { HELPINFO_MENUITEM, CM_TV, nullptr, CM_TV },
     };
     for (const Case& c : cases) {
         shell::testing::clear_help_journal();

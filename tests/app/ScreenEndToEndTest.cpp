@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <app/SettingsSequence.h>
-#include <app/SettingsValues.h>
+#include <settings/SettingsValues.h>
 #include <gdi/Png.h>
 #include <gdi/Surface.h>
 #include <registry/Registry.h>

@@ -2,7 +2,7 @@
 
 // A fresh platform home, registry and settings object for each test of the settings sequence.
 
-#include <app/Settings.h>
+#include <settings/Settings.h>
 #include <app/SettingsSequence.h>
 
 #include <base/Files.h>

@@ -1,10 +1,13 @@
 #include "SettingsFixture.h"
 
 #include <base/Modules.h>
+#include <base/Path.h>
 
 #include <algorithm>
 #include <base/Text.h>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <user/Testing.h>
 #include <PlainWindow.h>
@@ -225,7 +228,8 @@ TEST_F(SettingsSave, TheBootLaunchEntryFollowsAlwaysStart)
 {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
-    registry::write_value(HKEY_LOCAL_MACHINE, RunKeyPath, "Other", REG_SZ, text("other.exe")); // the key exists
+    // A fresh machine has the Run key; the desktop's autostart entry follows the value.
+    const std::string desktop_entry = std::string(std::getenv("HOME")) + "/.config/autostart/orbivane.desktop";
     struct Case {
         BYTE always, minimized;
         std::optional<std::string> entry;
@@ -245,6 +249,13 @@ TEST_F(SettingsSave, TheBootLaunchEntryFollowsAlwaysStart)
             EXPECT_EQ(entry->data, text(*c.entry));
         }
         EXPECT_FALSE(registry::read_value(HKEY_CURRENT_USER, RunKeyPath, "Orbivane")) << "always the machine's list";
+        std::string exec;
+        std::ifstream in(desktop_entry);
+        for (std::string line; std::getline(in, line);) {
+            if (line.starts_with("Exec="))
+                exec = line.substr(5);
+        }
+        EXPECT_EQ(exec, c.entry ? base::to_linux_path(*c.entry) : "");
     }
 }
 

@@ -1,7 +1,7 @@
 #include "SettingsFixture.h"
 
 #include <app/App.h>
-#include <app/CommandIds.h>
+#include <resources/CommandIds.h>
 #include <app/CommandLine.h>
 #include <app/MainFrame.h>
 #include <resources/MainMenu.h>
@@ -11,6 +11,8 @@
 #include <user/Testing.h>
 #include <user/User.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -119,7 +121,10 @@ TEST_F(StartupTest, OptionURemovesBothRunEntriesAndExitsOneBeforeAnyWindow)
 {
     set_run_entry(HKEY_LOCAL_MACHINE);
     set_run_entry(HKEY_CURRENT_USER);
+    const std::string desktop_entry = std::string(std::getenv("HOME")) + "/.config/autostart/orbivane.desktop";
+    EXPECT_TRUE(std::filesystem::exists(desktop_entry)) << "the desktop starts it at log-on";
     EXPECT_EQ(owl_main({ "orbivane", "-d", "/U", "-m" }), 1);
+    EXPECT_FALSE(std::filesystem::exists(desktop_entry));
     EXPECT_TRUE(Settings.DebugMode);
     EXPECT_FALSE(Settings.StartMinimized);
     EXPECT_FALSE(has_run_entry(HKEY_LOCAL_MACHINE));
@@ -186,13 +191,15 @@ TEST_F(StartupTest, MainMenuAndAcceleratorsAreRegistered)
         UINT id;
         const char* text;
     };
-    for (Item item : { Item { 24310, "E&xit\tAlt+F4" }, Item { 1803, "Channel &up\tPgUp" },
-             Item { 25001, "Mixer Pla&y control...\tCtrl+Shift+P" }, Item { 25015, "System Multimedia P&roperties..." },
-             Item { 27002, "Video Capture &Out..." }, Item { 2009, "&About..." }, Item { 1829, "Volume down\tAlt+Down-cursor" } }) {
+    for (Item item : { Item { CM_EXIT, "E&xit\tAlt+F4" }, Item { CM_CHANNELUP, "Channel &up\tPgUp" },
+             Item { CM_MIXERPLAY, "Mixer Pla&y control...\tCtrl+Shift+P" },
+             Item { CM_MMPROPERTIES, "System Multimedia P&roperties..." },
+             Item { CM_CAPTUREPINPAGE, "Video Capture &Out..." }, Item { CM_ABOUT, "&About..." },
+             Item { CM_VOLUMEDOWN, "Volume down\tAlt+Down-cursor" } }) {
         ASSERT_GT(GetMenuStringA(menu, item.id, text, sizeof(text), MF_BYCOMMAND), 0) << item.id;
         EXPECT_STREQ(text, item.text);
     }
-    // 1801 is in both File and Control, with its own text in each.
+    // CM_ARCHIVES is in both File and Control, with its own text in each.
     GetMenuStringA(GetSubMenu(menu, 1), 9, text, sizeof(text), MF_BYPOSITION);
     EXPECT_STREQ(text, "VCR archives...");
     EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 1), 1801u);
@@ -211,13 +218,13 @@ TEST_F(StartupTest, MainMenuAndAcceleratorsAreRegistered)
         }
         return 0;
     };
-    EXPECT_EQ(command_of(FVIRTKEY, VK_PRIOR), 1803);
-    EXPECT_EQ(command_of(FVIRTKEY | FALT, VK_RETURN), 25094);
-    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL | FSHIFT, 'P'), 25001);
-    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL, 'P'), 1806);
-    EXPECT_EQ(command_of(FVIRTKEY | FSHIFT, VK_LEFT), 1811);
-    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL, VK_HOME), 1816);
-    EXPECT_EQ(command_of(FVIRTKEY, VK_SPACE), 1826);
+    EXPECT_EQ(command_of(FVIRTKEY, VK_PRIOR), CM_CHANNELUP);
+    EXPECT_EQ(command_of(FVIRTKEY | FALT, VK_RETURN), CM_FULLSCREEN);
+    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL | FSHIFT, 'P'), CM_MIXERPLAY);
+    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL, 'P'), CM_PLAY);
+    EXPECT_EQ(command_of(FVIRTKEY | FSHIFT, VK_LEFT), CM_SKIPBACKWARD);
+    EXPECT_EQ(command_of(FVIRTKEY | FCONTROL, VK_HOME), CM_MUTE);
+    EXPECT_EQ(command_of(FVIRTKEY, VK_SPACE), CM_TOGGLEPLAY);
     int alt_enter = 0;
     for (const ACCEL& a : entries)
         alt_enter += a.key == VK_RETURN;
@@ -328,7 +335,7 @@ TEST_F(StartupTest, RecentFilesAppearInTheFileMenu)
     EXPECT_STREQ(text, "&1 /home/me/Videos/news.avi");
     EXPECT_EQ(GetMenuItemID(file, 8), CM_EXIT);
     EXPECT_EQ(GetMenuState(file, CM_EXIT, MF_BYCOMMAND) & MF_GRAYED, 0u);
-    EXPECT_EQ(GetMenuState(file, 24332, MF_BYCOMMAND) & MF_GRAYED, 0u);
-    EXPECT_EQ(GetMenuState(file, 24339, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED)); // no file open
+    EXPECT_EQ(GetMenuState(file, CM_FILEOPEN, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(file, CM_FILECLOSE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED)); // no file open
     EXPECT_EQ(app.GetMruMessage(), RegisterWindowMessageA("MRUFILEMESSAGE"));
 }

@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "Autostart.h"
 #include "HiveText.h"
 #include "Names.h"
 
@@ -113,6 +114,8 @@ void Store::load(Hive& hive, bool lock_held)
         break;
     }
     hive.root.last_write = now;
+    if (machine_keys && (hive.handle == HKEY_LOCAL_MACHINE || hive.handle == HKEY_CURRENT_USER))
+        ensure_run_key(hive.root, hive.handle == HKEY_LOCAL_MACHINE, now);
     for (const auto& change : hive.pending)
         apply(hive.root, change, now);
     hive.loaded = true;
@@ -144,11 +147,24 @@ LONG Store::save(Hive& hive)
     if (result == ERROR_SUCCESS) {
         hive.pending.clear();
         hive.save_failure_reported = false;
+        if (hive.handle == HKEY_LOCAL_MACHINE || hive.handle == HKEY_CURRENT_USER)
+            sync_run_entries();
     } else if (!hive.save_failure_reported) {
         std::fprintf(stderr, "registry: %s could not be saved: %s\n", hive.name, error.c_str());
         hive.save_failure_reported = true;
     }
     return result;
+}
+
+void Store::sync_run_entries()
+{
+    Hive& machine = *hive(HKEY_LOCAL_MACHINE);
+    Hive& user = *hive(HKEY_CURRENT_USER);
+    for (Hive* other : { &machine, &user }) {
+        if (!other->loaded || stamp_of(other->path) != other->stamp)
+            load(*other, true);
+    }
+    sync_autostart(machine.root, user.root);
 }
 
 LONG Store::save_all()

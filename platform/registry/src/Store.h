@@ -94,6 +94,7 @@ public:
     std::vector<Denial> denials;
     std::vector<ValueFault> value_faults;
 
+    bool machine_keys { true }; // hives get the keys every machine has when they lack them
     bool journaling { false };
     std::vector<JournalEntry> journal;
     void record(JournalEntry entry);
@@ -101,6 +102,8 @@ public:
 private:
     Store();
     void load(Hive&, bool lock_held);
+    // Keeps the desktop's autostart entries in step with both hives' Run keys; the file lock is held.
+    void sync_run_entries();
     std::string lock_path() const;
 
     std::mutex m_mutex;

@@ -58,6 +58,14 @@ void restart()
     store.forget();
 }
 
+void set_machine_keys(bool present)
+{
+    auto& store = Store::the();
+    auto lock = store.lock();
+    store.machine_keys = present;
+    store.forget();
+}
+
 void reset_for_test()
 {
     auto& store = Store::the();

@@ -24,10 +24,13 @@ struct RegistryTest : testing::Test {
         home = test_support::make_temp_dir("orbivane-registry");
         setenv("ORBIVANE_HOME", home.c_str(), 1);
         registry::reset_for_test();
+        // The mechanics are tested on bare hives, without the keys every machine has.
+        registry::set_machine_keys(false);
     }
 
     void TearDown() override
     {
+        registry::set_machine_keys(true);
         registry::reset_for_test();
         std::filesystem::remove_all(home);
         setenv("ORBIVANE_HOME", test_support::temp_home().c_str(), 1);

@@ -37,6 +37,10 @@ void forget_hives();
 void restart();
 // forget_hives(), clear_faults() and stop_journal(): a clean start for the next test.
 void reset_for_test();
+// Whether hives get the keys every machine has (the Run keys of the local machine and the current
+// user) when they lack them; on unless a test of the registry's own mechanics wants bare hives.
+// Forgets the hives, so the next call reads them again.
+void set_machine_keys(bool present);
 
 // What a test can refuse for a key and every key below it.
 enum class Deny {
