@@ -148,6 +148,8 @@ private:
     void reset_completion();
     // Every renderer has finished since the graph started streaming.
     bool completed() const;
+    // The position is no longer the end: the graph stopped (its position kept) or sought.
+    void forget_completion();
     // Seeking: the filters that seek (the sources), and the media position now.
     std::vector<CComPtr<IMediaSeeking>> seeking_filters() const;
     REFERENCE_TIME media_position() const;

@@ -51,6 +51,13 @@ void FilterGraph::queue_event(LONG code, LONG_PTR param1, LONG_PTR param2)
     m_event_changed.notify_all();
 }
 
+void FilterGraph::forget_completion()
+{
+    std::lock_guard guard(m_event_lock);
+    m_completed = false;
+    m_completes = 0;
+}
+
 bool FilterGraph::completed() const
 {
     std::lock_guard guard(m_event_lock);

@@ -38,6 +38,7 @@ HRESULT FilterGraph::stop_filters()
     }
     m_state = State_Stopped;
     m_position_before = 0;
+    forget_completion();
     return result;
 }
 
@@ -58,6 +59,7 @@ HRESULT FilterGraph::restart_at(REFERENCE_TIME position, double rate)
     }
     m_rate = rate;
     m_segment_start = position;
+    forget_completion();
     if (state == State_Running)
         return Run();
     if (state == State_Paused)

@@ -67,6 +67,14 @@ HMMIO mmioOpenA(LPSTR path, LPMMIOINFO info, DWORD flags)
     };
     if (!path)
         return fail(MMSYSERR_INVALPARAM);
+    if (flags & MMIO_EXIST) {
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return fail(MMIOERR_FILENOTFOUND);
+        if (info)
+            info->wErrorRet = MMSYSERR_NOERROR;
+        return reinterpret_cast<HMMIO>(1);
+    }
     if (flags != (MMIO_CREATE | MMIO_WRITE))
         return fail(MMSYSERR_NOTSUPPORTED);
 

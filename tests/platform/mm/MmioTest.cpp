@@ -103,6 +103,20 @@ TEST_F(Mmio, OnlyCreationForWritingIsBuilt)
     EXPECT_EQ(std::filesystem::file_size(folder + "/Kept.wav"), 4u);
 }
 
+TEST_F(Mmio, TheExistenceTestOpensNothingAndFindsNamesInAnyCase)
+{
+    std::ofstream(folder + "/News_1.avi") << "data";
+    std::filesystem::create_directory(folder + "/folder.avi");
+    UINT error = 0;
+    EXPECT_NE(open(windows("news_1.AVI"), MMIO_EXIST | MMIO_READ, &error), nullptr);
+    EXPECT_EQ(error, MMSYSERR_NOERROR);
+    for (const char* name : { "missing.avi", "folder.avi" }) {
+        EXPECT_EQ(open(windows(name), MMIO_EXIST, &error), nullptr) << name;
+        EXPECT_EQ(error, MMIOERR_FILENOTFOUND) << name;
+    }
+    EXPECT_EQ(std::filesystem::file_size(folder + "/News_1.avi"), 4u);
+}
+
 TEST_F(Mmio, CloseReleasesTheFileAndRefusesAnythingElse)
 {
     std::size_t handles = base::Handles::count();

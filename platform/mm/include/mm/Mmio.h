@@ -4,7 +4,9 @@
 //
 // Only what the program calls is built: creating a file for writing (MMIO_CREATE | MMIO_WRITE)
 // in compatibility sharing, which makes a new empty file or empties an existing one, and closing
-// it. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
+// it; and the existence test (MMIO_EXIST, with any access), which opens nothing and answers a
+// non-NULL value (not a handle: it is not closed) when the file exists, else NULL with
+// MMIOERR_FILENOTFOUND. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
 // compound-file meaning. Other open modes fail with MMSYSERR_NOTSUPPORTED; a failed open gives
 // NULL and, when an MMIOINFO is passed, the reason in its wErrorRet.
 //
@@ -23,6 +25,7 @@
 #define MMIO_COMPAT 0x00000000
 // Creation.
 #define MMIO_CREATE 0x00001000
+#define MMIO_EXIST 0x00004000
 
 #define MMIOERR_BASE 256
 #define MMIOERR_FILENOTFOUND (MMIOERR_BASE + 1)
