@@ -35,3 +35,29 @@ void TClient::ShowVolumeSlider(bool)
 void TClient::SetStationText(const char*)
 {
 }
+
+void TClient::SetPositionText(const char*)
+{
+}
+
+void TClient::SetDurationText(const char*)
+{
+}
+
+void TClient::SetPositionSlider(int)
+{
+}
+
+int TClient::GetPositionSlider() const
+{
+    return 0;
+}
+
+void TClient::SetPlayRecordButtons(bool, bool)
+{
+}
+
+bool TClient::VolumeScrolled(LPARAM)
+{
+    return false;
+}

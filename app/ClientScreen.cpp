@@ -2,6 +2,8 @@
 
 #include "Client.h"
 
+#include <media/VideoFile.h>
+
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
@@ -20,4 +22,6 @@ void TClient::FitVideo()
 {
     if (Tv)
         Tv->FitVideoWindow();
+    if (m_player)
+        m_player->FitWindow();
 }
