@@ -19,9 +19,6 @@
 #include <cstring>
 #include <string>
 
-char HelpFilePath[260];
-char PopupTextPath[260];
-
 namespace {
 
 void compute_help_paths()

@@ -10,11 +10,9 @@
 
 #include <base/Types.h>
 
-constexpr LONG MaxWaveFormatSize = 2000;
+#include <dialogs/ContextHelpWin.h> // the help file's paths
 
-// The help file and the location of its popup texts ("<help file>::/CSOrbivane.txt").
-extern char HelpFilePath[260];
-extern char PopupTextPath[260];
+constexpr LONG MaxWaveFormatSize = 2000;
 
 class App : public OWL::TApplication, public OWL::TRecentFiles {
 public:

@@ -21,9 +21,10 @@ namespace {
 // Volume's default before the client's loader reads it again with its own.
 constexpr BYTE default_volume = '2';
 
-void write_all(HKEY key, HWND owner)
+// Failures are shown over `owner` when `report` is set.
+void write_all(HKEY key, HWND owner, bool report)
 {
-    if (WriteByteValue(key, "Volume", static_cast<BYTE>(Settings.Volume)) != ERROR_SUCCESS)
+    if (WriteByteValue(key, "Volume", static_cast<BYTE>(Settings.Volume)) != ERROR_SUCCESS && report)
         MessageBoxA(owner, "can't save vol subkey", "savesettings", MB_OK);
     SaveTimerEvents(key);
     SaveAppSettings(key);
@@ -73,13 +74,17 @@ void LoadAllSettings()
 
 void SaveAllSettings(HWND owner)
 {
+    // Only the current user's failures are shown: a user who may not write the machine's
+    // settings is not told so at every save.
     for (HKEY hive : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
+        bool report = hive == HKEY_CURRENT_USER;
         HKEY key = create_key(hive);
         if (!key) {
-            MessageBoxA(owner, "can't register key", "savesettings", MB_OK);
+            if (report)
+                MessageBoxA(owner, "can't register key", "savesettings", MB_OK);
             continue;
         }
-        write_all(key, owner);
+        write_all(key, owner, report);
         RegCloseKey(key);
     }
 }

@@ -5,7 +5,8 @@
 // The key is "Software\Kestrelon\Orbivane". Loading reads the local machine's copy, or the
 // current user's when the local machine has none, and calls each page's and window's loader in
 // a fixed order (with no key they all set their defaults). Saving writes the complete set to the
-// current user, then to the local machine, with the savers in the same order. The application
+// current user, then to the local machine, with the savers in the same order; a failure to
+// write the current user's copy shows a box, one for the local machine's is silent. The application
 // object's LoadSettings and SaveSettings are these two calls.
 //
 //     LoadAllSettings();               // once, at start

@@ -242,10 +242,8 @@ bool SMixer::set_level(std::optional<DWORD> line_id, int level)
     auto volume = control(*line_id, MIXERCONTROL_CONTROLTYPE_VOLUME);
     if (!volume || volume->Bounds.dwMaximum < volume->Bounds.dwMinimum)
         return false;
-    // The scaling is 32-bit arithmetic; a range it would overflow is refused.
+    // In 64 bits, so that every level of a range as wide as 32 bits scales without overflow.
     std::uint64_t scaled = std::uint64_t(volume->Bounds.dwMaximum - volume->Bounds.dwMinimum) * std::uint64_t(level);
-    if (scaled > UINT32_MAX)
-        return false;
     return set_value(volume->dwControlID, volume->Bounds.dwMinimum + static_cast<DWORD>(scaled / max_level));
 }
 
@@ -262,8 +260,6 @@ int SMixer::get_level(std::optional<DWORD> line_id) const
     if (!value || maximum <= minimum || *value < minimum || *value > maximum)
         return -1;
     std::uint64_t scaled = std::uint64_t(*value - minimum) * max_level;
-    if (scaled > UINT32_MAX)
-        return -1;
     return static_cast<int>(scaled / (maximum - minimum));
 }
 

@@ -196,7 +196,7 @@ TEST_F(SettingsLoad, StationsComeInEntryOrderUpToTheTableCapacity)
     registry::reset_for_test();
     for (int n = 0; n < 210; ++n) {
         seed(HKEY_LOCAL_MACHINE, ("Station" + std::to_string(n)).c_str(), REG_SZ, text(std::to_string(n + 2)));
-        seed(HKEY_LOCAL_MACHINE, ("StationName" + std::to_string(n)).c_str(), REG_SZ, text("S" + std::to_string(n)));
+        seed(HKEY_LOCAL_MACHINE, ("StationName" + std::to_string(n)).c_str(), REG_SZ, text(std::string("S").append(std::to_string(n))));
     }
     fresh_settings();
     LoadAllSettings();

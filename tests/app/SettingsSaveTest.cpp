@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <user/Testing.h>
 #include <PlainWindow.h>
@@ -144,6 +145,47 @@ TEST_F(SettingsSave, AFailedUserKeyOrVolumeStillWritesTheRest)
     EXPECT_TRUE(value(HKEY_LOCAL_MACHINE, "Volume"));
 }
 
+TEST_F(SettingsSave, OnlyTheCurrentUsersFailuresShowABox)
+{
+    const auto deny_user_key = [] { registry::deny(HKEY_CURRENT_USER, SettingsKeyPath, registry::Deny::Create); };
+    const auto fail_user_volume = [] { registry::fail_value_write(HKEY_CURRENT_USER, SettingsKeyPath, "Volume"); };
+    const auto read_only_machine = [] { registry::set_read_only(HKEY_LOCAL_MACHINE, true); };
+    const auto fail_machine_volume = [] { registry::fail_value_write(HKEY_LOCAL_MACHINE, SettingsKeyPath, "Volume"); };
+    struct Case {
+        const char* name;
+        std::vector<std::function<void()>> faults;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        { "nothing fails", {}, {} },
+        { "the user's key", { deny_user_key }, { "can't register key" } },
+        { "the user's volume", { fail_user_volume }, { "can't save vol subkey" } },
+        { "the machine's hive", { read_only_machine }, {} },
+        { "the machine's volume", { fail_machine_volume }, {} },
+        { "the user's key and the machine's hive", { deny_user_key, read_only_machine }, { "can't register key" } },
+        { "both volumes", { fail_user_volume, fail_machine_volume }, { "can't save vol subkey" } },
+    };
+    HWND owner = plain_window("owner");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        registry::reset_for_test();
+        user::testing::reset();
+        for (const auto& fault : c.faults)
+            fault();
+        SaveAllSettings(owner);
+        std::vector<std::string> shown;
+        for (const auto& entry : user::testing::message_box_journal()) {
+            EXPECT_EQ(entry.box.owner, owner);
+            EXPECT_EQ(entry.box.caption, "savesettings");
+            EXPECT_EQ(entry.box.type, static_cast<UINT>(MB_OK));
+            shown.push_back(entry.box.text);
+        }
+        EXPECT_EQ(shown, c.boxes);
+    }
+    user::testing::reset();
+    DestroyWindow(owner);
+}
+
 TEST_F(SettingsSave, ValuesAreStoredInTheirOwnTypesAndSizes)
 {
     Settings.Volume = 300; // only the low byte is kept
@@ -208,7 +250,7 @@ TEST_F(SettingsSave, TheActiveWindowsRectangleIsSaved)
 TEST_F(SettingsSave, StationsAboveTheCountAreDeleted)
 {
     for (int i = 0; i < 5; ++i)
-        Settings.AddStation(10 + i, ("S" + std::to_string(i)).c_str());
+        Settings.AddStation(10 + i, std::string("S").append(std::to_string(i)).c_str());
     SaveAllSettings(nullptr);
     Settings.DeleteStation(0);
     Settings.DeleteStation(0);

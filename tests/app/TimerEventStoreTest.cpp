@@ -231,7 +231,7 @@ TEST_F(TimerEventStore, ACountAboveTheTableFillsEveryRecordAndNoMore)
     for (int n = 0; n < 60; ++n) {
         std::string name = "Event" + std::to_string(n);
         seed_text(name.c_str(), "5 127 1 0 2 0 -1 15");
-        seed_text(("EventName" + std::to_string(n)).c_str(), "E" + std::to_string(n));
+        seed_text(("EventName" + std::to_string(n)).c_str(), std::string("E").append(std::to_string(n)));
     }
     seed_count(255);
     LoadTimerEvents(open());

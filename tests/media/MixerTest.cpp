@@ -124,19 +124,28 @@ TEST(SMixerVolume, LevelsScaleOntoTheControlsRange)
     EXPECT_EQ(cards[1]->value(narrow_volume), std::vector<DWORD> { 200 });
 }
 
-TEST(SMixerVolume, RangesThatOverflowTheArithmeticAreRefused)
+TEST(SMixerVolume, EveryLevelScalesOntoARangeAsWideAs32Bits)
 {
     auto cards = sim::install_sound_cards({ ranged(0, 0xFFFFFFFFu), ranged(5, 5) });
     SMixer mixer(MIXER_OBJECTF_WAVEIN, "-1", nullptr);
     DWORD volume = control_of(*cards[0], MIXERLINE_COMPONENTTYPE_SRC_LINE, VOLUME);
 
-    EXPECT_TRUE(mixer.SetVolume("Line-In", 1));
-    EXPECT_EQ(cards[0]->value(volume), std::vector<DWORD> { 0xFFFFFFFFu / 127 });
-    auto writes = cards[0]->writes().size();
-    EXPECT_FALSE(mixer.SetVolume("Line-In", 100));
-    EXPECT_EQ(cards[0]->writes().size(), writes);
-    cards[0]->set_value(volume, { 0x80000000u });
-    EXPECT_EQ(mixer.GetVolume("Line-In"), -1);
+    struct Case {
+        int level;
+        DWORD value;
+    };
+    for (Case c : { Case { 0, 0 }, Case { 1, 0xFFFFFFFFu / 127 }, Case { 64, 0x81020407u }, Case { 100, 0xC993264Bu },
+             Case { 127, 0xFFFFFFFFu } }) {
+        SCOPED_TRACE(c.level);
+        ASSERT_TRUE(mixer.SetVolume("Line-In", c.level));
+        EXPECT_EQ(cards[0]->value(volume), std::vector<DWORD> { c.value });
+    }
+    for (Case c : { Case { 0, 0 }, Case { 63, 0x81020407u }, Case { 64, 0x81020408u }, Case { 126, 0xFFFFFFFEu },
+             Case { 127, 0xFFFFFFFFu } }) {
+        SCOPED_TRACE(c.level);
+        cards[0]->set_value(volume, { c.value });
+        EXPECT_EQ(mixer.GetVolume("Line-In"), c.level);
+    }
 
     // A range of one value reads as -1.
     mm::install({ cards[1] });

@@ -45,7 +45,7 @@ public:
             while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))
                 || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
                 ++number;
-            m_name = ":" + std::to_string(number);
+            m_name = std::string(":").append(std::to_string(number));
             m_server = fork();
             if (m_server == 0) {
                 execl("/usr/bin/Xvfb", "Xvfb", m_name.c_str(), "-screen", "0", screen, "-nolisten", "tcp",

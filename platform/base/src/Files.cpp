@@ -754,9 +754,9 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
     std::string leaf(cut == std::string_view::npos ? text : text.substr(cut + 1));
     auto find = std::make_shared<Find>();
     if (cut == std::string_view::npos)
-        find->folder = ".";
+        find->folder.assign(1, '.');
     else if (cut == 0 || (cut == 2 && text[1] == ':'))
-        find->folder = "/";
+        find->folder.assign(1, '/');
     else
         find->folder = resolve_path(text.substr(0, cut));
     if (!is_directory(find->folder)) {

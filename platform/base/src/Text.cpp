@@ -1,6 +1,7 @@
 #include <base/Errors.h>
 #include <base/Text.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace base {
@@ -215,24 +216,24 @@ void format_integer(std::string& out, ULONGLONG magnitude, bool negative, unsign
 {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string number;
-    if (magnitude == 0) {
-        number = "0";
-    } else {
-        while (magnitude) {
-            number.insert(number.begin(), digits[magnitude % radix]);
-            magnitude /= radix;
-        }
-    }
+    do {
+        number.push_back(digits[magnitude % radix]);
+        magnitude /= radix;
+    } while (magnitude);
+    std::reverse(number.begin(), number.end());
     if (conv.precision >= 0 && number.size() < static_cast<std::size_t>(conv.precision))
         number.insert(0, static_cast<std::size_t>(conv.precision) - number.size(), '0');
     if (conv.precision == 0 && number == "0")
         number.clear();
-    std::string prefix;
+    std::string_view prefix;
     if (negative)
         prefix = "-";
     else if (conv.alternate && radix == 16 && number != "0" && !number.empty())
         prefix = upper ? "0X" : "0x";
-    pad_into(out, prefix + number, conv, conv.precision < 0, prefix.size());
+    std::string body;
+    body.reserve(prefix.size() + number.size());
+    body.append(prefix).append(number);
+    pad_into(out, body, conv, conv.precision < 0, prefix.size());
 }
 
 std::string format_impl(const char* format, va_list args, bool wide)

@@ -1,7 +1,6 @@
 #include "SoundOutput.h"
 
 #include <dshow/AudioRenderer.h>
-#include <dshow/VfwErrors.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,13 +8,9 @@
 
 namespace dshow {
 
-class AudioRenderer::Input final : public InputPin {
+class AudioRenderer::Input final : public ScheduledRenderer::Input {
 public:
-    Input(BaseFilter& filter, std::u16string name)
-        : InputPin(filter, std::move(name))
-    {
-    }
-    AudioRenderer& renderer() const { return static_cast<AudioRenderer&>(filter()); }
+    using ScheduledRenderer::Input::Input;
 
     HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
     {
@@ -28,37 +23,10 @@ public:
             ? S_OK
             : S_FALSE;
     }
-    HRESULT receive(IMediaSample* sample) override { return renderer().render(sample); }
-    HRESULT end_of_stream() override
-    {
-        REFERENCE_TIME heard;
-        {
-            std::lock_guard guard(renderer().m_play_lock);
-            ++renderer().m_ends;
-            heard = renderer().m_queued_until;
-        }
-        // Sound queued in the device ends when it has been heard.
-        if (heard > 0 && !renderer().m_schedule.wait_until(heard, renderer().clock()))
-            return S_OK;
-        if (renderer().m_schedule.end_of_stream())
-            renderer().notify_event(EC_COMPLETE, S_OK, 0);
-        return S_OK;
-    }
-    STDMETHODIMP BeginFlush() override
-    {
-        InputPin::BeginFlush();
-        renderer().set_flushing(true);
-        return S_OK;
-    }
-    STDMETHODIMP EndFlush() override
-    {
-        renderer().set_flushing(false);
-        return InputPin::EndFlush();
-    }
 };
 
 AudioRenderer::AudioRenderer(REFCLSID clsid)
-    : BaseFilter(clsid)
+    : ScheduledRenderer(clsid)
 {
     m_input = make_pin<Input>(u"Audio Input pin (rendered)");
 }
@@ -69,7 +37,7 @@ void* AudioRenderer::find_interface(REFIID iid)
 {
     if (IsEqualIID(iid, IID_IBasicAudio) || IsEqualIID(iid, IID_IDispatch))
         return static_cast<IBasicAudio*>(this);
-    return BaseFilter::find_interface(iid);
+    return ScheduledRenderer::find_interface(iid);
 }
 
 STDMETHODIMP AudioRenderer::put_Volume(LONG volume)
@@ -120,85 +88,77 @@ ULONG AudioRenderer::rendered_samples() const
     return m_samples;
 }
 
-int AudioRenderer::ends() const
+bool AudioRenderer::device_open() const { return device() != nullptr; }
+
+std::shared_ptr<detail::SoundOutput> AudioRenderer::device() const
 {
-    std::lock_guard guard(m_play_lock);
-    return m_ends;
+    std::lock_guard guard(m_device_lock);
+    return m_device;
 }
 
 HRESULT AudioRenderer::on_pause()
 {
-    m_schedule.pause();
-    if (state() == State_Stopped)
+    bool from_stopped = state() == State_Stopped;
+    ScheduledRenderer::on_pause();
+    if (from_stopped)
         open_device();
     else
         discard_queued();
     return S_OK;
 }
 
-HRESULT AudioRenderer::on_run(REFERENCE_TIME start)
-{
-    if (m_schedule.run(start))
-        notify_event(EC_COMPLETE, S_OK, 0);
-    return S_OK;
-}
-
 HRESULT AudioRenderer::on_stop()
 {
-    m_schedule.stop();
+    ScheduledRenderer::on_stop();
     close_device();
     std::lock_guard guard(m_play_lock);
     m_queued_until = 0;
     return S_OK;
 }
 
-void AudioRenderer::set_flushing(bool flushing)
+void AudioRenderer::on_flush(bool flushing)
 {
-    m_schedule.set_flushing(flushing);
-    if (flushing) {
-        discard_queued();
-        std::lock_guard guard(m_play_lock);
-        m_queued_until = 0;
-    }
+    if (!flushing)
+        return;
+    discard_queued();
+    std::lock_guard guard(m_play_lock);
+    m_queued_until = 0;
 }
 
-bool AudioRenderer::device_open() const
+REFERENCE_TIME AudioRenderer::lead() const { return device() ? detail::SoundOutput::latency() : 0; }
+
+REFERENCE_TIME AudioRenderer::queued_until() const
 {
-    std::lock_guard guard(m_device_lock);
-    return m_device != nullptr;
+    std::lock_guard guard(m_play_lock);
+    return m_queued_until;
 }
 
 void AudioRenderer::open_device()
 {
     MediaType type = m_input->connection_type();
     const WAVEFORMATEX* wave = type.wave_format();
-    auto device = wave ? detail::SoundOutput::open(*wave) : nullptr;
+    std::shared_ptr<detail::SoundOutput> opened = wave ? detail::SoundOutput::open(*wave) : nullptr;
     std::lock_guard guard(m_device_lock);
-    m_device = std::move(device);
+    m_device = std::move(opened);
     if (wave)
         m_format = *wave;
 }
 
 void AudioRenderer::close_device()
 {
-    std::shared_ptr<detail::SoundOutput> device;
+    std::shared_ptr<detail::SoundOutput> closing;
     {
         std::lock_guard guard(m_device_lock);
-        device = std::move(m_device);
+        closing = std::move(m_device);
     }
-    if (device)
-        device->discard();
+    if (closing)
+        closing->discard();
 }
 
 void AudioRenderer::discard_queued()
 {
-    std::shared_ptr<detail::SoundOutput> device;
-    {
-        std::lock_guard guard(m_device_lock);
-        device = m_device;
-    }
-    if (device)
-        device->discard();
+    if (auto open = device())
+        open->discard();
 }
 
 // The sound at the renderer's volume and balance (hundredths of a decibel of attenuation).
@@ -216,44 +176,37 @@ void AudioRenderer::apply_volume(const BYTE* in, std::size_t bytes, std::vector<
     out.assign(in, in + bytes);
     if (left == 1.0 && right == 1.0)
         return;
-    int channels = std::max<int>(m_format.nChannels, 1);
+    bool stereo = m_format.nChannels == 2;
     if (m_format.wBitsPerSample == 16) {
-        std::size_t count = bytes / 2;
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i + 1 < bytes; i += 2) {
             std::int16_t value;
-            std::memcpy(&value, out.data() + i * 2, 2);
-            double g = channels == 2 && i % 2 == 1 ? right : left;
+            std::memcpy(&value, out.data() + i, 2);
+            double g = stereo && (i / 2) % 2 == 1 ? right : left;
             value = static_cast<std::int16_t>(std::lround(value * g));
-            std::memcpy(out.data() + i * 2, &value, 2);
+            std::memcpy(out.data() + i, &value, 2);
         }
     } else {
         for (std::size_t i = 0; i < bytes; ++i) {
-            double g = channels == 2 && i % 2 == 1 ? right : left;
+            double g = stereo && i % 2 == 1 ? right : left;
             out[i] = static_cast<BYTE>(std::lround(128 + (static_cast<int>(out[i]) - 128) * g));
         }
     }
 }
 
-HRESULT AudioRenderer::render(IMediaSample* sample)
+HRESULT AudioRenderer::present(IMediaSample* sample)
 {
-    std::shared_ptr<detail::SoundOutput> device;
-    {
-        std::lock_guard guard(m_device_lock);
-        device = m_device;
-    }
-    // With a device, sound goes to it ahead of its time by the device's latency, so it is heard on time.
-    if (!m_schedule.wait(sample, clock(), device ? detail::SoundOutput::latency() : 0))
-        return S_FALSE;
     LONG length = std::max<LONG>(sample->GetActualDataLength(), 0);
-    if (device) {
+    std::shared_ptr<detail::SoundOutput> open = device();
+    if (open) {
         BYTE* data = nullptr;
         sample->GetPointer(&data);
         std::vector<BYTE> scaled;
         apply_volume(data, static_cast<std::size_t>(length), scaled);
-        if (!device->write(scaled.data(), scaled.size())) {
+        if (!open->write(scaled.data(), scaled.size())) {
             // The device went away: go on silently on the clock.
             std::lock_guard guard(m_device_lock);
             m_device.reset();
+            open.reset();
         }
     }
     REFERENCE_TIME start = 0, stop = 0;
@@ -261,7 +214,7 @@ HRESULT AudioRenderer::render(IMediaSample* sample)
     std::lock_guard guard(m_play_lock);
     m_bytes += static_cast<ULONGLONG>(length);
     ++m_samples;
-    m_queued_until = device && timed ? stop : 0;
+    m_queued_until = open && timed ? stop : 0;
     return S_OK;
 }
 

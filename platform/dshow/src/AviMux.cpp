@@ -89,7 +89,7 @@ AviMux::~AviMux()
 
 void AviMux::add_input()
 {
-    char text[16];
+    char text[24];
     std::snprintf(text, sizeof text, "Input %02d", ++m_inputs_made);
     make_pin<Input>(base::to_utf16(text));
 }

@@ -73,48 +73,22 @@ std::shared_ptr<gdi::Surface> convert(const AM_MEDIA_TYPE& type, const BYTE* dat
 
 }
 
-class VideoRenderer::Input final : public InputPin {
+class VideoRenderer::Input final : public ScheduledRenderer::Input {
 public:
-    Input(BaseFilter& filter, std::u16string name)
-        : InputPin(filter, std::move(name))
-    {
-    }
-    VideoRenderer& renderer() const { return static_cast<VideoRenderer&>(filter()); }
+    using ScheduledRenderer::Input::Input;
 
     HRESULT check_media_type(const AM_MEDIA_TYPE& type) override { return layout_of(type) != Layout::None ? S_OK : S_FALSE; }
-    HRESULT receive(IMediaSample* sample) override { return renderer().render(sample); }
-    HRESULT end_of_stream() override
-    {
-        {
-            std::lock_guard guard(renderer().m_play_lock);
-            ++renderer().m_ends;
-        }
-        if (renderer().m_schedule.end_of_stream())
-            renderer().notify_event(EC_COMPLETE, S_OK, 0);
-        return S_OK;
-    }
-    STDMETHODIMP BeginFlush() override
-    {
-        InputPin::BeginFlush();
-        renderer().set_flushing(true);
-        return S_OK;
-    }
-    STDMETHODIMP EndFlush() override
-    {
-        renderer().set_flushing(false);
-        return InputPin::EndFlush();
-    }
 
 protected:
     HRESULT complete_connect(IPin*) override
     {
-        renderer().make_window();
+        static_cast<VideoRenderer&>(filter()).make_window();
         return S_OK;
     }
 };
 
 VideoRenderer::VideoRenderer()
-    : BaseFilter(CLSID_VideoRenderer)
+    : ScheduledRenderer(CLSID_VideoRenderer)
 {
     m_input = make_pin<Input>(u"Input");
 }
@@ -128,12 +102,12 @@ void* VideoRenderer::find_interface(REFIID iid)
 {
     if (IsEqualIID(iid, IID_IVideoWindow) || IsEqualIID(iid, IID_IDispatch))
         return static_cast<IVideoWindow*>(this);
-    return BaseFilter::find_interface(iid);
+    return ScheduledRenderer::find_interface(iid);
 }
 
 STDMETHODIMP VideoRenderer::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
 {
-    HRESULT hr = BaseFilter::JoinFilterGraph(graph, name);
+    HRESULT hr = ScheduledRenderer::JoinFilterGraph(graph, name);
     if (!graph)
         drop_window();
     return hr;
@@ -174,12 +148,6 @@ ULONG VideoRenderer::frames_shown() const
     return m_frames;
 }
 
-int VideoRenderer::ends() const
-{
-    std::lock_guard guard(m_play_lock);
-    return m_ends;
-}
-
 HWND VideoRenderer::connected_window(HRESULT& result) const
 {
     if (!m_input->is_connected()) {
@@ -213,7 +181,7 @@ STDMETHODIMP VideoRenderer::GetMinIdealImageSize(LONG* width, LONG* height)
 HRESULT VideoRenderer::on_pause()
 {
     bool from_stopped = state() == State_Stopped;
-    m_schedule.pause();
+    ScheduledRenderer::on_pause();
     if (from_stopped && m_input->is_connected()) {
         std::lock_guard guard(m_window_lock);
         if (m_auto_show && m_window)
@@ -222,28 +190,8 @@ HRESULT VideoRenderer::on_pause()
     return S_OK;
 }
 
-HRESULT VideoRenderer::on_run(REFERENCE_TIME start)
+HRESULT VideoRenderer::present(IMediaSample* sample)
 {
-    if (m_schedule.run(start))
-        notify_event(EC_COMPLETE, S_OK, 0);
-    return S_OK;
-}
-
-HRESULT VideoRenderer::on_stop()
-{
-    m_schedule.stop();
-    return S_OK;
-}
-
-void VideoRenderer::set_flushing(bool flushing)
-{
-    m_schedule.set_flushing(flushing);
-}
-
-HRESULT VideoRenderer::render(IMediaSample* sample)
-{
-    if (!m_schedule.wait(sample, clock()))
-        return S_FALSE;
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     MediaType type = m_input->connection_type();

@@ -27,6 +27,21 @@ UINT TEventHandler::OnRegisteredMessage(const char* name, MessageHandler handler
     return message;
 }
 
+void TEventHandler::OnChildNotify(UINT id, UINT code, NotifyHandler handler)
+{
+    m_notifications.insert_or_assign(std::pair(id, code), std::move(handler));
+}
+
+bool TEventHandler::DispatchChildNotify(UINT id, UINT code, LPARAM lparam, LRESULT& result)
+{
+    auto it = m_notifications.find(std::pair(id, code));
+    if (it == m_notifications.end())
+        return false;
+    auto handler = it->second;
+    result = handler(lparam);
+    return true;
+}
+
 bool TEventHandler::DispatchCommand(UINT id)
 {
     auto it = m_commands.find(id);

@@ -136,7 +136,7 @@ std::string TRecentFiles::MenuLabel(int index) const
             ++start;
         shown = "..." + path.substr(start);
     }
-    std::string label = "&" + std::to_string(index + 1) + " ";
+    std::string label = std::string("&").append(std::to_string(index + 1)).append(" ");
     for (char c : shown) {
         label += c;
         if (c == '&')

@@ -2,6 +2,7 @@
 #include <owl/Window.h>
 
 #include <gdi/Colors.h>
+#include <user/Controls.h>
 
 #include <algorithm>
 #include <mutex>
@@ -134,6 +135,33 @@ bool TWindow::Create()
     return true;
 }
 
+bool TWindow::Attach(HWND window)
+{
+    if (m_handle || !IsWindow(window) || FromHandle(window))
+        return false;
+    m_handle = window;
+    bind(window, this);
+    m_default_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StdWndProc)));
+    char text[260] = {};
+    GetWindowTextA(window, text, sizeof text);
+    m_title = text;
+    return true;
+}
+
+void TWindow::BindHandle(HWND window)
+{
+    m_handle = window;
+    bind(window, this);
+}
+
+bool TWindow::ReflectDrawItem(LPARAM lparam)
+{
+    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+    TWindow* child = item ? FromHandle(item->hwndItem) : nullptr;
+    return child && child->DrawReflected(*item);
+}
+
 void TWindow::SetQuiet(TWindow* window)
 {
     window->m_quiet = true;
@@ -260,6 +288,8 @@ void TWindow::EvInitMenuPopup(HMENU popup, UINT, bool system)
 
 LRESULT TWindow::DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (m_default_proc)
+        return CallWindowProcA(m_default_proc, m_handle, message, wparam, lparam);
     return DefWindowProcA(m_handle, message, wparam, lparam);
 }
 
@@ -288,6 +318,10 @@ LRESULT TWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
         EvSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
         break;
+    case WM_DRAWITEM:
+        if (ReflectDrawItem(lparam))
+            return TRUE;
+        break;
     case WM_INITMENUPOPUP:
         EvInitMenuPopup(reinterpret_cast<HMENU>(wparam), LOWORD(lparam), HIWORD(lparam) != 0);
         return 0;
@@ -308,6 +342,9 @@ void TWindow::Detach()
 {
     if (!m_handle)
         return;
+    if (m_default_proc && IsWindow(m_handle))
+        SetWindowLongPtrA(m_handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_default_proc));
+    m_default_proc = nullptr;
     std::lock_guard guard(s_lock);
     s_bound.erase(m_handle);
     m_handle = nullptr;
@@ -324,7 +361,7 @@ LRESULT CALLBACK TWindow::StdWndProc(HWND window, UINT message, WPARAM wparam, L
     if (!object)
         return DefWindowProcA(window, message, wparam, lparam);
     if (object->m_quiet) {
-        LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+        LRESULT result = object->DefaultProcessing(message, wparam, lparam);
         if (message == WM_NCDESTROY)
             object->Detach();
         return result;

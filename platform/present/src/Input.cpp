@@ -29,7 +29,9 @@ HWND window_at(HWND window, POINT screen)
         HWND found = nullptr;
         for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             RECT r;
-            if (IsWindowVisible(c) && IsWindowEnabled(c) && GetWindowRect(c, &r) && contains(r, screen)) {
+            if (IsWindowVisible(c) && IsWindowEnabled(c) && GetWindowRect(c, &r) && contains(r, screen)
+                && SendMessageA(c, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)))
+                    != HTTRANSPARENT) {
                 found = c;
                 break;
             }

@@ -3,6 +3,7 @@
 #include <shell/Testing.h>
 #include <shell/TrayIcon.h>
 
+#include "HelpPopup.h"
 #include "Open.h"
 
 #include <base/Path.h>
@@ -34,8 +35,14 @@ void clear_help_journal()
     journal().clear();
 }
 
+HWND help_popup()
+{
+    return shell::detail::current_help_popup();
+}
+
 void reset()
 {
+    shell::detail::close_help_popup();
     clear_help_journal();
     clear_dde_journal();
     shell::clear_tray_icons();
@@ -52,6 +59,8 @@ static void record(HelpCall call)
 }
 
 namespace {
+
+constexpr const char* kNoTopicText = "No help topic is associated with this item.";
 
 // Opens the help file a request names ("x.chm::/topic" opens x.chm); true when a viewer took it.
 bool open_help_file(const std::string& file)
@@ -72,6 +81,7 @@ HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
     call.command = command;
     call.data = data;
     bool opens = false;
+    HWND popup_window = nullptr;
     switch (command) {
     case HH_DISPLAY_TOPIC:
         if (data)
@@ -91,16 +101,26 @@ HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
                 call.popup_text = call.popup->pszText;
             call.popup->pszText = nullptr;
             call.popup->pszFont = nullptr;
+            std::string text = !call.popup_text.empty() ? call.popup_text
+                                                        : shell::detail::popup_text(call.file, call.popup->idString);
+            if (text.empty())
+                text = kNoTopicText;
+            call.shown_text = text;
+            popup_window = shell::detail::show_help_popup(IsWindow(caller) ? caller : nullptr, *call.popup, text);
+            call.shown = popup_window != nullptr;
         }
         break;
     default:
         break;
     }
-    call.shown = opens && open_help_file(call.file);
+    if (command != HH_DISPLAY_TEXT_POPUP)
+        call.shown = opens && open_help_file(call.file);
     bool shown = call.shown;
     shell::testing::record(std::move(call));
     if (!shown)
         return nullptr;
+    if (popup_window)
+        return popup_window;
     return caller ? caller : GetDesktopWindow();
 }
 

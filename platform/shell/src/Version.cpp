@@ -45,6 +45,14 @@ void align(std::vector<BYTE>& out)
         out.push_back(0);
 }
 
+void append(std::vector<BYTE>& out, const void* data, std::size_t length)
+{
+    std::size_t at = out.size();
+    out.resize(at + length);
+    if (length)
+        std::memcpy(out.data() + at, data, length);
+}
+
 void put_word(std::vector<BYTE>& out, std::size_t at, std::size_t value)
 {
     auto word = static_cast<WORD>(value);
@@ -57,11 +65,10 @@ void node(std::vector<BYTE>& out, std::string_view key, const void* value, std::
 {
     std::size_t start = out.size();
     out.resize(start + 4);
-    out.insert(out.end(), key.begin(), key.end());
+    append(out, key.data(), key.size());
     out.push_back(0);
     align(out);
-    auto* bytes = static_cast<const BYTE*>(value);
-    out.insert(out.end(), bytes, bytes + value_length);
+    append(out, value, value_length);
     align(out);
     children(out);
     put_word(out, start, out.size() - start);

@@ -8,7 +8,7 @@ std::string label(const PictureSource& source)
     case SourceKind::Channel:
         return std::to_string(source.number);
     case SourceKind::Input:
-        return "L" + std::to_string(source.number);
+        return std::string("L").append(std::to_string(source.number));
     case SourceKind::Noise:
         break;
     }

@@ -57,6 +57,18 @@ LRESULT erase_background(HWND window, HDC dc)
 
 }
 
+LRESULT user::detail::send_help(HWND window)
+{
+    HELPINFO info {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(window);
+    info.hItemHandle = window;
+    info.dwContextId = 0;
+    GetCursorPos(&info.MousePos);
+    return SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -140,6 +152,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_KEYUP:
         if (wparam == VK_APPS)
             SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
+        return 0;
+    case WM_KEYDOWN:
+        if (wparam == VK_F1 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0)
+            user::detail::send_help(window);
         return 0;
     case WM_CONTEXTMENU:
     case WM_HELP:

@@ -25,6 +25,8 @@ void wake_thread(DWORD thread);
 // The window's menu is destroyed with it.
 void destroy_window_menu(HMENU menu);
 HMENU load_class_menu(HINSTANCE instance, LPCSTR name);
+// F1 over a window: WM_HELP for the window, with its control id and the cursor position.
+LRESULT send_help(HWND window);
 // The next atom of the process's atom space (classes and registered messages share it).
 ATOM next_atom();
 

@@ -186,7 +186,7 @@ TEST_F(CompoundFileTest, ManyStreamsFormAValidTree)
         std::string path = m_folder + "/many" + std::to_string(count) + ".grf";
         std::vector<std::pair<std::u16string, std::vector<BYTE>>> streams;
         for (int i = 0; i < count; ++i) {
-            std::string n = "S" + std::to_string((i * 7919) % 1000) + std::string(i % 4, 'x');
+            std::string n = std::string("S").append(std::to_string((i * 7919) % 1000)).append(i % 4, 'x');
             streams.push_back({ std::u16string(n.begin(), n.end()), pattern(static_cast<size_t>(i * 97 % 6000), i) });
         }
         write_file(path, streams);

@@ -3,6 +3,7 @@
 
 #include <base/Path.h>
 #include <base/Process.h>
+#include <user/Window.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -76,8 +77,10 @@ TEST_F(HelpTest, MissingFileOrViewerGivesNull)
     EXPECT_FALSE(journal[3].shown);
 }
 
-TEST_F(HelpTest, TextPopupIsJournalledButCannotBeShown)
+TEST_F(HelpTest, TextPopupShowsTheNumberedTextOfThePopupFileInAWindowAtThePoint)
 {
+    std::ofstream(folder + "/CSOrbivane.txt") << ".topic 57\r\nThe list of events.\r\n.topic 1258\r\n"
+                                                 "Shows the channel.\r\nSecond line.\r\n\r\n.topic 12580\r\nOther.\r\n";
     HH_POPUP popup {};
     popup.cbStruct = sizeof popup;
     popup.idString = 1258;
@@ -86,15 +89,43 @@ TEST_F(HelpTest, TextPopupIsJournalledButCannotBeShown)
     popup.clrBackground = 0xD0FFFF;
     popup.rcMargins = { 5, 5, 5, 5 };
     std::string file = windows(chm) + "::/CSOrbivane.txt";
-    EXPECT_EQ(HtmlHelpA(frame, file.c_str(), HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)), nullptr);
+    HWND shown = HtmlHelpA(frame, file.c_str(), HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown, shell::testing::help_popup());
+    EXPECT_TRUE(IsWindowVisible(shown));
     EXPECT_TRUE(launched.empty());
+    char text[100] = {};
+    GetWindowTextA(shown, text, sizeof text);
+    EXPECT_STREQ(text, "Shows the channel.\nSecond line.");
+    RECT r;
+    GetWindowRect(shown, &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 50);
     auto call = shell::testing::help_journal().at(0);
     ASSERT_TRUE(call.popup.has_value());
     EXPECT_EQ(call.popup->idString, 1258u);
-    EXPECT_EQ(call.popup->pt.x, 40);
-    EXPECT_EQ(call.popup->pt.y, 50);
     EXPECT_EQ(call.popup->clrBackground, 0xD0FFFFu);
-    EXPECT_EQ(call.popup->rcMargins.right, 5);
+    EXPECT_EQ(call.shown_text, "Shows the channel.\nSecond line.");
+    EXPECT_TRUE(call.shown);
+
+    // A second popup replaces the first; an unknown number shows the standard text.
+    popup.idString = 99;
+    HWND second = HtmlHelpA(frame, file.c_str(), HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+    EXPECT_FALSE(IsWindow(shown));
+    EXPECT_EQ(shell::testing::help_journal().at(1).shown_text, "No help topic is associated with this item.");
+
+    // The next click closes it.
+    SendMessageA(second, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_EQ(shell::testing::help_popup(), nullptr);
+
+    // Without the help file there are no texts.
+    std::filesystem::remove(chm);
+    popup.idString = 57;
+    HtmlHelpA(frame, file.c_str(), HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+    EXPECT_EQ(shell::testing::help_journal().at(2).shown_text, "No help topic is associated with this item.");
+    shell::testing::reset();
+    EXPECT_EQ(shell::testing::help_popup(), nullptr);
 }
 
 TEST_F(HelpTest, WinHelpJournalsPairsAndOpensOnlyContents)

@@ -65,7 +65,7 @@ TEST_F(ShellExecuteTest, ProgramsRunDirectlyWithTheirParameters)
 {
     EXPECT_EQ(code(ShellExecuteA(nullptr, "open", windows("tool").c_str(), "-m \"a b\"", nullptr, 1)), 42u);
     ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0], "\"" + windows("tool") + "\" -m \"a b\"");
+    EXPECT_EQ(launched[0], std::string("\"").append(windows("tool")).append("\" -m \"a b\""));
     EXPECT_EQ(base::split_command_line(launched[0]).at(0), windows("tool"));
 
     // A bare name that is no file is a program on PATH.

@@ -9,10 +9,8 @@
 // hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame received is
 // converted to 32-bit pixels and drawn, scaled to the client area, at the next WM_PAINT; a test
 // pumps the window's thread (UpdateWindow) and reads the pixels back with copy_video_picture().
-// Timestamped frames wait for their time on the graph's clock while running (late ones show at
-// once); frames without a time (a Smart Tee's preview) show at once. Stop and flushing release a
-// waiting frame unshown. With AutoShow on (the default) the window appears when the graph
-// pauses or runs.
+// Frames are shown when due on the graph's clock (ScheduledRenderer.h). With AutoShow on (the
+// default) the window appears when the graph pauses or runs.
 //
 // IVideoWindow, as an application sees it:
 //  - every call fails with VFW_E_NOT_CONNECTED while the input is unconnected;
@@ -33,10 +31,8 @@
 //  - put_Visible(OATRUE/OAFALSE) shows or hides it (E_INVALIDARG for other values);
 //  - the full-screen mode is not the renderer's own (E_NOTIMPL), nor is a cursor to hide.
 
-#include <dshow/BaseFilter.h>
 #include <dshow/GraphInterfaces.h>
-#include <dshow/Pins.h>
-#include <dshow/PresentationSchedule.h>
+#include <dshow/ScheduledRenderer.h>
 
 #include <memory>
 
@@ -52,12 +48,12 @@ namespace detail {
 class VideoWindow;
 }
 
-class VideoRenderer final : public BaseFilter, public IVideoWindow {
+class VideoRenderer final : public ScheduledRenderer, public IVideoWindow {
 public:
     VideoRenderer();
     ~VideoRenderer() override;
 
-    DSHOW_FORWARD_UNKNOWN(BaseFilter)
+    DSHOW_FORWARD_UNKNOWN(ScheduledRenderer)
     DSHOW_NO_DISPATCH
 
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
@@ -69,31 +65,22 @@ public:
     HWND window() const;
     // Frames drawn into the window since the filter was created.
     ULONG frames_shown() const;
-    // End-of-stream notices received.
-    int ends() const;
 
 protected:
     void* find_interface(REFIID iid) override;
 
 private:
     class Input;
-    friend class Input;
 
     HRESULT on_pause() override;
-    HRESULT on_run(REFERENCE_TIME start) override;
-    HRESULT on_stop() override;
-
-    HRESULT render(IMediaSample* sample);
-    void set_flushing(bool flushing);
+    HRESULT present(IMediaSample* sample) override;
     void make_window();
     void drop_window();
     // The window while connected, else nullptr with `result` VFW_E_NOT_CONNECTED.
     HWND connected_window(HRESULT& result) const;
 
     mutable std::mutex m_play_lock;
-    PresentationSchedule m_schedule;
     ULONG m_frames { 0 };
-    int m_ends { 0 };
 
     mutable std::mutex m_window_lock;
     std::unique_ptr<detail::VideoWindow> m_window;

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+struct DRAWITEMSTRUCT;
+
 namespace OWL {
 
 class TApplication;
@@ -48,6 +50,10 @@ public:
 
     // Makes the window (and, through SetupWindow, its children); false when it failed.
     virtual bool Create();
+    // Binds the object to a window made elsewhere (a dialog's control): the window's procedure is
+    // replaced by the library's and kept for the default processing, until the window is
+    // destroyed. False when the object already has a window or the handle is not a window.
+    bool Attach(HWND window);
     void Destroy();
     // Asks the children; true when every one may close.
     virtual bool CanClose();
@@ -94,6 +100,17 @@ protected:
     LRESULT DefaultProcessing(UINT message, WPARAM wparam, LPARAM lparam);
     // For destructors: destroys the window without running the handlers of classes already gone.
     void DestroyQuietly();
+    // Binds the object to a window that is being made by someone else (a dialog's WM_INITDIALOG);
+    // its messages reach WindowProc through whoever made it.
+    void BindHandle(HWND window);
+    // Hands WM_DRAWITEM to the owner-drawn child it names; true when a child object drew it.
+    static bool ReflectDrawItem(LPARAM lparam);
+    // An owner-drawn control's drawing, handed over by its parent; false when not drawn.
+    virtual bool DrawReflected(DRAWITEMSTRUCT&) { return false; }
+    // Unbinds the object from its window (which may live on).
+    void Detach();
+    // While being destroyed by a destructor: no handler may run.
+    bool IsQuiet() const { return m_quiet; }
 
     // WM_CLOSE: destroys the window when CanClose agrees (the main window asks the application).
     virtual void EvClose();
@@ -102,10 +119,10 @@ protected:
 
 private:
     static LRESULT CALLBACK StdWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    void Detach();
     static void SetQuiet(TWindow* window);
 
     HWND m_handle = nullptr;
+    WNDPROC m_default_proc = nullptr; // the window's own procedure, for an attached window
     bool m_quiet = false;
     TWindow* m_parent = nullptr;
     TModule* m_module = nullptr;

@@ -4,8 +4,12 @@
 //
 // There is no compiled-help engine here. A request to show a help file opens it with the desktop's
 // viewer (xdg-open, started through base's launcher) when the file exists; a topic or context id
-// cannot be addressed in an outside viewer, so the file is opened at its start. Text popups and
-// WinHelp's control popups cannot be shown and fail. Every call is journalled for tests
+// cannot be addressed in an outside viewer, so the file is opened at its start. A text popup
+// (HH_DISPLAY_TEXT_POPUP) is a real popup window at the record's point, with its colours and
+// margins, closed by the next click: its text is the record's pszText, else text idString of the
+// popup text file ("x.chm::/texts.txt", read from "texts.txt" beside "x.chm" when "x.chm" exists),
+// else "No help topic is associated with this item.". WinHelp's control popups
+// (HELP_WM_HELP, HELP_CONTEXTMENU) are not shown and fail. Every call is journalled for tests
 // (shell/Testing.h), whether it could be shown or not.
 //
 //     HtmlHelpA(frame, "\\opt\\orbivane\\orbivane.chm", HH_DISPLAY_TOPIC, 0);
@@ -40,8 +44,8 @@ struct HH_POPUP {
     LPCSTR pszFont;
 };
 
-// Shows help from `file` ("x.chm" or "x.chm::/topic"). Returns the window that owns the help
-// (the caller, or the desktop when there is none) when it was opened, else NULL.
+// Shows help from `file` ("x.chm" or "x.chm::/topic"). Returns the popup window, or the window that
+// owns the help (the caller, or the desktop when there is none) when it was opened, else NULL.
 HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 // HELP_QUIT succeeds; HELP_CONTENTS, HELP_CONTEXT and HELP_FINDER open the file as HtmlHelpA does;
 // popups (HELP_WM_HELP, HELP_CONTEXTMENU) and other commands fail.

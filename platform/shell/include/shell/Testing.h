@@ -28,14 +28,17 @@ struct HelpCall {
     std::string topic;               // HH_DISPLAY_TOPIC: the topic `data` names, if any
     std::optional<HH_POPUP> popup;   // HH_DISPLAY_TEXT_POPUP: the popup record (pointers not kept)
     std::string popup_text;          // its pszText, if any
+    std::string shown_text;          // the text the popup window shows
     std::vector<std::pair<DWORD, DWORD>> pairs; // HELP_WM_HELP / HELP_CONTEXTMENU: (control, topic) pairs
     bool shown = false;              // whether the help was opened
 };
 
 std::vector<HelpCall> help_journal();
 void clear_help_journal();
+// The help text popup on screen, or null.
+HWND help_popup();
 
-// Clears the help and DDE journals, the tray icons, their call journal and the tray observer.
+// Closes the help popup; clears the help and DDE journals, the tray icons, their call journal and the tray observer.
 void reset();
 
 }

@@ -122,7 +122,7 @@ inline INT_PTR DialogBoxA(HINSTANCE instance, LPCSTR template_name, HWND owner, 
 // Ends a modal dialog with the result (DialogBoxParamA returns it); hides a modeless one.
 BOOL EndDialog(HWND dialog, INT_PTR result);
 LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-// Handles Tab, Shift+Tab, Enter and Escape for the dialog; TRUE when the message was the dialog's.
+// Handles Tab, Shift+Tab, Enter, Escape and F1 (WM_HELP) for the dialog; TRUE when the message was the dialog's.
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
 // The next (or previous) WS_TABSTOP control after `control`, wrapping round; skips hidden and disabled ones.
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);

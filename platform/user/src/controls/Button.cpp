@@ -3,6 +3,7 @@
 #include "Control.h"
 
 #include <user/Keyboard.h>
+#include <user/NonClient.h>
 
 namespace user::controls {
 
@@ -74,13 +75,6 @@ void click(HWND window, Button& b)
     notify(window, BN_CLICKED);
 }
 
-void set_pushed(HWND window, Button& b, bool pushed)
-{
-    if (b.pushed == pushed)
-        return;
-    b.pushed = pushed;
-    InvalidateRect(window, nullptr, FALSE);
-}
 
 std::string text_of(HWND window)
 {
@@ -89,12 +83,12 @@ std::string text_of(HWND window)
     return text;
 }
 
-void draw_owner(HWND window, Button& b, HDC dc, RECT client)
+void draw_owner(HWND window, Button& b, HDC dc, RECT client, UINT action = ODA_DRAWENTIRE)
 {
     DRAWITEMSTRUCT item {};
     item.CtlType = ODT_BUTTON;
     item.CtlID = static_cast<UINT>(GetDlgCtrlID(window));
-    item.itemAction = ODA_DRAWENTIRE;
+    item.itemAction = action;
     item.itemState = (b.pushed ? ODS_SELECTED : 0u) | (b.focus ? ODS_FOCUS : 0u) | (IsWindowEnabled(window) ? 0u : ODS_DISABLED);
     item.hwndItem = window;
     item.hDC = dc;
@@ -102,6 +96,29 @@ void draw_owner(HWND window, Button& b, HDC dc, RECT client)
     HWND parent = GetParent(window);
     if (parent)
         SendMessageA(parent, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+}
+
+// An owner-drawn button is asked to draw the change alone (ODA_SELECT, ODA_FOCUS) at once; the
+// others repaint.
+void changed(HWND window, Button& b, UINT action)
+{
+    if (type_of(window) != BS_OWNERDRAW || !IsWindowVisible(window)) {
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    HDC dc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    draw_owner(window, b, dc, client, action);
+    ReleaseDC(window, dc);
+}
+
+void set_pushed(HWND window, Button& b, bool pushed)
+{
+    if (b.pushed == pushed)
+        return;
+    b.pushed = pushed;
+    changed(window, b, ODA_SELECT);
 }
 
 void paint(HWND window, Button& b)
@@ -195,6 +212,10 @@ LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return result;
     UINT type = type_of(window);
     switch (message) {
+    case WM_NCHITTEST:
+        if (type == BS_GROUPBOX)
+            return HTTRANSPARENT; // the mouse goes to the controls inside
+        break;
     case WM_PAINT:
         paint(window, *b);
         return 0;
@@ -214,7 +235,7 @@ LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return DLGC_BUTTON;
     case WM_SETFOCUS:
         b->focus = true;
-        InvalidateRect(window, nullptr, FALSE);
+        changed(window, *b, ODA_FOCUS);
         return 0;
     case WM_KILLFOCUS:
         b->focus = false;
@@ -223,8 +244,8 @@ LRESULT CALLBACK button_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
             b->tracking = false;
             ReleaseCapture();
         }
-        b->pushed = false;
-        InvalidateRect(window, nullptr, FALSE);
+        changed(window, *b, ODA_FOCUS);
+        set_pushed(window, *b, false);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

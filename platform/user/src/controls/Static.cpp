@@ -1,7 +1,9 @@
 // The "STATIC" class: text (left, centred, right), icons and bitmaps, with click notifications
-// under SS_NOTIFY.
+// under SS_NOTIFY; without it the static is transparent to the mouse (HTTRANSPARENT).
 
 #include "Control.h"
+
+#include <user/NonClient.h>
 
 #include <cstdlib>
 
@@ -92,6 +94,11 @@ LRESULT CALLBACK static_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return result;
     UINT type = type_of(window);
     switch (message) {
+    case WM_NCHITTEST:
+        // Without SS_NOTIFY the mouse goes to the window below.
+        if (!(GetWindowLongA(window, GWL_STYLE) & SS_NOTIFY))
+            return HTTRANSPARENT;
+        break;
     case WM_CREATE: {
         // An image static's title names its resource in the creating module.
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lparam);

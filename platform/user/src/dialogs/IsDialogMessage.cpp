@@ -1,7 +1,9 @@
 // The dialog keyboard interface: Tab and Shift+Tab move the focus through the WS_TABSTOP controls,
-// Enter presses the default (or focused) push button, Escape presses Cancel.
+// Enter presses the default (or focused) push button, Escape presses Cancel, F1 asks for help about
+// the focused control (WM_HELP, which reaches the dialog through the control's default procedure).
 
 #include "DialogState.h"
+#include "../Ops.h"
 
 #include <user/Keyboard.h>
 
@@ -96,6 +98,14 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG msg)
             }
             case VK_ESCAPE:
                 press(dialog, IDCANCEL);
+                return TRUE;
+            case VK_F1:
+                if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0)
+                    break;
+                if (HWND focus = control_of(dialog, GetFocus()))
+                    user::detail::send_help(focus);
+                else
+                    user::detail::send_help(dialog);
                 return TRUE;
             }
         }

@@ -1,0 +1,62 @@
+#include <owl/Control.h>
+
+namespace OWL {
+
+TControl::TControl(TWindow* parent, int resourceId, TModule* module)
+    : TWindow(parent, nullptr, module)
+{
+    Attr.Id = static_cast<UINT>(resourceId);
+}
+
+bool TControl::Create()
+{
+    if (GetHandle())
+        return true;
+    HWND parent = GetParentO() ? GetParentO()->GetHandle() : nullptr;
+    HWND control = parent ? GetDlgItem(parent, GetId()) : nullptr;
+    if (!control || !Attach(control))
+        return false;
+    SetupWindow();
+    return true;
+}
+
+bool TControl::DrawReflected(DRAWITEMSTRUCT& item)
+{
+    switch (item.itemAction) {
+    case ODA_DRAWENTIRE: ODADrawEntire(item); return true;
+    case ODA_FOCUS: ODAFocus(item); return true;
+    case ODA_SELECT: ODASelect(item); return true;
+    default: return false;
+    }
+}
+
+int TControl::GetText(char* buffer, int size) const
+{
+    if (size > 0)
+        buffer[0] = '\0';
+    return GetHandle() ? GetWindowTextA(GetHandle(), buffer, size) : 0;
+}
+
+void TControl::SetText(const char* text)
+{
+    if (GetHandle())
+        SetWindowTextA(GetHandle(), text ? text : "");
+}
+
+int TControl::GetTextLen() const
+{
+    return GetHandle() ? GetWindowTextLengthA(GetHandle()) : 0;
+}
+
+void TControl::EnableWindow(bool enable)
+{
+    if (GetHandle())
+        ::EnableWindow(GetHandle(), enable ? TRUE : FALSE);
+}
+
+bool TControl::IsWindowEnabled() const
+{
+    return GetHandle() && ::IsWindowEnabled(GetHandle());
+}
+
+}
