@@ -148,8 +148,10 @@ STDMETHODIMP FileSource::Load(LPCOLESTR file, const AM_MEDIA_TYPE*)
         }
         int number = entry.video ? ++videos : ++sounds;
         std::u16string name = entry.video ? u"Video" : u"Audio";
-        if (number > 1)
-            name += base::to_utf16(" " + std::to_string(number));
+        if (number > 1) {
+            name += u' ';
+            name += base::to_utf16(std::to_string(number));
+        }
         m_streams.push_back(make_pin<Stream>(name, std::move(entry)));
     }
     return S_OK;
