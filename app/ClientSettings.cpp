@@ -60,12 +60,14 @@ LONG read_position(HKEY key, const char* name, int screen_metric)
     return value;
 }
 
-LONG read_size(HKEY key, const char* name)
+// A size below the smallest falls back to the frame's own; one larger than a screen can show is
+// cut to the largest a window may be dragged to.
+LONG read_size(HKEY key, const char* name, int largest_metric)
 {
     LONG value;
     if (ReadLongValue(key, name, value) != ERROR_SUCCESS || value < smallest_window_size)
         return 0;
-    return value;
+    return std::min<LONG>(value, GetSystemMetrics(largest_metric));
 }
 
 }
@@ -82,8 +84,8 @@ void LoadClientSettings(HKEY key)
     Settings.TvState = ReadByteValue(key, "TvState", byte) == ERROR_SUCCESS ? byte : 0;
     Settings.WindowX = read_position(key, "WindowX", SM_CXSCREEN);
     Settings.WindowY = read_position(key, "WindowY", SM_CYSCREEN);
-    Settings.WindowW = read_size(key, "WindowW");
-    Settings.WindowH = read_size(key, "WindowH");
+    Settings.WindowW = read_size(key, "WindowW", SM_CXMAXTRACK);
+    Settings.WindowH = read_size(key, "WindowH", SM_CYMAXTRACK);
     if (ReadTextValue(key, "LatestDirectory", Settings.LatestDirectory, sizeof Settings.LatestDirectory,
             sizeof Settings.LatestDirectory) != ERROR_SUCCESS)
         Settings.LatestDirectory[0] = '\0';

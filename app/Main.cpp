@@ -16,6 +16,7 @@
 #include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
 #include <user/User.h>
+#include <wmenc/Encoder.h>
 
 #include <cstdlib>
 #include <exception>
@@ -32,6 +33,7 @@ void install_machine()
     if (cards.empty())
         cards = sim::install_sound_cards({ sim::default_sound_card() });
     dshow::register_classes();
+    wmenc::register_classes();
     sim::install_machine();
     RegisterMainMenu();
     RegisterMainAccelerators();

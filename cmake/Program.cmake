@@ -28,11 +28,11 @@ endfunction()
 
 orbivane_program_library(settings PLATFORM base registry)
 orbivane_program_library(resources PLATFORM base gdi user)
-orbivane_program_library(media PLATFORM base com dshow mm user)
+orbivane_program_library(media PLATFORM base com dshow mm user wmenc)
 orbivane_program_library(capture DEPENDS media PLATFORM base com dshow user)
 orbivane_program_library(dialogs DEPENDS settings resources PLATFORM base owl registry shell user)
 orbivane_program_library(app DEPENDS settings resources media capture dialogs
-  PLATFORM base com dshow mm owl present registry shell sim user)
+  PLATFORM base com dshow mm owl present registry shell sim user wmenc)
 
 add_executable(orbivane ${CMAKE_SOURCE_DIR}/app/Main.cpp)
 set_target_properties(orbivane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)

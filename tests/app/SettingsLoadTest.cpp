@@ -2,6 +2,7 @@
 
 #include <base/Modules.h>
 #include <shell/KnownFolders.h>
+#include <user/SystemMetrics.h>
 
 #include <cstring>
 #include <functional>
@@ -131,6 +132,10 @@ TEST_F(SettingsLoad, OddValuesGiveDefaultsAndNeverOverrunAField)
         { "WindowY", "WindowY", REG_DWORD, { 0x20, 0, 0, 0 }, [] { EXPECT_EQ(Settings.WindowY, 32); } },
         { "WindowW below 64", "WindowW", REG_DWORD, { 50, 0, 0, 0 }, [] { EXPECT_EQ(Settings.WindowW, 0); } },
         { "WindowH", "WindowH", REG_DWORD, { 0, 2, 0, 0 }, [] { EXPECT_EQ(Settings.WindowH, 512); } },
+        { "WindowW of 0x7fffffff", "WindowW", REG_DWORD, { 0xff, 0xff, 0xff, 0x7f },
+            [] { EXPECT_EQ(Settings.WindowW, GetSystemMetrics(SM_CXMAXTRACK)); } },
+        { "WindowH of 0x7fffffff", "WindowH", REG_DWORD, { 0xff, 0xff, 0xff, 0x7f },
+            [] { EXPECT_EQ(Settings.WindowH, GetSystemMetrics(SM_CYMAXTRACK)); } },
         { "DefaultMediaFormat", "DefaultMediaFormat", REG_BINARY, { 0 }, [] { EXPECT_EQ(Settings.DefaultMediaFormat, 0); } },
         { "ChannelListOnly 5", "ChannelListOnly", REG_BINARY, { 5 }, [] { EXPECT_EQ(Settings.ChannelListOnly, 1); } },
     };

@@ -97,7 +97,7 @@ static std::string escape_key_name(std::string_view name)
                 continue;
             }
         }
-        if (c < 0x20 || c >= 0x7F || c == '%' || c == '[' || c == ']') {
+        if (c < 0x20 || c >= 0x7F || c == '%' || c == '[' || c == ']' || c == '\\') {
             out += '%';
             append_hex_byte(out, c);
         } else {
@@ -146,7 +146,7 @@ std::string encode_data(DWORD type, const std::vector<BYTE>& data)
     return out;
 }
 
-static void write_key(std::string& out, const Key& key, const std::string& path)
+static void write_key_line(std::string& out, const Key& key, const std::string& path)
 {
     if (!path.empty() || !key.values.empty()) {
         out += "\n[";
@@ -164,9 +164,28 @@ static void write_key(std::string& out, const Key& key, const std::string& path)
         out += encode_data(value.type, value.data);
         out += '\n';
     }
-    for (const auto& [folded, subkey] : key.subkeys) {
-        std::string child = path.empty() ? escape_key_name(subkey->name) : path + "\\" + escape_key_name(subkey->name);
-        write_key(out, *subkey, child);
+}
+
+// Every key, parents first and siblings in folded name order, without recursion.
+static void write_keys(std::string& out, const Key& root)
+{
+    struct Pending {
+        const Key* key;
+        std::string path;
+        size_t depth;
+    };
+    std::vector<Pending> stack { { &root, "", 0 } };
+    while (!stack.empty()) {
+        Pending next = std::move(stack.back());
+        stack.pop_back();
+        write_key_line(out, *next.key, next.path);
+        if (next.depth == max_key_depth)
+            continue;
+        for (auto it = next.key->subkeys.rbegin(); it != next.key->subkeys.rend(); ++it) {
+            const Key& subkey = *it->second;
+            std::string name = escape_key_name(subkey.name);
+            stack.push_back({ &subkey, next.path.empty() ? name : next.path + "\\" + name, next.depth + 1 });
+        }
     }
 }
 
@@ -177,7 +196,7 @@ std::string write_hive_text(const Key& root, std::string_view hive_name)
     out += "\n; ";
     out += hive_name;
     out += '\n';
-    write_key(out, root, "");
+    write_keys(out, root);
     out += end_line;
     out += '\n';
     return out;
@@ -363,9 +382,12 @@ static bool parse_key_path(std::string_view text, std::vector<std::string>& path
     return true;
 }
 
-static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded, size_t& line_number, std::string& error)
+static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded, size_t& line_number, std::string& error,
+    std::string& dropped)
 {
     Key* key = nullptr;
+    bool skipping = false; // in a key too deep to keep
+    size_t too_deep = 0;
     std::set<const Key*> listed;
     bool seen_header = false, seen_end = false;
     size_t line_start = 0;
@@ -406,6 +428,12 @@ static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded
             std::vector<std::string> path;
             if (!parse_key_path(line.substr(1, line.size() - 2), path, error))
                 return false;
+            skipping = path.size() > max_key_depth;
+            if (skipping) {
+                if (too_deep++ == 0)
+                    dropped = "line " + std::to_string(line_number) + ": a key " + std::to_string(path.size()) + " levels deep";
+                continue;
+            }
             key = &root.make(path, loaded);
             if (!listed.insert(key).second) {
                 error = "key listed twice";
@@ -414,6 +442,8 @@ static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded
             continue;
         }
         if (line.front() == '"') {
+            if (skipping)
+                continue;
             if (!key) {
                 error = "value before any key";
                 return false;
@@ -447,6 +477,8 @@ static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded
         error = "unrecognised line";
         return false;
     }
+    if (too_deep > 1)
+        dropped += " and " + std::to_string(too_deep - 1) + " more";
     if (!seen_end) {
         ++line_number;
         error = seen_header ? "the end line is missing (cut short?)" : "empty file";
@@ -455,11 +487,14 @@ static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded
     return true;
 }
 
-bool parse_hive_text(std::string_view text, Key& root, const FILETIME& loaded, std::string& error)
+bool parse_hive_text(std::string_view text, Key& root, const FILETIME& loaded, std::string& error, std::string* dropped)
 {
     size_t line_number = 0;
-    std::string fault;
-    if (parse_lines(text, root, loaded, line_number, fault))
+    std::string fault, deep;
+    bool read = parse_lines(text, root, loaded, line_number, fault, deep);
+    if (dropped)
+        *dropped = read ? deep : std::string();
+    if (read)
         return true;
     error = "line " + std::to_string(line_number) + ": " + fault;
     return false;

@@ -13,6 +13,8 @@ namespace registry {
 // The longest key name and value name, in bytes.
 constexpr size_t max_key_name = 255;
 constexpr size_t max_value_name = 16383;
+// The most levels of keys below a hive's root.
+constexpr size_t max_key_depth = 512;
 
 // The name with ASCII letters in lower case: the form names are compared and ordered in.
 std::string fold(std::string_view name);

@@ -174,7 +174,7 @@ LONG create_key(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult, 
     std::vector<std::string> path;
     if (result == ERROR_SUCCESS) {
         path = concat(parent.path, stored_names(*parent.key, names));
-        result = store.denied(*parent.hive, path, Deny::Open);
+        result = path.size() > max_key_depth ? ERROR_INVALID_PARAMETER : store.denied(*parent.hive, path, Deny::Open);
     }
     if (result == ERROR_SUCCESS)
         result = store.denied(*parent.hive, path, Deny::Create);

@@ -80,7 +80,13 @@ void Store::load(Hive& hive, bool lock_held)
         }
         if (read.result == FileRead::Result::Read) {
             Key root;
-            if (parse_hive_text(read.text, root, now, fault)) {
+            std::string dropped;
+            if (parse_hive_text(read.text, root, now, fault, &dropped)) {
+                if (!dropped.empty() && !hive.depth_reported) {
+                    std::fprintf(stderr, "registry: the hive file %s holds keys deeper than %zu levels (%s); they are dropped\n",
+                        hive.path.c_str(), max_key_depth, dropped.c_str());
+                    hive.depth_reported = true;
+                }
                 hive.root = std::move(root);
                 hive.stamp = read.stamp;
                 hive.broken = false;

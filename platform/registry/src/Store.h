@@ -43,6 +43,7 @@ struct Hive {
     std::vector<Change> pending;  // made since then
     bool broken { false };        // the file could not be read nor moved aside: never overwrite it
     bool save_failure_reported { false };
+    bool depth_reported { false };   // keys too deep to keep were dropped and said so
 };
 
 // A handle made by RegOpenKeyExA or RegCreateKeyExA.

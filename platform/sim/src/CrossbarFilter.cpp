@@ -1,5 +1,7 @@
 #include "UpstreamFilters.h"
 
+#include <set>
+
 namespace sim::detail {
 
 namespace {
@@ -23,18 +25,15 @@ std::u16string pin_name(LONG type, bool input)
 }
 
 // Pin names must be unique per filter: a repeated name gets its index in front.
-std::u16string unique_name(std::u16string name, LONG index, std::vector<std::u16string>& taken)
+std::u16string unique_name(std::u16string name, LONG index, std::set<std::u16string>& taken)
 {
-    for (const auto& t : taken) {
-        if (t == name) {
-            std::u16string prefix;
-            for (char c : std::to_string(index))
-                prefix += static_cast<char16_t>(c);
-            name = prefix + u": " + name;
-            break;
-        }
+    if (taken.count(name)) {
+        std::u16string prefix;
+        for (char c : std::to_string(index))
+            prefix += static_cast<char16_t>(c);
+        name = prefix + u": " + name;
     }
-    taken.push_back(name);
+    taken.insert(name);
     return name;
 }
 
@@ -44,7 +43,7 @@ CrossbarFilter::CrossbarFilter(std::shared_ptr<CardSignal> signal)
     : BaseFilter(CLSID_SimCrossbar)
     , m_signal(std::move(signal))
 {
-    std::vector<std::u16string> taken;
+    std::set<std::u16string> taken;
     for (LONG i = 0; i < static_cast<LONG>(layout().inputs.size()); ++i) {
         LONG type = layout().inputs[i].type;
         auto* pin = make_pin<AnalogInput>(unique_name(pin_name(type, true), i, taken), is_audio(type) ? MEDIATYPE_AnalogAudio : MEDIATYPE_AnalogVideo);

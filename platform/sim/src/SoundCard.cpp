@@ -1,5 +1,10 @@
 #include <sim/SoundCard.h>
 
+#include "WaveInFilter.h"
+
+#include <base/Text.h>
+#include <dshow/DeviceEnumerator.h>
+
 namespace sim {
 
 namespace {
@@ -262,6 +267,27 @@ std::vector<SoundCard::Write> SoundCard::writes() const
     return m_writes;
 }
 
+namespace {
+
+std::vector<int> g_wave_in_devices;
+
+// Each card's wave-in device is also an audio capture device, under the same name.
+void register_wave_in_devices(const std::vector<std::shared_ptr<SoundCard>>& cards)
+{
+    for (int id : g_wave_in_devices)
+        dshow::unregister_device(id);
+    g_wave_in_devices.clear();
+    for (const auto& card : cards) {
+        if (!card->wave_in())
+            continue;
+        std::u16string name = base::to_utf16(card->wave_in()->name);
+        g_wave_in_devices.push_back(dshow::register_device({ CLSID_AudioInputDeviceCategory, name, CLSID_SimWaveIn, {},
+            [](IUnknown*, REFIID iid, void** out) { return com::create_instance<detail::WaveInFilter>(nullptr, iid, out); } }));
+    }
+}
+
+}
+
 std::vector<std::shared_ptr<SoundCard>> install_sound_cards(const std::vector<SoundCardDescription>& descriptions)
 {
     std::vector<std::shared_ptr<SoundCard>> cards;
@@ -271,6 +297,7 @@ std::vector<std::shared_ptr<SoundCard>> install_sound_cards(const std::vector<So
         drivers.push_back(cards.back());
     }
     mm::install(std::move(drivers));
+    register_wave_in_devices(cards);
     return cards;
 }
 

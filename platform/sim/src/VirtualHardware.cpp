@@ -8,6 +8,7 @@
 #include <base/Text.h>
 #include <dshow/DeviceEnumerator.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 
@@ -71,7 +72,13 @@ bool install_machine(std::string* error)
         install_cards(default_machine());
         return true;
     }
-    auto cards = load_hardware(path, error);
+    std::string reason;
+    auto cards = load_hardware(path, &reason);
+    if (!cards) {
+        std::fprintf(stderr, "orbivane: %s; the default machine is used\n", reason.c_str());
+        if (error)
+            *error = reason;
+    }
     install_cards(cards ? *cards : default_machine());
     return cards.has_value();
 }

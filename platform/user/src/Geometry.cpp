@@ -48,6 +48,8 @@ void reorder(Window& w, HWND after)
 
 }
 
+constexpr int kMaxCoordinate = 32767;
+
 bool set_pos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags)
 {
     WINDOWPOS wp { window, after, x, y, cx, cy, flags };
@@ -81,10 +83,11 @@ bool set_pos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags)
         parent = w->parent;
         old_rect = w->rect;
         RECT old_client = client_in_parent(*w);
-        if (wp.cx < 0)
-            wp.cx = 0;
-        if (wp.cy < 0)
-            wp.cy = 0;
+        // Coordinates stay within what a 16-bit screen position holds, so no edge overflows.
+        wp.x = std::clamp(wp.x, -kMaxCoordinate, kMaxCoordinate);
+        wp.y = std::clamp(wp.y, -kMaxCoordinate, kMaxCoordinate);
+        wp.cx = std::clamp(wp.cx, 0, kMaxCoordinate);
+        wp.cy = std::clamp(wp.cy, 0, kMaxCoordinate);
         w->rect = { wp.x, wp.y, wp.x + wp.cx, wp.y + wp.cy };
         if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE)))
             w->normal_rect = w->rect;

@@ -158,10 +158,12 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
             height = 0;
         }
     }
-    if (width < 0)
-        width = 0;
-    if (height < 0)
-        height = 0;
+    // As for moves: coordinates within what a 16-bit screen position holds.
+    constexpr int most = 32767;
+    x = std::clamp(x, -most, most);
+    y = std::clamp(y, -most, most);
+    width = std::clamp(width, 0, most);
+    height = std::clamp(height, 0, most);
     w->rect = { x, y, x + width, y + height };
     w->normal_rect = w->rect;
 

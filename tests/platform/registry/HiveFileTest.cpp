@@ -179,3 +179,71 @@ TEST_F(HiveFile, AFailedSaveIsReportedAndKeptForTheNextOne)
 }
 
 }
+
+namespace {
+
+// "a\a\...\a", `depth` levels.
+std::string chain(size_t depth)
+{
+    std::string path = "a";
+    for (size_t i = 1; i < depth; ++i)
+        path += "\\a";
+    return path;
+}
+
+TEST_F(HiveFile, AKeyTooDeepToKeepIsReportedOnceAndDroppedAndTheRestStillSaves)
+{
+    std::string path = registry::hive_path(HKEY_CURRENT_USER);
+    write_text(path,
+        "Orbivane registry hive 1\n[Software]\n\"Volume\"=binary:hex:32\n"
+        "[" + chain(512) + "]\n\"Kept\"=dword:00000001\n"
+        "[" + chain(50000) + "]\n\"Lost\"=dword:00000002\n"
+        "[" + chain(513) + "]\nend\n");
+
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(registry::key_exists(HKEY_CURRENT_USER, "Software"));
+    HKEY key = create(HKEY_CURRENT_USER, program_key);
+    set(key, "Mute", REG_BINARY, { 1 });
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    EXPECT_NE(report.find("deeper than 512 levels (line 6: a key 50000 levels deep and 1 more)"), std::string::npos) << report;
+
+    std::string saved = read_text(path);
+    EXPECT_LT(saved.size(), 600000u);
+    EXPECT_EQ(saved.find("Lost"), std::string::npos);
+    registry::forget_hives();
+    EXPECT_EQ(registry::read_value(HKEY_CURRENT_USER, chain(512).c_str(), "Kept"), (registry::RawValue { REG_DWORD, { 1, 0, 0, 0 } }));
+    EXPECT_EQ(registry::read_value(HKEY_CURRENT_USER, program_key, "Mute"), (registry::RawValue { REG_BINARY, { 1 } }));
+    EXPECT_FALSE(registry::key_exists(HKEY_CURRENT_USER, chain(513).c_str()));
+
+    // Creating keys stops at the same depth, one level at a time or all at once.
+    HKEY deepest = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, chain(512).c_str(), 0, KEY_ALL_ACCESS, &deepest), ERROR_SUCCESS);
+    HKEY child = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(deepest, "b", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, chain(600).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                  nullptr, &child, nullptr),
+        ERROR_INVALID_PARAMETER);
+    RegCloseKey(deepest);
+    EXPECT_FALSE(registry::key_exists(HKEY_CURRENT_USER, (chain(512) + "\\b").c_str()));
+}
+
+}
+
+namespace {
+
+TEST_F(HiveFile, AKeyNameHoldingABackslashIsWrittenBackEscaped)
+{
+    std::string path = registry::hive_path(HKEY_CURRENT_USER);
+    write_text(path, "Orbivane registry hive 1\n[a%5cb]\n\"Kept\"=dword:00000001\nend\n");
+    HKEY key = create(HKEY_CURRENT_USER, program_key);
+    set(key, "Mute", REG_BINARY, { 1 });
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    std::string saved = read_text(path);
+    EXPECT_NE(saved.find("\n[a%5cb]\n\"Kept\"=dword:00000001\n"), std::string::npos) << saved;
+    EXPECT_FALSE(registry::key_exists(HKEY_CURRENT_USER, "a\\b")) << "one key named a\\b, not b below a";
+}
+
+}

@@ -1,7 +1,7 @@
 // The capture graph builder on the virtual card: interface search around the capture filter,
 // stream rendering with and without a preview pin, stream control and AVI recording.
 
-#include "../dshow/Ffprobe.h"
+#include "Ffprobe.h"
 #include "CardFixture.h"
 #include "TempHome.h"
 

@@ -411,6 +411,80 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
     }
 }
 
+// Each bad field is refused with a message naming it and its line, before anything is built.
+TEST(HardwareFile, OutOfRangeFieldsAreRefusedWithTheirPathAndLine)
+{
+    std::string thirty_three_pins;
+    for (int i = 0; i < 33; ++i)
+        thirty_three_pins += std::string(i ? "," : "") + R"({ "type": 1 })";
+    struct Case {
+        std::string card;       // the card's fields, on the description's third line
+        std::string message;    // what the reason must say
+    } cases[] = {
+        { R"("width": 4294968016)", "line 3: capture_cards[0].width: 4294968016 is out of range (32 to 4096)" },
+        { R"("width": -720)", "capture_cards[0].width: -720 is out of range" },
+        { R"("height": 18446744073709551615)", "capture_cards[0].height: 18446744073709551615 is out of range" },
+        { R"("width": 720.5)", "capture_cards[0].width: must be a whole number" },
+        { R"("tuner_inputs": 2147483647)", "capture_cards[0].tuner_inputs: 2147483647 is out of range (0 to 16)" },
+        { R"("audio_rate": 4294967296)", "capture_cards[0].audio_rate: 4294967296 is out of range" },
+        { R"("audio_channels": 65538)", "capture_cards[0].audio_channels: 65538 is out of range (1 to 2)" },
+        { R"("fail_first_binds": 4294967297)", "capture_cards[0].fail_first_binds: 4294967297 is out of range" },
+        { R"("channels": [2, 4294967298])", "line 3: capture_cards[0].channels[1]: 4294967298 is out of range (0 to 300)" },
+        { R"("stations": [1, 2, -3])", "capture_cards[0].stations[2]: -3 is out of range" },
+        { R"("country_code": 99999999999)", "capture_cards[0].country_code: 99999999999 is out of range" },
+        { R"("drop_every": -1)", "capture_cards[0].drop_every: -1 is out of range" },
+        { R"("crossbar": { "inputs": [ { "type": 1, "related": 5 } ] })",
+            "capture_cards[0].crossbar.inputs[0].related: 5 is out of range (-1 to 0)" },
+        { R"("crossbar": { "outputs": [ { "type": 4294967296 } ] })", "capture_cards[0].crossbar.outputs[0].type: 4294967296 is out of range" },
+        { R"("crossbar": { "inputs": [ )" + thirty_three_pins + " ] }",
+            "capture_cards[0].crossbar.inputs: holds 33 items; at most 32 are allowed" },
+        { R"("filter_pages": ["tuner", 7])", "capture_cards[0].filter_pages[1]: must be text" },
+        { R"("name": ")" + std::string(300, 'n') + "\"", "capture_cards[0].name: is longer than 255 bytes" },
+        { R"("tuner": 3)", "capture_cards[0].tuner: unknown value 3" },
+    };
+    for (const Case& c : cases) {
+        std::string text = "{\n  \"capture_cards\": [\n    { " + c.card + " }\n  ]\n}\n";
+        std::string error;
+        EXPECT_FALSE(sim::parse_hardware(text, &error)) << c.card;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+
+    // Too many cards, nesting too deep, and a syntax error with its line.
+    std::string many = "{ \"capture_cards\": [";
+    for (int i = 0; i < 17; ++i)
+        many += std::string(i ? "," : "") + "{}";
+    std::string error;
+    EXPECT_FALSE(sim::parse_hardware(many + "] }", &error));
+    EXPECT_NE(error.find("capture_cards: holds 17 items; at most 16 are allowed"), std::string::npos) << error;
+    EXPECT_FALSE(sim::parse_hardware(std::string(100000, '[') + std::string(100000, ']'), &error));
+    EXPECT_NE(error.find("nested more than"), std::string::npos) << error;
+    EXPECT_FALSE(sim::parse_hardware("{\n \"capture_cards\": [\n {}\n\n", &error));
+    EXPECT_EQ(error.rfind("line 5: ", 0), 0u) << error;
+}
+
+TEST_F(Binding, UnusableHardwareFileIsReportedAndTheDefaultMachineRuns)
+{
+    std::ofstream(sim::hardware_file_path()) << "{ \"capture_cards\": [\n  { \"name\": \"Wide\",\n    \"width\": 4294968016 } ] }\n";
+    testing::internal::CaptureStderr();
+    std::string error;
+    EXPECT_FALSE(sim::install_machine(&error));
+    std::string reported = testing::internal::GetCapturedStderr();
+    std::remove(sim::hardware_file_path().c_str());
+    EXPECT_EQ(error, sim::hardware_file_path() + ": line 3: capture_cards[0].width: 4294968016 is out of range (32 to 4096)");
+    EXPECT_NE(reported.find(error), std::string::npos) << reported;
+
+    CComPtr<IMoniker> first = moniker(0);
+    ASSERT_TRUE(first);
+    CComPtr<IPropertyBag> bag;
+    ASSERT_EQ(first->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+    VARIANT name;
+    VariantInit(&name);
+    ASSERT_EQ(bag->Read(u"FriendlyName", &name, nullptr), S_OK);
+    EXPECT_EQ(std::u16string(name.bstrVal), u"Sim TV Card");
+    VariantClear(&name);
+    EXPECT_FALSE(moniker(1));
+}
+
 TEST_F(Binding, DefaultMachineWithoutHardwareFile)
 {
     EXPECT_TRUE(sim::install_machine());

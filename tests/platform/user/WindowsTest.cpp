@@ -214,6 +214,27 @@ TEST_F(WindowTest, RectanglesAndCoordinates)
     EXPECT_EQ(got(frame, WM_SIZE).size(), 1u);
 }
 
+TEST_F(WindowTest, HugePositionsAndSizesAreClampedToSixteenBitCoordinates)
+{
+    HWND frame = CreateWindowExA(0, "TestWindow", "big", WS_OVERLAPPED, 0x7fffffff, -0x7fffffff, 0x7fffffff, 0x7fffffff,
+        nullptr, nullptr, nullptr, nullptr);
+    created.push_back(frame);
+    ASSERT_NE(frame, nullptr);
+    RECT r;
+    GetWindowRect(frame, &r);
+    EXPECT_EQ(r.left, 32767);
+    EXPECT_EQ(r.top, -32767);
+    EXPECT_EQ(r.right, 65534);
+    EXPECT_EQ(r.bottom, 0);
+
+    EXPECT_TRUE(SetWindowPos(frame, nullptr, -0x7fffffff, 0x7fffffff, 0x7fffffff, -5, SWP_NOZORDER));
+    GetWindowRect(frame, &r);
+    EXPECT_EQ(r.left, -32767);
+    EXPECT_EQ(r.top, 32767);
+    EXPECT_EQ(r.right - r.left, 32767);
+    EXPECT_EQ(r.bottom - r.top, 0);
+}
+
 TEST_F(WindowTest, TopmostOrder)
 {
     HWND a = make(WS_POPUP | WS_VISIBLE);

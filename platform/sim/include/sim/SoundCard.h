@@ -7,7 +7,9 @@
 // Line ids, control ids and list items are filled in by the card: destination d gets line id
 // 0xFFFF0000 + d, source s of it (s << 16) + d, unless the description gives one; controls are
 // numbered from 0 in order; a list control (MUX, mixer ...) has one item per source of its line,
-// named after the source. Installing cards numbers their devices in order.
+// named after the source. Installing cards numbers their devices in order, and registers each
+// wave-in device with the system device enumerator as an audio capture device of the same name
+// (CLSID_AudioInputDeviceCategory), which records the tone of the line input L1.
 //
 //     auto cards = sim::install_sound_cards({ sim::default_sound_card() });
 //     cards[0]->set_value(cards[0]->control_id(speakers_line_in_id, MIXERCONTROL_CONTROLTYPE_VOLUME), { 30000 });

@@ -23,7 +23,8 @@ namespace sim {
 // Registers the cards as video input devices, first to last.
 void install_cards(const std::vector<CaptureCard>& cards);
 // Installs `hardware.json` from the platform home, or default_machine(); false (and the default
-// machine) when the file exists but cannot be read, with the reason in *error.
+// machine) when the file exists but cannot be used, with the reason (file, line, what is wrong)
+// in *error and on standard error.
 bool install_machine(std::string* error = nullptr);
 // Removes the installed cards from the device enumerator.
 void uninstall_cards();

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/socket.h>
@@ -144,6 +145,19 @@ std::optional<Published> parse_windows(const std::string& text)
         p.windows.push_back(std::move(w));
     }
     return p;
+}
+
+std::optional<Request> decode_request(const void* data, std::size_t size)
+{
+    Request r;
+    if (size != sizeof r)
+        return std::nullopt;
+    std::memcpy(&r, data, sizeof r);
+    auto op = static_cast<std::uint32_t>(r.op);
+    if (r.magic != kMagic || op < static_cast<std::uint32_t>(Op::Post) || op > static_cast<std::uint32_t>(Op::Raise)
+        || r.message > 0xFFFF)
+        return std::nullopt;
+    return r;
 }
 
 bool write_all(int fd, const void* data, std::size_t size)

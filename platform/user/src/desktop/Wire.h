@@ -52,6 +52,10 @@ struct Reply {
     std::int64_t result = 0;
 };
 
+// The request a record read from a socket holds; nullopt when it is none: a short or long
+// record, another magic, an unknown operation, or a message number past 0xFFFF.
+std::optional<Request> decode_request(const void* data, std::size_t size);
+
 // Writes or reads all of a buffer; false on error or end of stream.
 bool write_all(int fd, const void* data, std::size_t size);
 bool read_all(int fd, void* data, std::size_t size);
