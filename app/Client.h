@@ -167,6 +167,14 @@ protected:
 
     // Timer 42: status text and scheduled events.
     void EvTimer(UINT_PTR id);
+    // The tick's status text (recording time and size, indexing, dropped frames, playback
+    // position) and the end of a played file.
+    void UpdateStatus();
+    // A scheduled event starts: tune, TV on with or without video, mute the line when needed,
+    // record under its name. -1 starts nothing but the stop of what plays.
+    void StartTimerEvent(int i);
+    // The running event ends: stop, then restore mute and TV as they were before it.
+    void StopTimerEvent(int i);
 
     SControlBar* m_topBar = nullptr;
     SBitmapToggle* m_tvToggle = nullptr;

@@ -1,4 +1,4 @@
-// Recording TV or its sound, the archive of recordings and the weekly timer list.
+// Recording TV or its sound and the archive of recordings.
 
 #include "Client.h"
 
@@ -11,9 +11,5 @@ void TClient::CmRecordAudio()
 }
 
 void TClient::CmArchives()
-{
-}
-
-void TClient::CmVcrTimer()
 {
 }

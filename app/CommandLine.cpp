@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
-#include <cctype>
+#include <base/Text.h>
+
 #include <cstring>
 
 CommandLineOptions ParseCommandLine(int argc, char* argv[])
@@ -10,7 +11,7 @@ CommandLineOptions ParseCommandLine(int argc, char* argv[])
         const char* arg = argv[i];
         if (!arg || std::strlen(arg) != 2 || (arg[0] != '/' && arg[0] != '-'))
             continue;
-        switch (std::toupper(static_cast<unsigned char>(arg[1]))) {
+        switch (base::upper_ascii(arg[1])) {
         case 'D':
             options.debug = true;
             break;

@@ -147,21 +147,3 @@ LONG SaveTimerEvents(HKEY key)
     // Values numbered from `saved` up, left by an earlier save, stay: the count hides them.
     return write_byte(key, "EventCount", static_cast<BYTE>(saved));
 }
-
-const char* TimerActionText(LONG action)
-{
-    switch (action) {
-    case TimerActionRecordTv:
-        return "Record TV";
-    case TimerActionRecordAudio:
-        return "Record Audio";
-    case TimerActionTvOn:
-        return "TV on";
-    case TimerActionAudioOn:
-        return "Audio on";
-    case TimerActionNone:
-        return "no action";
-    default:
-        return "<undefined>";
-    }
-}

@@ -1,11 +1,12 @@
 #pragma once
 
-// The timer event table's registry store, its once-a-minute schedule poll and action texts.
+// The timer event table's registry store and its once-a-minute schedule poll.
 //
 // LoadTimerEvents and SaveTimerEvents read and write the event table of `Settings` in the
 // program's settings key; the application's load/save sequence calls them for each hive.
 
 #include <base/Types.h>
+#include <settings/TimerEvent.h>
 #include <registry/Registry.h>
 
 // Fills the event table from an open settings key (null: no key, defaults only).
@@ -16,5 +17,3 @@ LONG SaveTimerEvents(HKEY key);
 // The poll: k > 0 starts event k - 1, k < 0 ends event -k - 1, 0 does nothing.
 LONG ScheduleCheck(bool reset);
 
-// The text of an action code ("Record TV", ...); "<undefined>" for any other value.
-const char* TimerActionText(LONG action);

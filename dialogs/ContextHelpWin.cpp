@@ -3,7 +3,9 @@
 #include <owl/Application.h>
 #include <owl/Dialog.h>
 
+#include <base/Text.h>
 #include <shell/Help.h>
+#include <user/Controls.h>
 #include <user/Keyboard.h>
 
 char HelpFilePath[260];
@@ -15,6 +17,13 @@ namespace {
 constexpr UINT PsnHelp = static_cast<UINT>(-205);
 
 constexpr COLORREF PopupBackground = 0xD0FFFF;
+
+bool is_group_box(HWND window)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    return base::equals_ignoring_case(name, "BUTTON") && (GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
 
 }
 
@@ -85,6 +94,24 @@ LRESULT ContextHelpWin::EvHelp(const HELPINFO& info)
     return 0;
 }
 
+HWND ContextHelpWin::ControlAt(POINT point) const
+{
+    HWND found = ChildWindowFromPoint(GetHandle(), point);
+    if (!found || found == GetHandle())
+        return nullptr;
+    if (!is_group_box(found))
+        return found;
+    // A frame drawn round other controls is above them; the control inside is the one meant.
+    for (HWND child = GetWindow(GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<LPPOINT>(&r), 2);
+        if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom && !is_group_box(child))
+            return child;
+    }
+    return found;
+}
+
 LRESULT ContextHelpWin::EvContextMenu(HWND window, POINT point)
 {
     if (!m_helpTable) {
@@ -92,10 +119,9 @@ LRESULT ContextHelpWin::EvContextMenu(HWND window, POINT point)
         return 0;
     }
     ScreenToClient(GetHandle(), &point);
-    HWND child = ChildWindowFromPoint(GetHandle(), point);
-    if (!child || child == GetHandle())
-        return 0;
-    ShowTablePopup(m_helpTable, static_cast<DWORD>(GetDlgCtrlID(child)));
+    HWND child = ControlAt(point);
+    if (child)
+        ShowTablePopup(m_helpTable, static_cast<DWORD>(GetDlgCtrlID(child)));
     return 0;
 }
 

@@ -8,7 +8,8 @@
 // of both) and passes a help table and its context id (its dialog resource id, or 0 for none). The
 // table pairs control ids with popup text ids, ends with a pair whose control id is 0, and may be
 // null: without it every control shows the popup numbered like itself. A popup text id of 0 in the
-// table also means the popup numbered like the control. Controls not in a table show nothing.
+// table also means the popup numbered like the control. Controls not in a table show nothing. A
+// right click inside a group box is about the control there, not the box.
 //
 //     static const ContextHelpWin::HelpPair help[] = { { 601, 57 }, { 605, 0 }, { 0, 0 } };
 //     TSchedDialog::TSchedDialog(TWindow* parent)
@@ -50,6 +51,10 @@ public:
     static HWND HelpOwner();
 
 protected:
+    // The control under a point of the client area: the child there, first in z-order, but a
+    // control inside a group box rather than the box; null over the background.
+    HWND ControlAt(POINT point) const;
+
     const HelpPair* m_helpTable;
     DWORD m_contextId;
 };

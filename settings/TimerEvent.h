@@ -27,3 +27,6 @@ enum TimerAction : LONG {
     TimerActionTvOn = 12,
     TimerActionRecordTv = 15,
 };
+
+// The text of an action code ("Record TV", ...); "<undefined>" for any other value.
+const char* TimerActionText(LONG action);

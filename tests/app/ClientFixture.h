@@ -43,6 +43,7 @@ public:
     }
     using TClient::m_busy;
     using TClient::m_channelField;
+    using TClient::m_runningEvent;
     using TClient::m_screenMode;
     using TClient::m_selectedChannel;
 };

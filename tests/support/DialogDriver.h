@@ -125,6 +125,23 @@ inline void pick(HWND dialog, int id, const char* text)
     pump(dialog);
 }
 
+// The text of a list view cell, and the number of rows.
+inline std::string cell(HWND dialog, int id, int row, int column = 0)
+{
+    char buffer[300] = {};
+    LVITEMA item {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(dialog_driver::item(dialog, id), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+inline int rows(HWND dialog, int id)
+{
+    return static_cast<int>(SendMessageA(item(dialog, id), LVM_GETITEMCOUNT, 0, 0));
+}
+
 // Clicks a row of a list view (Ctrl held adds it to the selection).
 inline void click_row(HWND dialog, int id, int row, bool control = false)
 {

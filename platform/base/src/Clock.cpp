@@ -1,4 +1,5 @@
 #include <base/Clock.h>
+#include <base/FileTime.h>
 
 #include <atomic>
 #include <ctime>
@@ -143,11 +144,7 @@ void GetSystemTime(LPSYSTEMTIME out)
 
 void GetSystemTimeAsFileTime(LPFILETIME out)
 {
-    // 100 ns units between 1601-01-01 and 1970-01-01.
-    constexpr ULONGLONG epoch_delta = 116444736000000000ull;
-    ULONGLONG value = static_cast<ULONGLONG>(base::Clock::wall_ms()) * 10000ull + epoch_delta;
-    out->dwLowDateTime = static_cast<DWORD>(value);
-    out->dwHighDateTime = static_cast<DWORD>(value >> 32);
+    *out = base::filetime_from_unix_ms(base::Clock::wall_ms());
 }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count)

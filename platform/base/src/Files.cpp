@@ -21,17 +21,6 @@ namespace base {
 
 namespace {
 
-constexpr ULONGLONG epoch_delta = 116444736000000000ull; // 100 ns units from 1601 to 1970
-
-ULONGLONG to_u64(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
-
-FILETIME from_u64(ULONGLONG v) { return FILETIME { static_cast<DWORD>(v), static_cast<DWORD>(v >> 32) }; }
-
-FILETIME from_timespec(std::int64_t seconds, std::uint32_t nanoseconds)
-{
-    return from_u64(static_cast<ULONGLONG>(seconds * 10000000ll + nanoseconds / 100) + epoch_delta);
-}
-
 using FileKey = std::pair<dev_t, ino_t>;
 
 class FileObject;
@@ -144,9 +133,9 @@ bool query(const std::string& linux_path, Info& info)
     std::string_view name = file_name_of(linux_path);
     if (name.size() > 1 && name[0] == '.' && name != "..")
         info.attributes |= FILE_ATTRIBUTE_HIDDEN;
-    info.written = from_timespec(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
-    info.accessed = from_timespec(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
-    info.created = (sx.stx_mask & STATX_BTIME) ? from_timespec(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : info.written;
+    info.written = filetime_from_unix_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    info.accessed = filetime_from_unix_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    info.created = (sx.stx_mask & STATX_BTIME) ? filetime_from_unix_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : info.written;
     info.size = directory ? 0 : sx.stx_size;
     std::lock_guard lock(s_files_mutex);
     auto it = s_creation_override.find(FileKey(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino));
@@ -272,13 +261,6 @@ DWORD error_from_errno(int error)
     default:
         return ERROR_ACCESS_DENIED;
     }
-}
-
-FILETIME filetime_from_unix_ms(std::int64_t ms) { return from_u64(static_cast<ULONGLONG>(ms * 10000) + epoch_delta); }
-
-std::int64_t unix_ms_from_filetime(const FILETIME& time)
-{
-    return (static_cast<std::int64_t>(to_u64(time)) - static_cast<std::int64_t>(epoch_delta)) / 10000;
 }
 
 bool set_creation_time(const char* windows_path, const FILETIME& time)
@@ -731,13 +713,6 @@ bool next_entry(Find& find, LPWIN32_FIND_DATAA data)
     return false;
 }
 
-std::string folded(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = fold_ascii(c);
-    return out;
-}
 
 }
 
@@ -778,7 +753,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
         auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
         if (rank(a) != rank(b))
             return rank(a) < rank(b);
-        auto fa = folded(a), fb = folded(b);
+        auto fa = folded_ascii(a), fb = folded_ascii(b);
         return fa != fb ? fa < fb : a < b;
     });
     if (!next_entry(*find, data)) {
@@ -851,119 +826,6 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes)
     mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~0222) : (mode | S_IWUSR);
     if (chmod(linux_path.c_str(), mode) != 0)
         return fail(error_from_errno(errno));
-    return TRUE;
-}
-
-LONG CompareFileTime(const FILETIME* a, const FILETIME* b)
-{
-    ULONGLONG va = to_u64(*a), vb = to_u64(*b);
-    return va < vb ? -1 : va > vb ? 1 : 0;
-}
-
-namespace base {
-
-namespace {
-
-// The local time zone's offset from UTC, in seconds, at a moment given in UTC seconds.
-std::int64_t local_offset_at(std::int64_t utc_seconds)
-{
-    std::time_t t = static_cast<std::time_t>(utc_seconds);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    return tm.tm_gmtoff;
-}
-
-std::int64_t seconds_since_1970(ULONGLONG filetime)
-{
-    return (static_cast<std::int64_t>(filetime) - static_cast<std::int64_t>(epoch_delta)) / 10000000;
-}
-
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    unsigned yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civil_from_days(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d)
-{
-    z += 719468;
-    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    unsigned doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<std::int64_t>(yoe) + era * 400;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
-}
-
-}
-
-}
-
-BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local)
-{
-    if (!utc || !local)
-        return fail(ERROR_INVALID_PARAMETER);
-    ULONGLONG value = to_u64(*utc);
-    std::int64_t offset = local_offset_at(seconds_since_1970(value));
-    *local = from_u64(value + static_cast<ULONGLONG>(offset * 10000000ll));
-    return TRUE;
-}
-
-BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc)
-{
-    if (!local || !utc)
-        return fail(ERROR_INVALID_PARAMETER);
-    ULONGLONG value = to_u64(*local);
-    std::int64_t guess = seconds_since_1970(value);
-    std::int64_t offset = local_offset_at(guess - local_offset_at(guess));
-    *utc = from_u64(value - static_cast<ULONGLONG>(offset * 10000000ll));
-    return TRUE;
-}
-
-BOOL FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME out)
-{
-    if (!time || !out || (time->dwHighDateTime & 0x80000000u))
-        return fail(ERROR_INVALID_PARAMETER);
-    ULONGLONG value = to_u64(*time);
-    ULONGLONG total_ms = value / 10000;
-    std::int64_t days_since_1601 = static_cast<std::int64_t>(total_ms / 86400000ull);
-    ULONGLONG ms_of_day = total_ms % 86400000ull;
-    std::int64_t year;
-    unsigned month, day;
-    civil_from_days(days_since_1601 + days_from_civil(1601, 1, 1), year, month, day);
-    out->wYear = static_cast<WORD>(year);
-    out->wMonth = static_cast<WORD>(month);
-    out->wDay = static_cast<WORD>(day);
-    out->wDayOfWeek = static_cast<WORD>((days_since_1601 + 1) % 7); // 1601-01-01 was a Monday
-    out->wHour = static_cast<WORD>(ms_of_day / 3600000);
-    out->wMinute = static_cast<WORD>(ms_of_day / 60000 % 60);
-    out->wSecond = static_cast<WORD>(ms_of_day / 1000 % 60);
-    out->wMilliseconds = static_cast<WORD>(ms_of_day % 1000);
-    return TRUE;
-}
-
-BOOL SystemTimeToFileTime(const SYSTEMTIME* in, LPFILETIME time)
-{
-    if (!in || !time)
-        return fail(ERROR_INVALID_PARAMETER);
-    static constexpr unsigned month_days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    bool leap = (in->wYear % 4 == 0 && in->wYear % 100 != 0) || in->wYear % 400 == 0;
-    if (in->wYear < 1601 || in->wYear > 30827 || in->wMonth < 1 || in->wMonth > 12 || in->wDay < 1
-        || in->wDay > month_days[in->wMonth - 1] + (in->wMonth == 2 && leap ? 1 : 0) || in->wHour > 23 || in->wMinute > 59
-        || in->wSecond > 59 || in->wMilliseconds > 999)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::int64_t days = days_from_civil(in->wYear, in->wMonth, in->wDay) - days_from_civil(1601, 1, 1);
-    ULONGLONG ms = static_cast<ULONGLONG>(days) * 86400000ull + in->wHour * 3600000ull + in->wMinute * 60000ull
-        + in->wSecond * 1000ull + in->wMilliseconds;
-    *time = from_u64(ms * 10000);
     return TRUE;
 }
 

@@ -31,9 +31,7 @@ HMODULE program_handle() { return reinterpret_cast<HMODULE>(&s_program_marker); 
 
 std::string key_of(std::string_view name)
 {
-    std::string key(file_name_of(name));
-    for (char& c : key)
-        c = fold_ascii(c);
+    std::string key = folded_ascii(file_name_of(name));
     if (key.find('.') == std::string::npos)
         key += ".dll";
     return key;

@@ -50,20 +50,12 @@ private:
 std::mutex s_names_mutex;
 std::map<std::string, std::weak_ptr<Event>> s_named;
 
-std::string name_key(std::string_view name)
-{
-    std::string key(name);
-    for (char& c : key)
-        c = fold_ascii(c);
-    return key;
-}
-
 Event::~Event()
 {
     if (m_name.empty())
         return;
     std::lock_guard lock(s_names_mutex);
-    auto it = s_named.find(name_key(m_name));
+    auto it = s_named.find(folded_ascii(m_name));
     if (it != s_named.end() && it->second.expired())
         s_named.erase(it);
 }
@@ -96,7 +88,7 @@ HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manual_reset, BOOL initial_state
         return Handles::add(std::make_shared<Event>(manual_reset, initial_state, ""));
     }
     std::lock_guard lock(s_names_mutex);
-    auto& slot = s_named[name_key(event_name)];
+    auto& slot = s_named[folded_ascii(event_name)];
     if (auto existing = slot.lock()) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return Handles::add(existing);

@@ -162,12 +162,30 @@ std::size_t u16_length(const WCHAR* text)
     return n;
 }
 
+std::string folded_ascii(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded)
+        c = fold_ascii(c);
+    return folded;
+}
+
 bool equals_ignoring_case(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (fold_ascii(a[i]) != fold_ascii(b[i]))
+            return false;
+    return true;
+}
+
+bool equals_ignoring_case(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper_ascii(a[i]) != upper_ascii(b[i]))
             return false;
     return true;
 }

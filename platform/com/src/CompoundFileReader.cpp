@@ -4,6 +4,8 @@
 #include "CompoundFileFormat.h"
 #include "Text.h"
 
+#include <base/Text.h>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -463,7 +465,7 @@ std::optional<CompoundFileReader> CompoundFileReader::open(const std::string& pa
 const CompoundFileEntry* CompoundFileReader::find(std::u16string_view path) const
 {
     for (auto& e : m_entries) {
-        if (detail::equal_ignoring_case(e.path, path))
+        if (base::equals_ignoring_case(e.path, path))
             return &e;
     }
     return nullptr;
@@ -472,7 +474,7 @@ const CompoundFileEntry* CompoundFileReader::find(std::u16string_view path) cons
 std::optional<std::vector<BYTE>> CompoundFileReader::read_stream(std::u16string_view path) const
 {
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].type == STGTY_STREAM && detail::equal_ignoring_case(m_entries[i].path, path))
+        if (m_entries[i].type == STGTY_STREAM && base::equals_ignoring_case(m_entries[i].path, path))
             return m_stream_bytes[i];
     }
     return std::nullopt;

@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include <base/Text.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,8 +14,8 @@ int compare_names(std::u16string_view a, std::u16string_view b)
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
     for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = detail::fold_upper(a[i]);
-        char16_t y = detail::fold_upper(b[i]);
+        char16_t x = base::upper_ascii(a[i]);
+        char16_t y = base::upper_ascii(b[i]);
         if (x != y)
             return x < y ? -1 : 1;
     }

@@ -5,6 +5,8 @@
 
 #include "Text.h"
 
+#include <base/Text.h>
+
 #include <cstring>
 
 namespace {
@@ -93,7 +95,7 @@ public:
         if (FAILED(other->QueryInterface(IID_ItemMonikerSelf, &self)) || !self)
             return S_FALSE;
         auto* item = static_cast<ItemMoniker*>(self);
-        bool equal = item->m_delimiter == m_delimiter && com::detail::equal_ignoring_case(item->m_item, m_item);
+        bool equal = item->m_delimiter == m_delimiter && base::equals_ignoring_case(item->m_item, m_item);
         item->Release();
         return equal ? S_OK : S_FALSE;
     }
@@ -103,7 +105,7 @@ public:
             return E_POINTER;
         DWORD h = 0;
         for (char16_t c : m_item)
-            h = h * 31 + com::detail::fold_upper(c);
+            h = h * 31 + base::upper_ascii(c);
         *hash = h;
         return S_OK;
     }

@@ -3,6 +3,7 @@
 #include <com/TaskMemory.h>
 
 #include <base/Clock.h>
+#include <base/Text.h>
 
 #include "CompoundFileFormat.h"
 #include "Text.h"
@@ -467,7 +468,7 @@ private:
     std::vector<std::shared_ptr<StreamData>>::iterator find(std::u16string_view name)
     {
         auto it = m_state->streams.begin();
-        while (it != m_state->streams.end() && !com::detail::equal_ignoring_case((*it)->name, name))
+        while (it != m_state->streams.end() && !base::equals_ignoring_case((*it)->name, name))
             ++it;
         return it;
     }

@@ -89,22 +89,6 @@ std::u16string utf8_to_utf16(std::string_view text)
     return out;
 }
 
-char16_t fold_upper(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
-bool equal_ignoring_case(std::u16string_view a, std::u16string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (fold_upper(a[i]) != fold_upper(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::string linux_path(std::u16string_view windows_path)
 {
     if (windows_path.size() >= 2 && windows_path[1] == u':'

@@ -12,9 +12,6 @@ namespace com::detail {
 std::u16string_view wide_view(const OLECHAR* text);
 std::string utf16_to_utf8(std::u16string_view text);
 std::u16string utf8_to_utf16(std::string_view text);
-// ASCII letters folded to upper case.
-char16_t fold_upper(char16_t c);
-bool equal_ignoring_case(std::u16string_view a, std::u16string_view b);
 // A Windows-form path ("\dir\file.grf", "C:\dir\x") as a Linux path ("/dir/file.grf").
 std::string linux_path(std::u16string_view windows_path);
 // A copy in task memory, NUL-terminated; nullptr when out of memory.

@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include <base/Text.h>
+
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -112,9 +114,9 @@ HRESULT convert(const VARIANT& source, VARTYPE type, VARIANT& out)
         std::optional<std::int64_t> value;
         if (source.vt == VT_BSTR) {
             auto text = std::u16string_view(source.bstrVal ? source.bstrVal : u"", SysStringLen(source.bstrVal));
-            if (type == VT_BOOL && com::detail::equal_ignoring_case(text, u"True")) {
+            if (type == VT_BOOL && base::equals_ignoring_case(text, u"True")) {
                 value = -1;
-            } else if (type == VT_BOOL && com::detail::equal_ignoring_case(text, u"False")) {
+            } else if (type == VT_BOOL && base::equals_ignoring_case(text, u"False")) {
                 value = 0;
             } else {
                 bool overflow = false;

@@ -4,7 +4,8 @@
 #include "FontFace.h"
 #include "Handles.h"
 
-#include <cctype>
+#include <base/Text.h>
+
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -17,14 +18,6 @@ namespace {
 bool contains_word(const std::string& haystack, const char* needle)
 {
     return haystack.find(needle) != std::string::npos;
-}
-
-std::string lower(const char* s, std::size_t max)
-{
-    std::string out;
-    for (std::size_t i = 0; i < max && s[i]; ++i)
-        out += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
-    return out;
 }
 
 const char* font_dir()
@@ -49,7 +42,7 @@ namespace gdi {
 
 const char* font_file_for(const LOGFONTA& font)
 {
-    std::string face = lower(font.lfFaceName, LF_FACESIZE);
+    std::string face = base::folded_ascii(std::string_view(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE)));
     enum { Sans, Mono, Serif } family = Sans;
     if (contains_word(face, "sans"))
         family = contains_word(face, "mono") ? Mono : Sans;

@@ -9,8 +9,8 @@
 #include "Handles.h"
 
 #include <base/Errors.h>
+#include <base/Text.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -41,14 +41,6 @@ Registry& registry()
     return *r;
 }
 
-std::string fold(const char* s)
-{
-    std::string out;
-    for (; *s; ++s)
-        out += static_cast<char>(std::tolower(static_cast<unsigned char>(*s)));
-    return out;
-}
-
 // A resource name as an id (MAKEINTRESOURCE or "#123") or a folded name.
 struct Key {
     bool numeric = false;
@@ -74,7 +66,7 @@ bool parse_key(LPCSTR name, Key& key)
             return true;
         }
     }
-    key.name = fold(name);
+    key.name = base::folded_ascii(name);
     return true;
 }
 

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace OWL {
 
@@ -18,7 +17,7 @@ constexpr const char* ListKey = "Recent Files";
 
 bool same_path(const std::string& a, const std::string& b)
 {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
+    return base::equals_ignoring_case(a, b);
 }
 
 }

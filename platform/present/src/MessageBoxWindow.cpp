@@ -2,11 +2,11 @@
 
 #include "MessageBoxWindow.h"
 
+#include <base/Text.h>
 #include <gdi/Gdi.h>
 #include <user/User.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -100,7 +100,7 @@ int button_for_letter(const Box& box, WPARAM vk)
     for (std::size_t i = 0; i < box.buttons.size(); ++i) {
         const char* l = label(box.buttons[i]);
         const char* amp = std::strchr(l, '&');
-        if (amp && amp[1] && static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(amp[1]))) == vk)
+        if (amp && amp[1] && static_cast<WPARAM>(static_cast<unsigned char>(base::upper_ascii(amp[1]))) == vk)
             return static_cast<int>(i);
     }
     return -1;

@@ -2,11 +2,11 @@
 
 #include "PopupMenuWindow.h"
 
+#include <base/Text.h>
 #include <gdi/Gdi.h>
 #include <user/User.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -137,7 +137,7 @@ int item_for_letter(const Popup& p, WPARAM vk)
 {
     for (std::size_t i = 0; i < p.items.size(); ++i) {
         const char* amp = std::strchr(p.items[i].text.c_str(), '&');
-        if (amp && amp[1] && static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(amp[1]))) == vk)
+        if (amp && amp[1] && static_cast<WPARAM>(static_cast<unsigned char>(base::upper_ascii(amp[1]))) == vk)
             return static_cast<int>(i);
     }
     return -1;

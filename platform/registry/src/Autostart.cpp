@@ -1,10 +1,9 @@
 #include "Autostart.h"
 
-#include "Names.h"
-
 #include <registry/Registry.h>
 
 #include <base/Path.h>
+#include <base/Text.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +32,7 @@ std::filesystem::path autostart_folder()
 // The file name of a value's entry: its folded name with path separators and controls replaced.
 std::string entry_file_name(std::string_view value_name)
 {
-    std::string name = fold(value_name);
+    std::string name = base::folded_ascii(value_name);
     for (char& c : name) {
         if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
             c = '_';

@@ -3,6 +3,7 @@
 #include "Names.h"
 
 #include <base/Errors.h>
+#include <base/Text.h>
 
 #include <set>
 
@@ -467,7 +468,7 @@ static bool parse_lines(std::string_view text, Key& root, const FILETIME& loaded
             }
             if (!parse_data(line.substr(colon + 1), value.type, value.data, error))
                 return false;
-            auto [it, inserted] = key->values.try_emplace(fold(value.name), std::move(value));
+            auto [it, inserted] = key->values.try_emplace(base::folded_ascii(value.name), std::move(value));
             if (!inserted) {
                 error = "value listed twice";
                 return false;

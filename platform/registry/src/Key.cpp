@@ -1,18 +1,18 @@
 #include "Key.h"
 
-#include "Names.h"
+#include <base/Text.h>
 
 namespace registry {
 
 Key* Key::subkey(const std::string& name) const
 {
-    auto it = subkeys.find(fold(name));
+    auto it = subkeys.find(base::folded_ascii(name));
     return it == subkeys.end() ? nullptr : it->second.get();
 }
 
 const Value* Key::value(const std::string& name) const
 {
-    auto it = values.find(fold(name));
+    auto it = values.find(base::folded_ascii(name));
     return it == values.end() ? nullptr : &it->second;
 }
 
@@ -32,7 +32,7 @@ Key& Key::make(const std::vector<std::string>& path, const FILETIME& now, bool* 
     Key* key = this;
     bool made = false;
     for (const auto& name : path) {
-        auto& slot = key->subkeys[fold(name)];
+        auto& slot = key->subkeys[base::folded_ascii(name)];
         made = !slot;
         if (made) {
             slot = std::make_unique<Key>();
@@ -55,7 +55,7 @@ void apply(Key& root, const Change& change, const FILETIME& now)
         return;
     case Change::Kind::SetValue: {
         Key& key = root.make(change.path, now);
-        auto [it, inserted] = key.values.try_emplace(fold(change.name));
+        auto [it, inserted] = key.values.try_emplace(base::folded_ascii(change.name));
         Value& value = it->second;
         if (inserted)
             value.name = change.name;
@@ -66,7 +66,7 @@ void apply(Key& root, const Change& change, const FILETIME& now)
     }
     case Change::Kind::DeleteValue:
         if (Key* key = root.find(change.path)) {
-            if (key->values.erase(fold(change.name)))
+            if (key->values.erase(base::folded_ascii(change.name)))
                 key->last_write = now;
         }
         return;
@@ -77,7 +77,7 @@ void apply(Key& root, const Change& change, const FILETIME& now)
         Key* parent = root.find(parent_path);
         if (!parent)
             return;
-        auto it = parent->subkeys.find(fold(change.path.back()));
+        auto it = parent->subkeys.find(base::folded_ascii(change.path.back()));
         if (it != parent->subkeys.end() && it->second->subkeys.empty()) {
             parent->subkeys.erase(it);
             parent->last_write = now;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Key and value names: ASCII case folding and the splitting of `\`-separated subkey paths.
+// Key and value names: their limits and the splitting of `\`-separated subkey paths. Names are
+// kept and compared folded (base::folded_ascii, base::equals_ignoring_case).
 
 #include <base/Types.h>
 
@@ -15,11 +16,6 @@ constexpr size_t max_key_name = 255;
 constexpr size_t max_value_name = 16383;
 // The most levels of keys below a hive's root.
 constexpr size_t max_key_depth = 512;
-
-// The name with ASCII letters in lower case: the form names are compared and ordered in.
-std::string fold(std::string_view name);
-
-bool same_name(std::string_view a, std::string_view b);
 
 // Splits "a\b\c" into its names; a trailing `\` is ignored and an empty path has no names.
 // Returns ERROR_SUCCESS, or ERROR_BAD_PATHNAME for a leading `\` or an empty name between two,

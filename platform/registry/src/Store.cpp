@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "Associations.h"
 #include "Autostart.h"
 #include "HiveText.h"
 #include "Names.h"
@@ -8,7 +9,9 @@
 
 #include <base/Clock.h>
 #include <base/Errors.h>
+#include <base/FileTime.h>
 #include <base/Home.h>
+#include <base/Text.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,10 +20,7 @@ namespace registry {
 
 FILETIME now_filetime()
 {
-    // 100-nanosecond intervals from 1601 to 1970.
-    constexpr std::int64_t epoch_difference_ms = 11644473600000;
-    auto intervals = static_cast<ULONGLONG>(base::Clock::wall_ms() + epoch_difference_ms) * 10000;
-    return { static_cast<DWORD>(intervals & 0xFFFFFFFF), static_cast<DWORD>(intervals >> 32) };
+    return base::filetime_from_unix_ms(base::Clock::wall_ms());
 }
 
 static void save_at_exit()
@@ -122,6 +122,8 @@ void Store::load(Hive& hive, bool lock_held)
     hive.root.last_write = now;
     if (machine_keys && (hive.handle == HKEY_LOCAL_MACHINE || hive.handle == HKEY_CURRENT_USER))
         ensure_run_key(hive.root, hive.handle == HKEY_LOCAL_MACHINE, now);
+    if (machine_keys && hive.handle == HKEY_CLASSES_ROOT)
+        ensure_web_association(hive.root, now);
     for (const auto& change : hive.pending)
         apply(hive.root, change, now);
     hive.loaded = true;
@@ -219,7 +221,7 @@ static bool covers(const std::vector<std::string>& prefix, const std::vector<std
     if (prefix.size() > path.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (!same_name(prefix[i], path[i]))
+        if (!base::equals_ignoring_case(prefix[i], path[i]))
             return false;
     }
     return true;
@@ -237,7 +239,7 @@ LONG Store::denied(const Hive& hive, const std::vector<std::string>& path, Deny 
 LONG Store::value_fault(const Hive& hive, const std::vector<std::string>& path, const std::string& name) const
 {
     for (const auto& fault : value_faults) {
-        if (fault.hive == &hive && fault.path.size() == path.size() && covers(fault.path, path) && same_name(fault.name, name))
+        if (fault.hive == &hive && fault.path.size() == path.size() && covers(fault.path, path) && base::equals_ignoring_case(fault.name, name))
             return fault.error;
     }
     return ERROR_SUCCESS;

@@ -11,13 +11,6 @@
 namespace shell {
 namespace {
 
-std::string folded(std::string text)
-{
-    for (char& c : text)
-        c = base::fold_ascii(c);
-    return text;
-}
-
 struct Conversation {
     DWORD instance;
     std::string service, topic;
@@ -58,13 +51,13 @@ Handle handle_of(UINT_PTR value) { return reinterpret_cast<Handle>(value); }
 void register_dde_server(const std::string& service, const std::string& topic, DdeServer server)
 {
     std::lock_guard guard(dde().lock);
-    dde().servers[{ folded(service), folded(topic) }] = std::move(server);
+    dde().servers[{ base::folded_ascii(service), base::folded_ascii(topic) }] = std::move(server);
 }
 
 void unregister_dde_server(const std::string& service, const std::string& topic)
 {
     std::lock_guard guard(dde().lock);
-    dde().servers.erase({ folded(service), folded(topic) });
+    dde().servers.erase({ base::folded_ascii(service), base::folded_ascii(topic) });
 }
 
 }
@@ -146,7 +139,7 @@ HCONV DdeConnect(DWORD instance, HSZ service, HSZ topic, PCONVCONTEXT)
         state.fail(instance, DMLERR_INVALIDPARAMETER);
         return nullptr;
     }
-    bool found = state.servers.count({ shell::folded(s->second), shell::folded(t->second) }) > 0;
+    bool found = state.servers.count({ base::folded_ascii(s->second), base::folded_ascii(t->second) }) > 0;
     state.journal.push_back({ s->second, t->second, {}, found });
     if (!found) {
         state.fail(instance, DMLERR_NO_CONV_ESTABLISHED);
@@ -184,7 +177,7 @@ HDDEDATA DdeClientTransaction(LPBYTE, DWORD, HCONV conversation, HSZ item, UINT 
             return nullptr;
         }
         item_text = i->second;
-        auto s = state.servers.find({ shell::folded(c->second->service), shell::folded(c->second->topic) });
+        auto s = state.servers.find({ base::folded_ascii(c->second->service), base::folded_ascii(c->second->topic) });
         if (s != state.servers.end())
             server = s->second;
     }

@@ -33,10 +33,7 @@ std::string key_of(const std::string& file)
         GetModuleFileNameA(nullptr, program, sizeof program);
         path = program;
     }
-    std::string key = base::resolve_path(path);
-    for (char& c : key)
-        c = base::fold_ascii(c);
-    return key;
+    return base::folded_ascii(base::resolve_path(path));
 }
 
 void align(std::vector<BYTE>& out)

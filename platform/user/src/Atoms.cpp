@@ -34,9 +34,7 @@ UINT RegisterWindowMessageA(LPCSTR name)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string key(name);
-    for (char& c : key)
-        c = base::fold_ascii(c);
+    std::string key = base::folded_ascii(name);
     Guard guard(lock());
     auto it = s_messages.find(key);
     if (it != s_messages.end())

@@ -18,14 +18,6 @@ std::map<std::string, std::shared_ptr<Class>>& classes()
     return table;
 }
 
-std::string key_of(std::string_view name)
-{
-    std::string key(name);
-    for (char& c : key)
-        c = base::fold_ascii(c);
-    return key;
-}
-
 }
 
 ATOM next_atom();
@@ -43,7 +35,7 @@ std::shared_ptr<Class> find_class(LPCSTR name)
                 return cls;
         return nullptr;
     }
-    auto it = classes().find(key_of(name));
+    auto it = classes().find(base::folded_ascii(name));
     return it == classes().end() ? nullptr : it->second;
 }
 
@@ -54,7 +46,7 @@ static ATOM register_class(const WNDCLASSEXA& wc)
         return 0;
     }
     Guard guard(lock());
-    std::string key = key_of(wc.lpszClassName);
+    std::string key = base::folded_ascii(wc.lpszClassName);
     if (classes().count(key)) {
         SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
@@ -93,7 +85,7 @@ static BOOL unregister_class(LPCSTR name)
         SetLastError(ERROR_CLASS_HAS_WINDOWS);
         return FALSE;
     }
-    classes().erase(key_of(cls->name));
+    classes().erase(base::folded_ascii(cls->name));
     return TRUE;
 }
 

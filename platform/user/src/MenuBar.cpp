@@ -8,7 +8,6 @@
 #include <user/Messages.h>
 #include <user/NonClient.h>
 
-#include <cctype>
 #include <map>
 #include <mutex>
 
@@ -36,7 +35,7 @@ char mnemonic(const char* text)
             ++p;
             continue;
         }
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+        return base::fold_ascii(p[1]);
     }
     return 0;
 }
@@ -99,7 +98,7 @@ bool menu_bar_key(HWND window, WPARAM vk, LPARAM lparam)
     bool letter = (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9');
     if (!alt || !letter)
         return false;
-    char wanted = static_cast<char>(std::tolower(static_cast<int>(vk)));
+    char wanted = base::fold_ascii(static_cast<char>(vk));
     for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
         char text[256] = "";
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);

@@ -7,6 +7,7 @@
 // A message is a number (decimal or 0x hex) or a name such as WM_COMMAND or WM_CLOSE. Exit code
 // 0 on success, 1 when the window is not found or does not answer, 2 on wrong usage.
 
+#include <base/Text.h>
 #include <user/SharedDesktop.h>
 #include <user/User.h>
 
@@ -17,7 +18,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <strings.h>
 
 namespace {
 
@@ -62,7 +62,7 @@ std::optional<unsigned long long> number(const char* text)
 std::optional<UINT> message_of(const char* text)
 {
     for (auto& m : kMessages)
-        if (strcasecmp(text, m.name) == 0)
+        if (base::equals_ignoring_case(text, m.name))
             return m.value;
     auto n = number(text);
     if (!n || *n > 0xFFFFFFFFull)

@@ -37,6 +37,17 @@ TEST(Compare, FoldsAsciiOnly)
     EXPECT_LT(_stricmp("a", "B"), 0);
 }
 
+TEST(Compare, TheFoldingHelpersChangeAsciiLettersOnly)
+{
+    EXPECT_EQ(base::folded_ascii("Line-IN @[`{ 09 \xC3\x89T\xC3\xA9"), "line-in @[`{ 09 \xC3\x89t\xC3\xA9");
+    EXPECT_EQ(base::upper_ascii('q'), 'Q');
+    EXPECT_EQ(base::upper_ascii('{'), '{');
+    EXPECT_EQ(base::upper_ascii(u'\u00E9'), u'\u00E9');
+    EXPECT_TRUE(base::equals_ignoring_case(u"CONTENTS", u"Contents"));
+    EXPECT_FALSE(base::equals_ignoring_case(u"\u00C9t\u00E9", u"\u00E9t\u00E9"));
+    EXPECT_FALSE(base::equals_ignoring_case(u"@", u"`")); // neighbours of the letters stay apart
+}
+
 TEST(BoundedCopy, CutsWholeCharactersAndTerminates)
 {
     // "ab" then é (2 bytes), € (3 bytes), 😀 (4 bytes)

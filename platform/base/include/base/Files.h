@@ -8,13 +8,14 @@
 // holds open without FILE_SHARE_DELETE. A file without write permission counts as read-only:
 // DeleteFileA refuses it with ERROR_ACCESS_DENIED. The creation time is the file's birth time
 // where the file system keeps one, else its modification time; set_creation_time() overrides
-// it for tests.
+// it for tests. File times are FILETIMEs (base/FileTime.h).
 //
 //     HANDLE f = CreateFileA("out\\a.avi", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 //     WriteFile(f, data, size, &written, nullptr);
 //     DeleteFileA("out\\a.avi");           // FALSE, ERROR_SHARING_VIOLATION: still open
 //     CloseHandle(f);
 
+#include <base/FileTime.h>
 #include <base/Handles.h>
 #include <base/Sync.h>
 
@@ -90,9 +91,6 @@ namespace base {
 bool set_creation_time(const char* windows_path, const FILETIME& time);
 // Whether this process holds the file open through CreateFileA.
 bool is_open_in_process(const char* windows_path);
-// FILETIME <-> milliseconds since 1970-01-01 UTC.
-FILETIME filetime_from_unix_ms(std::int64_t ms);
-std::int64_t unix_ms_from_filetime(const FILETIME& time);
 // The Windows error code for a Linux errno value.
 DWORD error_from_errno(int error);
 
@@ -133,11 +131,6 @@ BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info
 // Only FILE_ATTRIBUTE_READONLY has an effect: it takes away or gives back write permission.
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 
-LONG CompareFileTime(const FILETIME* a, const FILETIME* b);
-BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local);
-BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc);
-BOOL FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME system_time);
-BOOL SystemTimeToFileTime(const SYSTEMTIME* system_time, LPFILETIME time);
 
 // The C runtime's file calls, taking Windows-form paths like the rest of the program.
 namespace crt {

@@ -46,9 +46,14 @@ std::string to_utf8(std::u16string_view text);
 // Length of a NUL-terminated UTF-16 string (0 for NULL).
 std::size_t u16_length(const WCHAR* text);
 
-// ASCII case folding, as every case-insensitive comparison here uses.
+// ASCII case folding, as every case-insensitive comparison here uses (never the locale's).
 constexpr char fold_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char upper_ascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char16_t upper_ascii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+// `text` with its ASCII letters in lower case: the form folded names are kept and ordered in.
+std::string folded_ascii(std::string_view text);
 bool equals_ignoring_case(std::string_view a, std::string_view b);
+bool equals_ignoring_case(std::u16string_view a, std::u16string_view b);
 bool starts_with_ignoring_case(std::string_view text, std::string_view prefix);
 
 // Formats as wvsprintfA does, without the 1024-byte limit.

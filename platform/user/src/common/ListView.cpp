@@ -206,161 +206,264 @@ void paint(HWND w, const ListView& l)
     EndPaint(w, &ps);
 }
 
-LRESULT list_view(ListView& l, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
+// One handler per message; each gets the message's parameters.
+
+LRESULT insert_column(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    if (!lparam || index < 0)
+        return -1;
+    const auto& in = *reinterpret_cast<const LVCOLUMNA*>(lparam);
+    Column col;
+    if ((in.mask & LVCF_TEXT) && in.pszText)
+        col.text = in.pszText;
+    if (in.mask & LVCF_WIDTH)
+        col.width = in.cx;
+    if (in.mask & LVCF_FMT)
+        col.format = in.fmt;
+    index = std::min(index, static_cast<int>(l.columns.size()));
+    l.columns.insert(l.columns.begin() + index, col);
+    user::common::redraw(w);
+    return index;
+}
+
+LRESULT insert_item(ListView& l, HWND w, WPARAM, LPARAM lparam)
+{
+    if (!lparam)
+        return -1;
+    const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
+    if (in.iSubItem != 0)
+        return -1;
+    Row r;
+    if (in.mask & LVIF_TEXT)
+        set_text(r, 0, in.pszText);
+    if (in.mask & LVIF_PARAM)
+        r.param = in.lParam;
+    if (in.mask & LVIF_STATE)
+        r.state = in.state & in.stateMask;
+    int at = std::max(0, std::min(in.iItem, static_cast<int>(l.rows.size())));
+    l.rows.insert(l.rows.begin() + at, r);
+    user::common::redraw(w);
+    return at;
+}
+
+LRESULT set_item_text(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    if (!lparam || !valid(l, index))
+        return FALSE;
+    const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
+    set_text(row(l, index), in.iSubItem, in.pszText);
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT get_item_text(ListView& l, HWND, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    if (!lparam || !valid(l, index))
+        return 0;
+    auto& in = *reinterpret_cast<LVITEMA*>(lparam);
+    return user::common::copy_out(in.pszText, in.cchTextMax, text_of(row(l, index), in.iSubItem));
+}
+
+LRESULT get_item(ListView& l, HWND, WPARAM, LPARAM lparam)
+{
+    if (!lparam)
+        return FALSE;
+    auto& in = *reinterpret_cast<LVITEMA*>(lparam);
+    if (!valid(l, in.iItem))
+        return FALSE;
+    const Row& r = row(l, in.iItem);
+    if (in.mask & LVIF_TEXT)
+        user::common::copy_out(in.pszText, in.cchTextMax, text_of(r, in.iSubItem));
+    if (in.mask & LVIF_PARAM)
+        in.lParam = r.param;
+    if (in.mask & LVIF_STATE)
+        in.state = r.state & in.stateMask;
+    return TRUE;
+}
+
+LRESULT set_item(ListView& l, HWND w, WPARAM, LPARAM lparam)
+{
+    if (!lparam)
+        return FALSE;
+    const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
+    if (!valid(l, in.iItem))
+        return FALSE;
+    Row& r = row(l, in.iItem);
+    if (in.mask & LVIF_TEXT)
+        set_text(r, in.iSubItem, in.pszText);
+    if (in.mask & LVIF_PARAM)
+        r.param = in.lParam;
+    if (in.mask & LVIF_STATE)
+        set_state(w, l, in.iItem, in.state, in.stateMask);
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT delete_item(ListView& l, HWND w, WPARAM wparam, LPARAM)
+{
+    int index = static_cast<int>(wparam);
+    if (!valid(l, index))
+        return FALSE;
+    l.rows.erase(l.rows.begin() + index);
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT delete_all_items(ListView& l, HWND w, WPARAM, LPARAM)
+{
+    l.rows.clear();
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT get_next_item(ListView& l, HWND, WPARAM wparam, LPARAM lparam)
+{
+    UINT want = static_cast<UINT>(lparam) & (LVNI_SELECTED | LVNI_FOCUSED);
+    int count = static_cast<int>(l.rows.size());
+    for (int i = std::max(-1, static_cast<int>(wparam)) + 1; i < count; ++i)
+        if ((row(l, i).state & want) == want)
+            return i;
+    return -1;
+}
+
+LRESULT set_item_state(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    if (!lparam || (index != -1 && !valid(l, index)))
+        return FALSE;
+    const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
+    set_state(w, l, index, in.state, in.stateMask);
+    return TRUE;
+}
+
+LRESULT get_item_state(ListView& l, HWND, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    return valid(l, index) ? static_cast<LRESULT>(row(l, index).state & static_cast<UINT>(lparam)) : 0;
+}
+
+LRESULT get_selected_count(ListView& l, HWND, WPARAM, LPARAM)
+{
+    return std::count_if(l.rows.begin(), l.rows.end(), [](const Row& r) { return (r.state & LVIS_SELECTED) != 0; });
+}
+
+LRESULT set_extended_style(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    DWORD old = l.ex_style;
+    DWORD mask = wparam ? static_cast<DWORD>(wparam) : 0xFFFFFFFFu;
+    l.ex_style = (l.ex_style & ~mask) | (static_cast<DWORD>(lparam) & mask);
+    user::common::redraw(w);
+    return old;
+}
+
+LRESULT get_extended_style(ListView& l, HWND, WPARAM, LPARAM)
+{
+    return l.ex_style;
+}
+
+LRESULT sort_items(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    auto compare = reinterpret_cast<PFNLVCOMPARE>(lparam);
+    if (!compare)
+        return FALSE;
+    std::stable_sort(l.rows.begin(), l.rows.end(),
+        [&](const Row& a, const Row& b) { return compare(a.param, b.param, static_cast<LPARAM>(wparam)) < 0; });
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT get_item_rect(ListView& l, HWND, WPARAM wparam, LPARAM lparam)
+{
+    int index = static_cast<int>(wparam);
+    if (!lparam || !valid(l, index))
+        return FALSE;
+    *reinterpret_cast<RECT*>(lparam) = RECT { 0, kHeaderHeight + index * kRowHeight, columns_width(l),
+        kHeaderHeight + (index + 1) * kRowHeight };
+    return TRUE;
+}
+
+LRESULT get_dialog_code(ListView&, HWND, WPARAM, LPARAM)
+{
+    return DLGC_WANTARROWS;
+}
+
+// Up and Down move the selection and the focus one row; other keys are the default's.
+LRESULT key_down(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
 {
     int count = static_cast<int>(l.rows.size());
-    int index = static_cast<int>(wparam);
-    switch (message) {
-    case LVM_GETITEMCOUNT: return count;
-    case LVM_INSERTCOLUMNA: {
-        if (!lparam || index < 0)
-            return -1;
-        const auto& in = *reinterpret_cast<const LVCOLUMNA*>(lparam);
-        Column col;
-        if ((in.mask & LVCF_TEXT) && in.pszText)
-            col.text = in.pszText;
-        if (in.mask & LVCF_WIDTH)
-            col.width = in.cx;
-        if (in.mask & LVCF_FMT)
-            col.format = in.fmt;
-        index = std::min(index, static_cast<int>(l.columns.size()));
-        l.columns.insert(l.columns.begin() + index, col);
-        user::common::redraw(w);
-        return index;
-    }
-    case LVM_INSERTITEMA: {
-        if (!lparam)
-            return -1;
-        const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
-        if (in.iSubItem != 0)
-            return -1;
-        Row r;
-        if (in.mask & LVIF_TEXT)
-            set_text(r, 0, in.pszText);
-        if (in.mask & LVIF_PARAM)
-            r.param = in.lParam;
-        if (in.mask & LVIF_STATE)
-            r.state = in.state & in.stateMask;
-        int at = std::max(0, std::min(in.iItem, count));
-        l.rows.insert(l.rows.begin() + at, r);
-        user::common::redraw(w);
-        return at;
-    }
-    case LVM_SETITEMTEXTA:
-    case LVM_GETITEMTEXTA: {
-        if (!lparam || !valid(l, index))
-            return message == LVM_SETITEMTEXTA ? FALSE : 0;
-        auto& in = *reinterpret_cast<LVITEMA*>(lparam);
-        if (message == LVM_SETITEMTEXTA) {
-            set_text(row(l, index), in.iSubItem, in.pszText);
-            user::common::redraw(w);
-            return TRUE;
-        }
-        return user::common::copy_out(in.pszText, in.cchTextMax, text_of(row(l, index), in.iSubItem));
-    }
-    case LVM_GETITEMA:
-    case LVM_SETITEMA: {
-        if (!lparam)
-            return FALSE;
-        auto& in = *reinterpret_cast<LVITEMA*>(lparam);
-        if (!valid(l, in.iItem))
-            return FALSE;
-        Row& r = row(l, in.iItem);
-        if (message == LVM_GETITEMA) {
-            if (in.mask & LVIF_TEXT)
-                user::common::copy_out(in.pszText, in.cchTextMax, text_of(r, in.iSubItem));
-            if (in.mask & LVIF_PARAM)
-                in.lParam = r.param;
-            if (in.mask & LVIF_STATE)
-                in.state = r.state & in.stateMask;
-            return TRUE;
-        }
-        if (in.mask & LVIF_TEXT)
-            set_text(r, in.iSubItem, in.pszText);
-        if (in.mask & LVIF_PARAM)
-            r.param = in.lParam;
-        if (in.mask & LVIF_STATE)
-            set_state(w, l, in.iItem, in.state, in.stateMask);
-        user::common::redraw(w);
-        return TRUE;
-    }
-    case LVM_DELETEITEM:
-        if (!valid(l, index))
-            return FALSE;
-        l.rows.erase(l.rows.begin() + index);
-        user::common::redraw(w);
-        return TRUE;
-    case LVM_DELETEALLITEMS:
-        l.rows.clear();
-        user::common::redraw(w);
-        return TRUE;
-    case LVM_GETNEXTITEM: {
-        UINT want = static_cast<UINT>(lparam) & (LVNI_SELECTED | LVNI_FOCUSED);
-        for (int i = std::max(-1, index) + 1; i < count; ++i)
-            if ((row(l, i).state & want) == want)
-                return i;
-        return -1;
-    }
-    case LVM_SETITEMSTATE: {
-        if (!lparam || (index != -1 && !valid(l, index)))
-            return FALSE;
-        const auto& in = *reinterpret_cast<const LVITEMA*>(lparam);
-        set_state(w, l, index, in.state, in.stateMask);
-        return TRUE;
-    }
-    case LVM_GETITEMSTATE:
-        return valid(l, index) ? static_cast<LRESULT>(row(l, index).state & static_cast<UINT>(lparam)) : 0;
-    case LVM_GETSELECTEDCOUNT:
-        return std::count_if(l.rows.begin(), l.rows.end(), [](const Row& r) { return (r.state & LVIS_SELECTED) != 0; });
-    case LVM_SETEXTENDEDLISTVIEWSTYLE: {
-        DWORD old = l.ex_style;
-        DWORD mask = wparam ? static_cast<DWORD>(wparam) : 0xFFFFFFFFu;
-        l.ex_style = (l.ex_style & ~mask) | (static_cast<DWORD>(lparam) & mask);
-        user::common::redraw(w);
-        return old;
-    }
-    case LVM_GETEXTENDEDLISTVIEWSTYLE: return l.ex_style;
-    case LVM_SORTITEMS: {
-        auto compare = reinterpret_cast<PFNLVCOMPARE>(lparam);
-        if (!compare)
-            return FALSE;
-        std::stable_sort(l.rows.begin(), l.rows.end(),
-            [&](const Row& a, const Row& b) { return compare(a.param, b.param, static_cast<LPARAM>(wparam)) < 0; });
-        user::common::redraw(w);
-        return TRUE;
-    }
-    case LVM_GETITEMRECT:
-        if (!lparam || !valid(l, index))
-            return FALSE;
-        *reinterpret_cast<RECT*>(lparam) = RECT { 0, kHeaderHeight + index * kRowHeight, columns_width(l),
-            kHeaderHeight + (index + 1) * kRowHeight };
-        return TRUE;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        if ((wparam == VK_UP || wparam == VK_DOWN) && count > 0) {
-            int focus = -1;
-            for (int i = 0; i < count; ++i)
-                if (row(l, i).state & LVIS_FOCUSED)
-                    focus = i;
-            int next = std::max(0, std::min(count - 1, focus + (wparam == VK_UP ? -1 : 1)));
-            for (int i = 0; i < count; ++i)
-                if (i != next && (row(l, i).state & LVIS_SELECTED))
-                    set_state(w, l, i, 0, LVIS_SELECTED);
-            set_state(w, l, next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            return 0;
-        }
-        break;
-    case WM_LBUTTONDOWN:
-        SetFocus(w);
-        click(w, l, wparam, lparam);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        activate(w, l, NM_DBLCLK, lparam, wparam);
-        return 0;
-    case WM_PAINT:
-        paint(w, l);
-        return 0;
+    if ((wparam != VK_UP && wparam != VK_DOWN) || count == 0)
+        return DefWindowProcA(w, WM_KEYDOWN, wparam, lparam);
+    int focus = -1;
+    for (int i = 0; i < count; ++i)
+        if (row(l, i).state & LVIS_FOCUSED)
+            focus = i;
+    int next = std::max(0, std::min(count - 1, focus + (wparam == VK_UP ? -1 : 1)));
+    for (int i = 0; i < count; ++i)
+        if (i != next && (row(l, i).state & LVIS_SELECTED))
+            set_state(w, l, i, 0, LVIS_SELECTED);
+    set_state(w, l, next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return 0;
+}
+
+LRESULT button_down(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    SetFocus(w);
+    click(w, l, wparam, lparam);
+    return 0;
+}
+
+LRESULT double_click(ListView& l, HWND w, WPARAM wparam, LPARAM lparam)
+{
+    activate(w, l, NM_DBLCLK, lparam, wparam);
+    return 0;
+}
+
+LRESULT paint_message(ListView& l, HWND w, WPARAM, LPARAM)
+{
+    paint(w, l);
+    return 0;
+}
+
+using Handler = LRESULT (*)(ListView&, HWND, WPARAM, LPARAM);
+
+struct MessageHandler {
+    UINT message;
+    Handler handler;
+};
+
+constexpr MessageHandler Handlers[] = {
+    { LVM_GETITEMCOUNT, [](ListView& l, HWND, WPARAM, LPARAM) -> LRESULT { return static_cast<LRESULT>(l.rows.size()); } },
+    { LVM_INSERTCOLUMNA, insert_column },
+    { LVM_INSERTITEMA, insert_item },
+    { LVM_SETITEMTEXTA, set_item_text },
+    { LVM_GETITEMTEXTA, get_item_text },
+    { LVM_GETITEMA, get_item },
+    { LVM_SETITEMA, set_item },
+    { LVM_DELETEITEM, delete_item },
+    { LVM_DELETEALLITEMS, delete_all_items },
+    { LVM_GETNEXTITEM, get_next_item },
+    { LVM_SETITEMSTATE, set_item_state },
+    { LVM_GETITEMSTATE, get_item_state },
+    { LVM_GETSELECTEDCOUNT, get_selected_count },
+    { LVM_SETEXTENDEDLISTVIEWSTYLE, set_extended_style },
+    { LVM_GETEXTENDEDLISTVIEWSTYLE, get_extended_style },
+    { LVM_SORTITEMS, sort_items },
+    { LVM_GETITEMRECT, get_item_rect },
+    { WM_GETDLGCODE, get_dialog_code },
+    { WM_KEYDOWN, key_down },
+    { WM_LBUTTONDOWN, button_down },
+    { WM_LBUTTONDBLCLK, double_click },
+    { WM_PAINT, paint_message },
+};
+
+LRESULT list_view(ListView& l, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    for (const MessageHandler& entry : Handlers) {
+        if (entry.message == message)
+            return entry.handler(l, w, wparam, lparam);
     }
     return DefWindowProcA(w, message, wparam, lparam);
 }

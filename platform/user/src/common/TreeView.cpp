@@ -10,6 +10,7 @@
 
 #include "Common.h"
 
+#include <base/Text.h>
 #include <user/Keyboard.h>
 
 #include <algorithm>
@@ -60,7 +61,7 @@ int collation_key(char c)
 {
     auto u = static_cast<unsigned char>(c);
     int rank = u >= 0x80 ? 3 : std::isalpha(u) ? 2 : std::isdigit(u) ? 1 : 0;
-    return rank * 256 + std::tolower(u);
+    return rank * 256 + static_cast<unsigned char>(base::fold_ascii(c));
 }
 
 bool text_before(const std::string& a, const std::string& b)

@@ -108,7 +108,7 @@ bool replace_selection(HWND window, Edit& e, std::string insert)
     }
     if (style & ES_UPPERCASE)
         for (char& c : insert)
-            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+            c = base::upper_ascii(c);
     if (style & ES_LOWERCASE)
         for (char& c : insert)
             c = base::fold_ascii(c);

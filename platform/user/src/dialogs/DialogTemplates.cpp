@@ -10,7 +10,6 @@
 #include <user/SystemMetrics.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 using namespace user::detail;
@@ -33,14 +32,6 @@ std::map<HWND, DialogState>& dialogs()
 {
     static std::map<HWND, DialogState> table;
     return table;
-}
-
-std::string lower(const char* s)
-{
-    std::string out(s ? s : "");
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
 }
 
 const char* kDialogClass = "#32770";
@@ -74,7 +65,7 @@ void register_dialog(UINT id, DialogTemplate dialog_template)
 void register_dialog(const char* name, DialogTemplate dialog_template)
 {
     Guard guard(lock());
-    by_name()[lower(name)] = std::move(dialog_template);
+    by_name()[base::folded_ascii(name ? name : "")] = std::move(dialog_template);
 }
 
 const DialogTemplate* find_dialog(LPCSTR name)
@@ -84,7 +75,7 @@ const DialogTemplate* find_dialog(LPCSTR name)
         auto it = by_id().find(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
         return it == by_id().end() ? nullptr : &it->second;
     }
-    auto it = by_name().find(lower(name));
+    auto it = by_name().find(base::folded_ascii(name ? name : ""));
     return it == by_name().end() ? nullptr : &it->second;
 }
 
