@@ -98,7 +98,7 @@ bool THotLink::GetBrowserCommand(std::string& out, const char* address)
     if (token != std::string::npos) {
         command.replace(token, 2, address);
     } else {
-        std::string quoted = std::string(address).find(' ') == std::string::npos ? address : "\"" + std::string(address) + "\"";
+        std::string quoted = std::string(address).find(' ') == std::string::npos ? address : std::string("\"").append(address).append("\"");
         command += " " + quoted;
     }
     out = command;

@@ -282,11 +282,7 @@ bool WMFileIn::Stop()
     ReleaseAndClear(m_outputFile);
     if (m_statistics) {
         for (int i = 0; i < 60; ++i) {
-            IDispatch* stats = nullptr;
-            IWMEncIndexerStats* indexer = nullptr;
-            if (SUCCEEDED(m_statistics->get_IndexerStats(&stats)) && stats)
-                stats->QueryInterface(IID_IWMEncIndexerStats, reinterpret_cast<void**>(&indexer));
-            ReleaseAndClear(stats);
+            IWMEncIndexerStats* indexer = GetIndexerStatistics();
             if (!indexer)
                 continue;
             LONG files = 0;
@@ -321,34 +317,38 @@ bool WMFileIn::Stop()
     return stopped && removed;
 }
 
-LONG WMFileIn::GetFileSize()
+IWMEncIndexerStats* WMFileIn::GetIndexerStatistics()
 {
-    LONG value = -1;
+    IDispatch* stats = nullptr;
+    IWMEncIndexerStats* indexer = nullptr;
+    if (m_statistics && SUCCEEDED(m_statistics->get_IndexerStats(&stats)) && stats)
+        stats->QueryInterface(IID_IWMEncIndexerStats, reinterpret_cast<void**>(&indexer));
+    ReleaseAndClear(stats);
+    return indexer;
+}
+
+bool WMFileIn::ReadArchiveStatistic(bool size, LONG& value)
+{
     IDispatch* stats = nullptr;
     IWMEncFileArchiveStats* archive = nullptr;
     if (m_statistics && SUCCEEDED(m_statistics->get_FileArchiveStats(&stats)) && stats)
         stats->QueryInterface(IID_IWMEncFileArchiveStats, reinterpret_cast<void**>(&archive));
     ReleaseAndClear(stats);
-    LONG bytes = 0;
-    if (archive && archive->get_FileSize(&bytes) == S_OK)
-        value = bytes;
+    bool read = archive && (size ? archive->get_FileSize(&value) : archive->get_FileDuration(&value)) == S_OK;
     ReleaseAndClear(archive);
-    return value;
+    return read;
+}
+
+LONG WMFileIn::GetFileSize()
+{
+    LONG bytes = 0;
+    return ReadArchiveStatistic(true, bytes) ? bytes : -1;
 }
 
 LONG WMFileIn::GetElapsed()
 {
-    LONG value = -1;
-    IDispatch* stats = nullptr;
-    IWMEncFileArchiveStats* archive = nullptr;
-    if (m_statistics && SUCCEEDED(m_statistics->get_FileArchiveStats(&stats)) && stats)
-        stats->QueryInterface(IID_IWMEncFileArchiveStats, reinterpret_cast<void**>(&archive));
-    ReleaseAndClear(stats);
     LONG ms = 0;
-    if (archive && archive->get_FileDuration(&ms) == S_OK)
-        value = ms / 1000;
-    ReleaseAndClear(archive);
-    return value;
+    return ReadArchiveStatistic(false, ms) ? ms / 1000 : -1;
 }
 
 HWND WMFileIn::FindRenderer(HWND parent)
@@ -474,11 +474,7 @@ bool WMFileIn::GetStatusText(char* buffer)
     }
     if (!m_encoder || !m_statistics)
         return false;
-    IDispatch* stats = nullptr;
-    IWMEncIndexerStats* indexer = nullptr;
-    if (SUCCEEDED(m_statistics->get_IndexerStats(&stats)) && stats)
-        stats->QueryInterface(IID_IWMEncIndexerStats, reinterpret_cast<void**>(&indexer));
-    ReleaseAndClear(stats);
+    IWMEncIndexerStats* indexer = GetIndexerStatistics();
     if (!indexer)
         return false;
     LONG files = 0;

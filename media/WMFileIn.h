@@ -55,6 +55,10 @@ public:
 private:
     // The encoder's picture window among the children of `parent`, or NULL.
     static HWND FindRenderer(HWND parent);
+    // The statistics object's indexer statistics (a reference the caller releases), or NULL.
+    IWMEncIndexerStats* GetIndexerStatistics();
+    // The archived size in bytes (`size`) or duration in milliseconds; false when not known.
+    bool ReadArchiveStatistic(bool size, LONG& value);
     // Reports a failed call with the thread's error description and `suffix`.
     void ReportEncoderError(const char* suffix, HRESULT code);
     bool HasVideo() const { return (m_mediaFlags & 2) != 0; }

@@ -8,6 +8,8 @@
 // recording in real time costs. "size_percent_of_profile" is the file's bits per second of
 // content against the profile's video and audio bit rates together.
 
+#include "EncoderMachine.h"
+
 #include <base/Clock.h>
 #include <base/Path.h>
 #include <base/Text.h>
@@ -67,25 +69,7 @@ Result record(const char* profile_name, int seconds)
     CComPtr<IWMEncSource> audio;
     group->AddSource(WMENC_AUDIO, &audio);
     audio->SetInput(u"DEVICE://Default_Audio_Device", u"", u"");
-    CComPtr<IWMEncProfileCollection> profiles;
-    encoder->get_ProfileCollection(&profiles);
-    LONG count = 0;
-    profiles->get_Count(&count);
-    for (LONG i = 0; i < count; ++i) {
-        CComPtr<IWMEncProfile> profile;
-        profiles->Item(i, &profile);
-        BSTR name = nullptr;
-        profile->get_Name(&name);
-        bool wanted = base::to_utf8(name) == profile_name;
-        SysFreeString(name);
-        if (wanted) {
-            VARIANT v;
-            VariantInit(&v);
-            v.vt = VT_DISPATCH;
-            v.pdispVal = profile;
-            group->put_Profile(v);
-        }
-    }
+    test_support::set_profile(encoder, group, base::to_utf16(profile_name));
     CComPtr<IWMEncFile> out;
     encoder->get_File(&out);
     out->put_LocalFileName(base::to_utf16(base::to_windows_path(file)).c_str());
@@ -95,8 +79,7 @@ Result record(const char* profile_name, int seconds)
     std::int64_t start = base::Clock::ticks_ms();
     if (encoder->Start() != S_OK)
         return r;
-    while (base::Clock::ticks_ms() - start < seconds * 1000LL)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    test_support::run_until(start, seconds * 1000LL);
     encoder->Stop();
     r.cpu_seconds = process_cpu_seconds() - before;
     r.content_seconds = (base::Clock::ticks_ms() - start) / 1000.0;
@@ -130,17 +113,10 @@ BENCHMARK(BM_WmRecording)->Args({ 0, 60 })->Args({ 1, 60 })->Args({ 2, 60 })->Un
 
 int main(int argc, char** argv)
 {
-    base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 3, 1, 20, 0, 0));
+    test_support::EncoderMachine machine;
     base::Clock::set_virtual_wait_grace_ms(1);
-    CoInitialize(nullptr);
-    dshow::register_classes();
-    wmenc::register_classes();
-    sim::install_cards(sim::default_machine());
-    auto cards = sim::install_sound_cards({ sim::default_sound_card() });
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    sim::uninstall_cards();
-    CoUninitialize();
     return 0;
 }

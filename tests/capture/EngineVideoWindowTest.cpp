@@ -19,7 +19,7 @@ public:
     {
     }
     ~LoggingVideoWindow() override { note("released"); }
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP put_Visible(LONG visible) override { return note(visible == OAFALSE ? "hidden" : "shown"); }
     STDMETHODIMP put_Owner(OAHWND owner) override { return note(owner ? "owner parent" : "owner none"); }
     STDMETHODIMP put_WindowStyle(LONG style) override { return note("style " + hex(style)); }

@@ -71,7 +71,7 @@ public:
     {
     }
     ~FakeVideoWindow() override { note("released"); }
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP put_Visible(LONG visible) override
     {
         note(visible == OAFALSE ? "hidden" : "shown");

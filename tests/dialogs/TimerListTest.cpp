@@ -213,7 +213,7 @@ TEST_F(TimerListTest, EscapeLeavesTheListOpenTheCloseBoxClosesItAndTheTimerButto
 TEST_F(TimerListTest, NewIntoAFullTableReusesAFreeRecordOrRefusesWithAMessage)
 {
     for (int i = 0; i < MaxTimerEvents; ++i)
-        event_test::add(make_event("E" + std::to_string(i), event_test::Sunday, i % 24, 0, i % 24, 1));
+        event_test::add(make_event(std::string("E").append(std::to_string(i)), event_test::Sunday, i % 24, 0, i % 24, 1));
     run([](HWND d) { user::testing::press_dialog_button(d, 603); });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Timer: The timer holds 50 events at most. Delete one to add another.");

@@ -1,5 +1,6 @@
 #include <media/WMFileIn.h>
 
+#include "EncoderMachine.h"
 #include "Ffprobe.h"
 #include "PlainWindow.h"
 #include "TempHome.h"
@@ -27,26 +28,14 @@ namespace {
 
 constexpr char kCard[] = "Sim TV Card";
 
-// Waits (in real time, generously) until the virtual clock has run `ms` past `from`: the
-// devices' streaming threads move it as they deliver.
-void run_until(std::int64_t from, std::int64_t ms)
-{
-    for (int i = 0; i < 20000 && base::Clock::ticks_ms() - from < ms; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+using test_support::run_until;
 
 class WMFileInTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 3, 1, 20, 0, 0));
-        CoInitialize(nullptr); // the client window's
-        dshow::register_classes();
-        wmenc::register_classes();
-        dshow::clear_devices();
+        machine = std::make_unique<test_support::EncoderMachine>();
         user::testing::reset();
-        sim::install_cards({ sim::CaptureCard {} });
-        cards = sim::install_sound_cards({ sim::default_sound_card() });
         folder = test_support::make_temp_dir("wmfilein");
         objects = com::live_objects();
         bstrs = com::outstanding_bstrs();
@@ -56,13 +45,10 @@ protected:
         EXPECT_EQ(com::live_objects(), objects);
         EXPECT_EQ(com::outstanding_bstrs(), bstrs);
         EXPECT_EQ(com::thread_init_count(), 1);
-        sim::uninstall_cards();
-        sim::install_sound_cards({});
         com::enable_all_classes();
         std::filesystem::remove_all(folder);
         user::testing::reset();
-        CoUninitialize();
-        base::Clock::install_real();
+        machine.reset();
     }
     std::string windows(const std::string& name) const { return base::to_windows_path(folder) + "\\" + name; }
     std::string linux(const std::string& name) const { return folder + "/" + name; }
@@ -74,7 +60,7 @@ protected:
         return texts;
     }
 
-    std::vector<std::shared_ptr<sim::SoundCard>> cards;
+    std::unique_ptr<test_support::EncoderMachine> machine;
     std::string folder;
     std::int64_t objects = 0;
     std::int64_t bstrs = 0;
@@ -263,6 +249,22 @@ TEST_F(WMFileInTest, ThePreviewFitsItsWindowAndGoesToFullScreenAndBack)
         EXPECT_TRUE(GetWindowLongA(renderer, GWL_STYLE) & WS_CHILD);
         ASSERT_TRUE(target.Stop());
         EXPECT_FALSE(IsWindow(renderer));
+    }
+    DestroyWindow(video);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(WMFileInTest, APreviewViewThatCannotBeMadeLeavesTheRecordingWithoutPreview)
+{
+    HWND video = plain_window("video");
+    com::set_class_enabled(CLSID_WMEncPreview, false);
+    {
+        WMFileIn target(windows("a.wmv").c_str(), 15, kCard, nullptr, nullptr, video);
+        EXPECT_TRUE(target.Start());
+        EXPECT_FALSE(FindWindowExA(video, nullptr, "VideoRenderer", nullptr));
+        target.ShowPreview(true);
+        target.SetFullScreen(true);
+        EXPECT_TRUE(target.Stop());
     }
     DestroyWindow(video);
     EXPECT_TRUE(boxes().empty());

@@ -40,7 +40,7 @@ public:
     FilterGraph();
     ~FilterGraph() override;
 
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
 
     // IFilterGraph
     STDMETHODIMP AddFilter(IBaseFilter* filter, LPCWSTR name) override;

@@ -16,7 +16,7 @@ void set_default(Key& key, const std::string& text)
     value.type = REG_SZ;
     value.data.assign(text.begin(), text.end());
     value.data.push_back(0);
-    key.values[fold("")] = std::move(value);
+    key.values[""] = std::move(value);
 }
 
 }
@@ -27,7 +27,7 @@ void ensure_web_association(Key& root, const FILETIME& now)
         return;
     set_default(root.make({ ".htm" }, now), "htmlfile");
     Key& command = root.make({ "htmlfile", "shell", "open", "command" }, now);
-    if (!command.value(fold("")))
+    if (!command.value(""))
         set_default(command, "xdg-open \"%1\"");
 }
 

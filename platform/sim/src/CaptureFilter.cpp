@@ -162,24 +162,10 @@ void CaptureFilter::start_streaming(REFERENCE_TIME start)
     dshow::MediaType format = m_streams.front()->format();
     const VIDEOINFOHEADER* video = format.video_info();
     REFERENCE_TIME period = video && video->AvgTimePerFrame > 0 ? video->AvgTimePerFrame : UNITS / std::max<LONG>(m_signal->card().frames_per_second, 1);
-    {
-        std::lock_guard guard(m_thread_lock);
-        m_stopping = false;
-    }
-    m_thread = std::thread([this, run_ticks, period] { streaming_loop(run_ticks, period); });
+    m_streaming.start([this, run_ticks, period] { streaming_loop(run_ticks, period); });
 }
 
-void CaptureFilter::stop_streaming()
-{
-    if (!m_thread.joinable())
-        return;
-    {
-        std::lock_guard guard(m_thread_lock);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-}
+void CaptureFilter::stop_streaming() { m_streaming.stop(); }
 
 void CaptureFilter::streaming_loop(std::int64_t run_ticks, REFERENCE_TIME period)
 {
@@ -189,11 +175,8 @@ void CaptureFilter::streaming_loop(std::int64_t run_ticks, REFERENCE_TIME period
     for (;;) {
         REFERENCE_TIME start = frame * period;
         std::int64_t due = run_ticks + start / (UNITS / 1000);
-        {
-            std::unique_lock lock(m_thread_lock);
-            if (base::Clock::wait_until(lock, m_wake, due, [this] { return m_stopping; }))
-                break;
-        }
+        if (m_streaming.wait_until(due))
+            break;
         for (StreamPin* pin : m_streams)
             pin->stream(frame, start, start + period, *m_signal);
         m_next_frame = ++frame;

@@ -9,6 +9,7 @@
 
 #include "CardAccess.h"
 #include "CardSignal.h"
+#include "LiveThread.h"
 #include "UpstreamFilters.h"
 
 #include <dshow/BaseFilter.h>
@@ -157,10 +158,7 @@ private:
     AnalogInput* m_audio_in { nullptr };
     std::vector<StreamPin*> m_streams;
 
-    std::mutex m_thread_lock;
-    std::condition_variable m_wake;
-    bool m_stopping { false };
-    std::thread m_thread;
+    LiveThread m_streaming;
     LONG m_next_frame { 0 };
 };
 

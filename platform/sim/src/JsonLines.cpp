@@ -79,7 +79,7 @@ private:
         std::string out;
         for (const Level& level : m_levels) {
             if (level.array)
-                out += "[" + std::to_string(level.index) + "]";
+                out.append("[").append(std::to_string(level.index)).append("]");
             else
                 out += (out.empty() ? "" : ".") + level.key;
         }

@@ -57,11 +57,11 @@ WaveInFilter::WaveInFilter()
     m_output = make_pin<Output>();
 }
 
-WaveInFilter::~WaveInFilter() { stop_streaming(); }
+WaveInFilter::~WaveInFilter() { m_streaming.stop(); }
 
 HRESULT WaveInFilter::on_pause()
 {
-    stop_streaming();
+    m_streaming.stop();
     return S_OK;
 }
 
@@ -73,31 +73,14 @@ HRESULT WaveInFilter::on_run(REFERENCE_TIME start)
 
 HRESULT WaveInFilter::on_stop()
 {
-    stop_streaming();
+    m_streaming.stop();
     return S_OK;
 }
 
 void WaveInFilter::start_streaming(REFERENCE_TIME start)
 {
-    stop_streaming();
     std::int64_t run_ticks = clock() ? start / (UNITS / 1000) : base::Clock::ticks_ms();
-    {
-        std::lock_guard guard(m_thread_lock);
-        m_stopping = false;
-    }
-    m_thread = std::thread([this, run_ticks] { streaming_loop(run_ticks); });
-}
-
-void WaveInFilter::stop_streaming()
-{
-    if (!m_thread.joinable())
-        return;
-    {
-        std::lock_guard guard(m_thread_lock);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
+    m_streaming.start([this, run_ticks] { streaming_loop(run_ticks); });
 }
 
 void WaveInFilter::streaming_loop(std::int64_t run_ticks)
@@ -106,11 +89,8 @@ void WaveInFilter::streaming_loop(std::int64_t run_ticks)
     for (LONGLONG block = 0;; ++block) {
         REFERENCE_TIME start = block * kBlock;
         std::int64_t due = run_ticks + (start + kBlock) / (UNITS / 1000);
-        {
-            std::unique_lock lock(m_thread_lock);
-            if (base::Clock::wait_until(lock, m_wake, due, [this] { return m_stopping; }))
-                break;
-        }
+        if (m_streaming.wait_until(due))
+            break;
         m_output->stream(start, start + kBlock);
     }
 }

@@ -5,12 +5,11 @@
 // timestamped on the reference clock while running. It records what the card's line input
 // carries: the tone of input L1 (sim/TestTone.h), the sound a TV card's cable brings there.
 
+#include "LiveThread.h"
+
 #include <dshow/BaseFilter.h>
 #include <dshow/Pins.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 DEFINE_GUID(CLSID_SimWaveIn, 0x5A3C0010, 0x6F1D, 0x4E21, 0x9B, 0x30, 0x51, 0x4D, 0x43, 0x41, 0x52, 0x44);
 
@@ -30,14 +29,10 @@ private:
     HRESULT state_result(FILTER_STATE state) const override { return state == State_Paused ? VFW_S_CANT_CUE : S_OK; }
 
     void start_streaming(REFERENCE_TIME start);
-    void stop_streaming();
     void streaming_loop(std::int64_t run_ticks);
 
     Output* m_output;
-    std::mutex m_thread_lock;
-    std::condition_variable m_wake;
-    bool m_stopping { false };
-    std::thread m_thread;
+    LiveThread m_streaming;
 };
 
 }

@@ -70,23 +70,32 @@ HRESULT write_bool(bool value, VARIANT_BOOL* out);
 // Plain UTF-16 text to its terminator; empty for NULL.
 std::u16string text_of(const OLECHAR* text);
 
-// The members of an automation interface offered without type information or late binding.
-#define WMENC_NO_DISPATCH                                                                                     \
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override                                                       \
-    {                                                                                                         \
-        if (!count)                                                                                           \
-            return E_POINTER;                                                                                 \
-        *count = 0;                                                                                           \
-        return S_OK;                                                                                          \
-    }                                                                                                         \
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override                                           \
-    {                                                                                                         \
-        if (info)                                                                                             \
-            *info = nullptr;                                                                                  \
-        return E_NOTIMPL;                                                                                     \
-    }                                                                                                         \
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }         \
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
+// An object reached from the encoder, over its core.
+template<typename Interface>
+class CoreObject : public com::Object<Interface> {
+public:
+    explicit CoreObject(std::shared_ptr<Core> core)
+        : m_core(std::move(core))
+    {
+    }
+    COM_NO_DISPATCH
+
+protected:
+    // The body of a collection's get_Count over a list of the core.
+    template<typename List>
+    HRESULT count_of(const List& list, LONG* count)
+    {
+        if (!count)
+            return E_POINTER;
+        std::lock_guard guard(m_core->lock);
+        *count = static_cast<LONG>(list.size());
+        return S_OK;
+    }
+    const std::shared_ptr<Core> m_core;
+};
+
+// Names compare without regard to ASCII case.
+bool same_name(const std::u16string& a, const std::u16string& b);
 
 #define WMENC_RESERVED_IMPL(n) \
     STDMETHODIMP Reserved##n() override { return E_NOTIMPL; }
@@ -95,7 +104,7 @@ std::u16string text_of(const OLECHAR* text);
 class SourceObject final : public com::Object<IWMEncVideoSource> {
 public:
     explicit SourceObject(LONG type);
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
 
     STDMETHODIMP get_Type(LONG* type) override;
     STDMETHODIMP SetInput(const OLECHAR* input, const OLECHAR* scheme, const OLECHAR* initialization) override;
@@ -135,7 +144,7 @@ private:
 class GroupObject final : public com::Object<IWMEncSourceGroup> {
 public:
     explicit GroupObject(std::u16string name);
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
 
     STDMETHODIMP get_Name(BSTR* name) override;
     WMENC_RESERVED_IMPL(8)

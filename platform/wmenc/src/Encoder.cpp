@@ -52,7 +52,7 @@ public:
         m_core->active = nullptr;
         m_core->groups.clear();
     }
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
     WMENC_RESERVED_IMPL(7)
     WMENC_RESERVED_IMPL(8)
     WMENC_RESERVED_IMPL(9)

@@ -43,6 +43,8 @@ HRESULT write_bool(bool value, VARIANT_BOOL* out)
 
 std::u16string text_of(const OLECHAR* text) { return text ? std::u16string(text) : std::u16string(); }
 
+bool same_name(const std::u16string& a, const std::u16string& b) { return base::equals_ignoring_case(base::to_utf8(a), base::to_utf8(b)); }
+
 namespace {
 
 class ProfileObject final : public com::Object<IWMEncProfile> {
@@ -51,7 +53,7 @@ public:
         : m_profile(std::move(profile))
     {
     }
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP get_Name(BSTR* name) override { return copy_out(base::to_utf16(m_profile.name), name); }
     STDMETHODIMP get_Description(BSTR* description) override { return copy_out(base::to_utf16(m_profile.description), description); }
     STDMETHODIMP get_MediaCount(LONG type, SHORT* count) override
@@ -75,7 +77,7 @@ public:
         : m_profiles(all_profiles())
     {
     }
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
     WMENC_RESERVED_IMPL(7)
     STDMETHODIMP get_Count(LONG* count) override
     {
@@ -102,13 +104,9 @@ private:
     const std::vector<Profile> m_profiles;
 };
 
-class DisplayInfo final : public com::Object<IWMEncDisplayInfo> {
+class DisplayInfo final : public CoreObject<IWMEncDisplayInfo> {
 public:
-    explicit DisplayInfo(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
     STDMETHODIMP get_Title(BSTR* text) override { return get(m_core->title, text); }
     STDMETHODIMP put_Title(BSTR text) override { return put(m_core->title, text); }
     STDMETHODIMP get_Author(BSTR* text) override { return get(m_core->author, text); }
@@ -135,24 +133,12 @@ private:
         field.assign(text ? text : u"", SysStringLen(text));
         return S_OK;
     }
-    const std::shared_ptr<Core> m_core;
 };
 
-class Attributes final : public com::Object<IWMEncAttributes> {
+class Attributes final : public CoreObject<IWMEncAttributes> {
 public:
-    explicit Attributes(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
-    STDMETHODIMP get_Count(LONG* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        std::lock_guard guard(m_core->lock);
-        *count = static_cast<LONG>(m_core->attributes.size());
-        return S_OK;
-    }
+    using CoreObject::CoreObject;
+    STDMETHODIMP get_Count(LONG* count) override { return count_of(m_core->attributes, count); }
     WMENC_RESERVED_IMPL(8)
     STDMETHODIMP Add(BSTR name, VARIANT value) override
     {
@@ -165,7 +151,7 @@ public:
             return fail_with(E_UNEXPECTED, u"Attributes cannot change while the encoder is prepared.");
         auto& list = m_core->attributes;
         auto same = std::find_if(list.begin(), list.end(),
-            [&](const auto& a) { return base::equals_ignoring_case(base::to_utf8(a.first), base::to_utf8(key)); });
+            [&](const auto& a) { return same_name(a.first, key); });
         if (same != list.end())
             same->second = text;
         else
@@ -181,17 +167,11 @@ public:
         return S_OK;
     }
 
-private:
-    const std::shared_ptr<Core> m_core;
 };
 
-class OutputFile final : public com::Object<IWMEncFile> {
+class OutputFile final : public CoreObject<IWMEncFile> {
 public:
-    explicit OutputFile(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
     STDMETHODIMP get_LocalFileName(BSTR* name) override
     {
         std::lock_guard guard(m_core->lock);
@@ -207,17 +187,11 @@ public:
         return S_OK;
     }
 
-private:
-    const std::shared_ptr<Core> m_core;
 };
 
-class FileArchiveStats final : public com::Object<IWMEncFileArchiveStats> {
+class FileArchiveStats final : public CoreObject<IWMEncFileArchiveStats> {
 public:
-    explicit FileArchiveStats(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
     STDMETHODIMP get_FileSize(LONG* bytes) override
     {
         if (!bytes)
@@ -241,16 +215,11 @@ private:
         std::lock_guard guard(m_core->lock);
         return m_core->last_file;
     }
-    const std::shared_ptr<Core> m_core;
 };
 
-class IndexerStats final : public com::Object<IWMEncIndexerStats> {
+class IndexerStats final : public CoreObject<IWMEncIndexerStats> {
 public:
-    explicit IndexerStats(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
     STDMETHODIMP get_FileCount(LONG* count) override
     {
         if (!count)
@@ -267,17 +236,11 @@ public:
         return S_OK;
     }
 
-private:
-    const std::shared_ptr<Core> m_core;
 };
 
-class Statistics final : public com::Object<IWMEncStatistics> {
+class Statistics final : public CoreObject<IWMEncStatistics> {
 public:
-    explicit Statistics(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
     WMENC_RESERVED_IMPL(7)
     WMENC_RESERVED_IMPL(8)
     WMENC_RESERVED_IMPL(9)
@@ -298,8 +261,6 @@ public:
         return S_OK;
     }
 
-private:
-    const std::shared_ptr<Core> m_core;
 };
 
 }

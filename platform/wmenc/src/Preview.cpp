@@ -39,7 +39,7 @@ public:
         for (auto& [cookie, view] : m_views)
             view->detach(cookie);
     }
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
 
     STDMETHODIMP get_Count(LONG* count) override
     {

@@ -1,9 +1,11 @@
 #include <wmenc/ProfileManager.h>
 
 #include "Core.h"
+#include "ProfileEditor.h"
 #include "UserProfiles.h"
 
 #include <base/Text.h>
+#include <user/Window.h>
 
 #include <algorithm>
 
@@ -55,9 +57,13 @@ namespace {
 
 class ProfileManager final : public com::Object<IWMEncProfileManager> {
 public:
-    WMENC_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
-    STDMETHODIMP EditProfiles(LONG, LONG, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP EditProfiles(LONG, LONG, LONG) override
+    {
+        run_profile_editor(GetActiveWindow());
+        return S_OK;
+    }
     STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
     STDMETHODIMP GetDetailsString(BSTR name, LONG, BSTR* details) override
     {

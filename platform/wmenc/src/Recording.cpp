@@ -9,6 +9,7 @@
 #include <dshow/FilterGraph.h>
 #include <dshow/MediaType.h>
 #include <dshow/Pins.h>
+#include <dshow/SmartTee.h>
 #include <dshow/VideoRenderer.h>
 
 #include <atomic>
@@ -215,29 +216,45 @@ HRESULT Recording::prepare(const RecordingPlan& plan, std::unique_ptr<Recording>
     r->m_sink_filter.Attach(sink);
     r->m_graph->AddFilter(r->m_sink_filter, u"Encoder");
 
-    auto connect = [&](IBaseFilter* device, const char16_t* pin, const char16_t* name, IPin* input) {
-        r->m_graph->AddFilter(device, name);
-        CComPtr<IPin> output = output_pin(device, pin);
-        return output ? r->m_graph->ConnectDirect(output, input, nullptr) : VFW_E_NOT_FOUND;
-    };
-    if (video && FAILED(hr = connect(video_device, u"Capture", u"Video Capture", sink->video()))) {
+    auto connect = [&](IPin* output, IPin* input) { return output ? r->m_graph->ConnectDirect(output, input, nullptr) : VFW_E_NOT_FOUND; };
+    CComPtr<IPin> capture;
+    CComPtr<IPin> preview;
+    if (video) {
+        r->m_graph->AddFilter(video_device, u"Video Capture");
+        capture = output_pin(video_device, u"Capture");
+        if (plan.preview && capture && !(preview = output_pin(video_device, u"Preview"))) {
+            // A device without a preview pin shares its capture stream through a Smart Tee.
+            CComPtr<IBaseFilter> tee;
+            tee.Attach(new dshow::SmartTee);
+            r->m_graph->AddFilter(tee, u"Smart Tee");
+            CComPtr<IPin> input;
+            tee->FindPin(u"Input", &input);
+            if (SUCCEEDED(connect(capture, input))) {
+                capture.Release();
+                tee->FindPin(u"Capture", &capture);
+                tee->FindPin(u"Preview", &preview);
+            }
+        }
+    }
+    if (video && FAILED(hr = connect(capture, sink->video()))) {
         error = u"The video device " + quoted(*plan.video_device, true) + u" gives no picture the encoder can take.";
         return hr;
     }
-    if (audio && FAILED(hr = connect(audio_device, nullptr, u"Audio Capture", sink->audio()))) {
-        error = u"The audio device " + quoted(*plan.audio_device, false) + u" gives no sound the encoder can take.";
-        return hr;
+    if (audio) {
+        r->m_graph->AddFilter(audio_device, u"Audio Capture");
+        if (FAILED(hr = connect(output_pin(audio_device, nullptr), sink->audio()))) {
+            error = u"The audio device " + quoted(*plan.audio_device, false) + u" gives no sound the encoder can take.";
+            return hr;
+        }
     }
-    if (video && plan.preview) {
-        // Without a preview pin there is no preview; the recording goes on.
-        CComPtr<IPin> preview = output_pin(video_device, u"Preview");
+    if (preview) {
+        // A preview that cannot be shown leaves the recording without one.
         CComPtr<IBaseFilter> renderer;
         renderer.Attach(new dshow::VideoRenderer);
         r->m_graph->AddFilter(renderer, u"Preview");
-        CComPtr<IEnumPins> pins;
-        renderer->EnumPins(&pins);
         CComPtr<IPin> input;
-        if (preview && pins->Next(1, &input, nullptr) == S_OK && SUCCEEDED(r->m_graph->ConnectDirect(preview, input, nullptr))) {
+        renderer->FindPin(u"Input", &input);
+        if (SUCCEEDED(connect(preview, input))) {
             renderer->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&r->m_preview));
             if (r->m_preview)
                 r->m_preview->put_AutoShow(OAFALSE);

@@ -6,7 +6,8 @@
 // The graph: the capture device's "Capture" pin and the wave-in device's output feed the
 // encoder's sink filter, whose inputs hand samples to the AsfWriter once archiving has begun
 // (time stamps then count from the archive's start); with a preview wanted, the capture
-// device's "Preview" pin feeds a video renderer whose window the preview views show.
+// device's "Preview" pin (or, without one, a Smart Tee on its capture stream) feeds a video
+// renderer whose window the preview views show.
 
 #include "AsfWriter.h"
 

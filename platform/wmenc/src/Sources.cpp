@@ -13,24 +13,11 @@ namespace {
 
 constexpr std::u16string_view kDevicePrefix = u"DEVICE://";
 
-bool same_name(const std::u16string& a, const std::u16string& b) { return base::equals_ignoring_case(base::to_utf8(a), base::to_utf8(b)); }
-
-class GroupCollection final : public com::Object<IWMEncSourceGroupCollection> {
+class GroupCollection final : public CoreObject<IWMEncSourceGroupCollection> {
 public:
-    explicit GroupCollection(std::shared_ptr<Core> core)
-        : m_core(std::move(core))
-    {
-    }
-    WMENC_NO_DISPATCH
+    using CoreObject::CoreObject;
 
-    STDMETHODIMP get_Count(LONG* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        std::lock_guard guard(m_core->lock);
-        *count = static_cast<LONG>(m_core->groups.size());
-        return S_OK;
-    }
+    STDMETHODIMP get_Count(LONG* count) override { return count_of(m_core->groups, count); }
     WMENC_RESERVED_IMPL(8)
     STDMETHODIMP Item(LONG index, IWMEncSourceGroup** group) override
     {
@@ -89,8 +76,6 @@ public:
         return E_INVALIDARG;
     }
 
-private:
-    const std::shared_ptr<Core> m_core;
 };
 
 }

@@ -27,7 +27,7 @@ public:
         in = make_pin<Sink::In>(u"Audio Input", MEDIATYPE_Audio);
     }
     DSHOW_FORWARD_UNKNOWN(dshow::BaseFilter)
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
     STDMETHODIMP put_Volume(LONG v) override
     {
         volume = v;

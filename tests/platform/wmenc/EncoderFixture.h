@@ -5,6 +5,7 @@
 // check that every COM object and BSTR is gone at the end. Helpers set an encoder up the way a
 // program does, and run it for a stretch of virtual time.
 
+#include "EncoderMachine.h"
 #include "Ffprobe.h"
 #include "TempHome.h"
 
@@ -45,13 +46,7 @@ inline std::u16string error_description()
     return result;
 }
 
-// Waits (in real time, generously) until the virtual clock has run `ms` past `from`: the
-// devices' streaming threads move it as they deliver.
-inline void run_until(std::int64_t from, std::int64_t ms)
-{
-    for (int i = 0; i < 20000 && base::Clock::ticks_ms() - from < ms; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+using test_support::run_until;
 
 class EncoderTest : public testing::Test {
 public:
@@ -66,14 +61,8 @@ public:
 protected:
     void SetUp() override
     {
-        base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 3, 1, 20, 0, 0));
-        CoInitialize(nullptr);
-        dshow::register_classes();
-        wmenc::register_classes();
-        dshow::clear_devices();
+        machine = std::make_unique<test_support::EncoderMachine>();
         user::testing::reset();
-        sim::install_cards({ sim::CaptureCard {} });
-        cards = sim::install_sound_cards({ sim::default_sound_card() });
         folder = test_support::make_temp_dir("wmenc");
         objects = com::live_objects();
         bstrs = com::outstanding_bstrs();
@@ -83,14 +72,10 @@ protected:
         SetErrorInfo(0, nullptr);
         EXPECT_EQ(com::live_objects(), objects);
         EXPECT_EQ(com::outstanding_bstrs(), bstrs);
-        sim::uninstall_cards();
-        sim::install_sound_cards({});
-        cards.clear();
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
         std::filesystem::remove_all(folder);
         user::testing::reset();
-        CoUninitialize();
-        base::Clock::install_real();
+        machine.reset();
     }
 
     std::string path(const char* name) const { return folder + "/" + name; }
@@ -118,27 +103,7 @@ protected:
     }
     static void set_profile(IWMEncoder* encoder, IWMEncSourceGroup* group, const std::u16string& name)
     {
-        CComPtr<IWMEncProfileCollection> profiles;
-        encoder->get_ProfileCollection(&profiles);
-        LONG count = 0;
-        profiles->get_Count(&count);
-        for (LONG i = 0; i < count; ++i) {
-            CComPtr<IWMEncProfile> profile;
-            profiles->Item(i, &profile);
-            BSTR text = nullptr;
-            profile->get_Name(&text);
-            bool same = name == text;
-            SysFreeString(text);
-            if (same) {
-                VARIANT v;
-                VariantInit(&v);
-                v.vt = VT_DISPATCH;
-                v.pdispVal = profile;
-                EXPECT_EQ(group->put_Profile(v), S_OK);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no profile of that name";
+        EXPECT_TRUE(test_support::set_profile(encoder, group, name)) << "no profile of that name";
     }
     static LONG archived(IWMEncoder* encoder, bool size)
     {
@@ -156,7 +121,7 @@ protected:
         return value;
     }
 
-    std::vector<std::shared_ptr<sim::SoundCard>> cards;
+    std::unique_ptr<test_support::EncoderMachine> machine;
     std::string folder;
     std::int64_t objects = 0;
     std::int64_t bstrs = 0;

@@ -282,6 +282,34 @@ TEST_F(EncoderTest, TheIndexerReportsItsProgressAfterStopAndTheStatisticsKeepAns
     EXPECT_EQ(archived(s.encoder, true), size);
 }
 
+TEST_F(EncoderTest, ACardWithoutAPreviewPinIsPreviewedThroughASmartTee)
+{
+    sim::CaptureCard card;
+    card.preview_pin = false;
+    sim::install_cards({ card });
+    HWND parent = plain_window("video");
+    Setup s = make_encoder(true, kEmailProfile, path("tee.wmv"));
+    CComPtr<IWMEncVideoSource> video;
+    s.video->QueryInterface(IID_IWMEncVideoSource, reinterpret_cast<void**>(&video));
+    CComPtr<IWMEncDataViewCollection> previews;
+    video->get_PreviewCollection(&previews);
+    CComPtr<IWMEncDataView> view;
+    CoCreateInstance(CLSID_WMEncPreview, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncDataView, reinterpret_cast<void**>(&view));
+    LONG cookie = -1;
+    previews->Add(view, &cookie);
+    ASSERT_EQ(s.encoder->PrepareToEncode(VARIANT_TRUE), S_OK);
+    view->SetViewProperties(cookie, sizeof parent, reinterpret_cast<BYTE*>(&parent));
+    std::int64_t start = base::Clock::ticks_ms();
+    ASSERT_EQ(s.encoder->Start(), S_OK);
+    ASSERT_EQ(view->StartView(cookie), S_OK);
+    HWND renderer = FindWindowExA(parent, nullptr, "VideoRenderer", "ActiveMovie Window");
+    ASSERT_TRUE(renderer);
+    run_until(start, 1000);
+    EXPECT_GE(archived(s.encoder, false), 500) << "the capture stream still reaches the file";
+    ASSERT_EQ(s.encoder->Stop(), S_OK);
+    DestroyWindow(parent);
+}
+
 TEST_F(EncoderTest, ThePreviewIsAChildOfTheGivenWindowAndKeepsShowingWhenMovedToTheDesktop)
 {
     HWND parent = plain_window("video");

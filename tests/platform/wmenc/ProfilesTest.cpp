@@ -5,6 +5,11 @@
 #include <wmenc/ProfileManager.h>
 #include <wmenc/Profiles.h>
 
+#include "ProfileEditor.h"
+
+#include <user/Controls.h>
+#include <user/Dialogs.h>
+
 #include <fstream>
 #include <set>
 
@@ -116,6 +121,58 @@ TEST_F(Profiles, AnUnreadableOrWrongEntryInTheFileIsLeftOut)
         out << "not json";
     }
     EXPECT_EQ(wmenc::all_profiles().size(), wmenc::standard_profiles().size());
+}
+
+TEST_F(Profiles, TheEditorSavesAndDeletesTheUsersProfilesAndKeepsTheStandardOnes)
+{
+    using namespace wmenc::detail;
+    std::vector<std::string> steps;
+    user::testing::set_dialog_script([&](const user::testing::ModalDialog& d) {
+        EXPECT_EQ(d.caption, "Profiles");
+        LRESULT listed = SendDlgItemMessageA(d.dialog, kProfileList, LB_GETCOUNT, 0, 0);
+        EXPECT_EQ(listed, static_cast<LRESULT>(wmenc::standard_profiles().size()));
+        char name[260];
+        GetDlgItemTextA(d.dialog, kProfileName, name, sizeof name);
+        EXPECT_STREQ(name, wmenc::standard_profiles().front().name.c_str()) << "the first profile is shown";
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.dialog, kDeleteProfile))) << "a standard profile cannot go";
+
+        // Saving a standard profile's fields under its own name is refused; under a new name, kept.
+        user::testing::press_dialog_button(d.dialog, kSaveProfile);
+        SetDlgItemTextA(d.dialog, kProfileName, "My small video");
+        SetDlgItemInt(d.dialog, kPictureWidth, 240, FALSE);
+        SetDlgItemInt(d.dialog, kPictureHeight, 180, FALSE);
+        user::testing::press_dialog_button(d.dialog, kSaveProfile);
+        SetDlgItemTextA(d.dialog, kProfileName, "Odd");
+        SetDlgItemInt(d.dialog, kPictureWidth, 241, FALSE);
+        user::testing::press_dialog_button(d.dialog, kSaveProfile);
+        steps.push_back(std::to_string(SendDlgItemMessageA(d.dialog, kProfileList, LB_GETCOUNT, 0, 0)));
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    CComPtr<IWMEncProfileManager> manager;
+    CoCreateInstance(CLSID_WMEncProfileManager, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncProfileManager, reinterpret_cast<void**>(&manager));
+    EXPECT_EQ(manager->EditProfiles(17, 1, 0), S_OK);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0], std::to_string(wmenc::standard_profiles().size() + 1));
+    auto boxes = user::testing::message_box_journal();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].box.text, "The standard profile \"Video for single-channel ISDN (64 Kbps)\" is kept as it is: save your changes under a new name.");
+    EXPECT_EQ(boxes[1].box.text, "The profile's picture size cannot be recorded.");
+    wmenc::Profile mine;
+    ASSERT_TRUE(wmenc::find_profile("my small video", mine));
+    EXPECT_EQ(mine.width, 240);
+    EXPECT_EQ(mine.frames_per_second, 15) << "the other fields as shown";
+
+    // Deleting it from the editor.
+    user::testing::set_dialog_script([&](const user::testing::ModalDialog& d) {
+        LRESULT last = SendDlgItemMessageA(d.dialog, kProfileList, LB_GETCOUNT, 0, 0) - 1;
+        SendDlgItemMessageA(d.dialog, kProfileList, LB_SETCURSEL, static_cast<WPARAM>(last), 0);
+        SendMessageA(d.dialog, WM_COMMAND, MAKEWPARAM(kProfileList, LBN_SELCHANGE), 0);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d.dialog, kDeleteProfile)));
+        user::testing::press_dialog_button(d.dialog, kDeleteProfile);
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    EXPECT_EQ(manager->EditProfiles(17, 1, 0), S_OK);
+    EXPECT_FALSE(wmenc::find_profile("my small video", mine));
 }
 
 }

@@ -61,3 +61,22 @@ struct IDispatch : IUnknown {
 };
 COM_INTERFACE(IDispatch, IID_IDispatch, IUnknown);
 using LPDISPATCH = IDispatch*;
+
+// The IDispatch members of an automation interface an object of the layer implements without type
+// information: no type info, and late-bound calls are refused.
+#define COM_NO_DISPATCH                                                                           \
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override                                             \
+    {                                                                                               \
+        if (!count)                                                                                 \
+            return E_POINTER;                                                                       \
+        *count = 0;                                                                                 \
+        return S_OK;                                                                                \
+    }                                                                                               \
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override                                 \
+    {                                                                                               \
+        if (info)                                                                                   \
+            *info = nullptr;                                                                        \
+        return E_NOTIMPL;                                                                           \
+    }                                                                                               \
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; } \
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }

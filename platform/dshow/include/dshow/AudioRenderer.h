@@ -35,7 +35,7 @@ public:
     ~AudioRenderer() override;
 
     DSHOW_FORWARD_UNKNOWN(ScheduledRenderer)
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
 
     STDMETHODIMP put_Volume(LONG volume) override;
     STDMETHODIMP get_Volume(LONG* volume) override;

@@ -162,22 +162,3 @@ COM_INTERFACE(IVideoWindow, IID_IVideoWindow, IDispatch);
     STDMETHODIMP GetRestorePosition(LONG* left, LONG* top, LONG* width, LONG* height) override;             \
     STDMETHODIMP HideCursor(LONG hide) override;                                                            \
     STDMETHODIMP IsCursorHidden(LONG* hidden) override;
-
-// The IDispatch members of an automation interface the layer implements without type
-// information: no type info, and late-bound calls are refused.
-#define DSHOW_NO_DISPATCH                                                                           \
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override                                             \
-    {                                                                                               \
-        if (!count)                                                                                 \
-            return E_POINTER;                                                                       \
-        *count = 0;                                                                                 \
-        return S_OK;                                                                                \
-    }                                                                                               \
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override                                 \
-    {                                                                                               \
-        if (info)                                                                                   \
-            *info = nullptr;                                                                        \
-        return E_NOTIMPL;                                                                           \
-    }                                                                                               \
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; } \
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }

@@ -54,7 +54,7 @@ public:
     ~VideoRenderer() override;
 
     DSHOW_FORWARD_UNKNOWN(ScheduledRenderer)
-    DSHOW_NO_DISPATCH
+    COM_NO_DISPATCH
 
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
 

@@ -9,9 +9,11 @@
 //     IWMEncProfileManager* m;  CoCreateInstance(CLSID_WMEncProfileManager, ..., IID_IWMEncProfileManager, ...);
 //     m->GetDetailsString(name, 0, &text);       // E_INVALIDARG for a name that is no profile
 //
-// and the platform's own code through the model below. Editing profiles interactively
-// (EditProfiles) is not offered: it answers E_NOTIMPL, and the user's profiles are changed by
-// editing the file or through add_user_profile / remove_user_profile.
+//     m->EditProfiles(17, 1, 0);                 // the "Profiles" dialog, until the user closes it
+//
+// and the platform's own code through the model below. The editor lists every profile, saves its
+// fields as a user profile (never over a standard one) and deletes user profiles; its arguments
+// are accepted and not used.
 
 #include <wmenc/Profiles.h>
 
@@ -26,7 +28,7 @@ DEFINE_GUID(IID_IWMEncProfileManager, 0x731B9D9E, 0x6CF4, 0x4C37, 0xA6, 0xA9, 0x
 
 struct IWMEncProfileManager : IDispatch {
     STDMETHOD(Reserved7)() PURE;
-    // 8: the interactive editor (not offered: E_NOTIMPL).
+    // 8: runs the "Profiles" dialog, modal over the active window, until it is closed.
     STDMETHOD(EditProfiles)(LONG flags, LONG options, LONG reserved) PURE;
     STDMETHOD(Reserved9)() PURE;
     // 10: the description of the profile `name` (case ignored): its own text, then its streams.
