@@ -13,11 +13,13 @@
 
 #include <dshow/FilterGraph.h>
 #include <present/Present.h>
+#include <sim/MachineClock.h>
 #include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
 #include <user/User.h>
 #include <wmenc/Encoder.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -25,10 +27,12 @@
 
 namespace {
 
-// The machine's devices: DirectShow's classes, the capture cards of the platform home's
-// hardware description (one TV card without one) and the sound card.
+// The machine: its clock (virtual when the platform home says so), DirectShow's classes, the
+// capture cards of the platform home's hardware description (one TV card without one) and the
+// sound card.
 void install_machine()
 {
+    sim::install_machine_clock();
     static std::vector<std::shared_ptr<sim::SoundCard>> cards;
     if (cards.empty())
         cards = sim::install_sound_cards({ sim::default_sound_card() });
@@ -47,18 +51,33 @@ void install_machine()
     std::abort();
 }
 
-// Activates the running instance's main window; false when there is none.
-bool activate_running_instance()
+// How long the running instance has to answer; the desktop adds its margin for the answer's way
+// back, about five seconds in all.
+constexpr UINT kAnswerWaitMs = 3000;
+
+enum class RunningInstance { None, Activated, NotAnswering };
+
+// Activates the running instance's main window. One that does not answer (stopped or hung) is
+// reported, and no second instance starts beside it.
+RunningInstance activate_running_instance()
 {
     HWND window = FindWindowA(MainWindowClass, nullptr);
     if (!window)
-        return false;
+        return RunningInstance::None;
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWaitMs, &ignored)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        std::fprintf(stderr, "orbivane: the running instance (process %lu) does not answer; no second one is started\n",
+            static_cast<unsigned long>(process));
+        return RunningInstance::NotAnswering;
+    }
     // Minimised, or hidden to the tray: shown at its normal size.
     if (IsIconic(window) || !IsWindowVisible(window))
         ShowWindow(window, SW_SHOWNORMAL);
     BringWindowToTop(GetLastActivePopup(window));
     SetForegroundWindow(window);
-    return true;
+    return RunningInstance::Activated;
 }
 
 }
@@ -78,15 +97,24 @@ int OwlMain(int argc, char* argv[])
 
     install_machine();
     auto app = std::make_unique<App>();
-    if (activate_running_instance())
+    switch (activate_running_instance()) {
+    case RunningInstance::Activated:
         return 0;
+    case RunningInstance::NotAnswering:
+        return 1;
+    case RunningInstance::None:
+        break;
+    }
 
     std::set_terminate(on_terminate);
     present::start(); // shows the windows when a display is there; headless otherwise
     int result = -1;
     try {
         result = app->Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orbivane: %s\n", e.what());
     } catch (...) {
+        std::fprintf(stderr, "orbivane: an unknown error ended the program\n");
     }
     present::stop();
     return result;

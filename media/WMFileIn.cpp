@@ -198,6 +198,8 @@ bool WMFileIn::Start()
         return false;
     bool preview = m_previewWindow && HasVideo();
     if (preview) {
+        // A view of an earlier Start stays in the collection, which releases it.
+        ReleaseAndClear(m_previewView);
         CoCreateInstance(CLSID_WMEncPreview, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncDataView, reinterpret_cast<void**>(&m_previewView));
         if (m_videoInterface && !m_previewCollection)
             m_videoInterface->get_PreviewCollection(&m_previewCollection);

@@ -1,5 +1,5 @@
 #include "ClientFixture.h"
-#include "EventTable.h"
+#include <EventTable.h>
 
 #include <app/TickStatus.h>
 #include <app/TimerEventStore.h>

@@ -9,7 +9,12 @@
 #include <registry/Testing.h>
 #include <user/User.h>
 
+#include <TempHome.h>
+#include <user/SystemMetrics.h>
+
 #include <chrono>
+#include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -68,6 +73,45 @@ TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
     EXPECT_EQ(wait_exit(again), 0);
     registry::forget_hives();
     EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "17");
+}
+
+TEST(EndToEnd, AStoppedFirstInstanceIsReportedAndTheSecondStartEnds)
+{
+    pid_t first = start({});
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(kill(first, SIGSTOP), 0);
+    std::string errors = test_support::temp_home() + "/second-start.err";
+    EXPECT_EQ(wait_exit(start({}, {}, errors)), 1) << "no second instance beside one that does not answer";
+    std::ifstream in(errors);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("the running instance (process " + std::to_string(first) + ") does not answer"), std::string::npos)
+        << text;
+
+    kill(first, SIGCONT);
+    EXPECT_EQ(FindWindowA("Orbivane", nullptr), window) << "the first goes on";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(first), 0);
+}
+
+TEST(EndToEnd, SavedWindowSizesNoScreenCanShowDoNotStopAStart)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    WriteDwordValue(key, "WindowW", 0x7fffffff);
+    WriteDwordValue(key, "WindowH", 0x7fffffff);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t pid = start({});
+    HWND window = main_window();
+    ASSERT_TRUE(window) << "the program starts";
+    RECT rect {};
+    GetWindowRect(window, &rect);
+    EXPECT_LE(rect.right - rect.left, GetSystemMetrics(SM_CXMAXTRACK));
+    EXPECT_LE(rect.bottom - rect.top, GetSystemMetrics(SM_CYMAXTRACK));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(pid), 0);
 }
 
 TEST(EndToEnd, TvStartsOnTheMachinesCardWhenTheTvPageSaysSo)

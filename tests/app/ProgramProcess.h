@@ -9,11 +9,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -32,8 +34,10 @@ bool eventually(Condition condition)
     return false;
 }
 
-// Starts the program with `args`; `variables` ("NAME=value") replace or add to the environment.
-inline pid_t start(std::vector<std::string> args, const std::vector<std::string>& variables = {})
+// Starts the program with `args`; `variables` ("NAME=value") replace or add to the environment;
+// its standard error goes to `error_file` when one is named.
+inline pid_t start(std::vector<std::string> args, const std::vector<std::string>& variables = {},
+    const std::string& error_file = {})
 {
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
@@ -52,8 +56,13 @@ inline pid_t start(std::vector<std::string> args, const std::vector<std::string>
     for (auto& v : environment)
         envp.push_back(v.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!error_file.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()), 0);
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 

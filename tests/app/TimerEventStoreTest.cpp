@@ -1,4 +1,4 @@
-#include "EventTable.h"
+#include <EventTable.h>
 
 #include <app/TimerEventStore.h>
 

@@ -1,5 +1,5 @@
 #include "HelpFixture.h"
-#include "../app/EventTable.h"
+#include <EventTable.h>
 
 #include <DialogDriver.h>
 

@@ -247,11 +247,15 @@ TEST_F(WMFileInTest, ThePreviewFitsItsWindowAndGoesToFullScreenAndBack)
         target.SetFullScreen(false);
         EXPECT_EQ(GetParent(renderer), video);
         EXPECT_TRUE(GetWindowLongA(renderer, GWL_STYLE) & WS_CHILD);
+
+        EXPECT_FALSE(target.Start()) << "recording already";
+        EXPECT_TRUE(target.IsEncoding());
+        EXPECT_TRUE(IsWindow(renderer));
         ASSERT_TRUE(target.Stop());
         EXPECT_FALSE(IsWindow(renderer));
     }
     DestroyWindow(video);
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(boxes(), std::vector<std::string> { "The encoder is running already.\nwmfilein record preparetoencode\n    Return code = 8000FFFF" });
 }
 
 TEST_F(WMFileInTest, APreviewViewThatCannotBeMadeLeavesTheRecordingWithoutPreview)

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace base {
 
@@ -30,7 +31,9 @@ std::string runtime_folder()
     std::string runtime = env_or_empty("XDG_RUNTIME_DIR");
     std::string folder = runtime.empty() ? platform_home() + "/run" : runtime + "/orbivane";
     std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+    // Private from the start, whatever the umask.
+    mkdir(folder.c_str(), 0700);
     return folder;
 }
 

@@ -2,6 +2,7 @@
 
 #include <base/Text.h>
 #include <com/ComPtr.h>
+#include <com/LeafMoniker.h>
 #include <com/TaskMemory.h>
 #include <dshow/FilterInterfaces.h>
 
@@ -75,25 +76,13 @@ private:
     std::shared_ptr<const Device> m_device;
 };
 
-class DeviceMoniker final : public com::Object<IMoniker> {
+class DeviceMoniker final : public com::LeafMoniker {
 public:
     explicit DeviceMoniker(std::shared_ptr<const Device> device)
-        : m_device(std::move(device))
+        : LeafMoniker(CLSID_CDeviceMoniker, MKSYS_NONE)
+        , m_device(std::move(device))
     {
     }
-    const Device& device() const { return *m_device; }
-
-    STDMETHODIMP GetClassID(CLSID* clsid) override
-    {
-        if (!clsid)
-            return E_POINTER;
-        *clsid = CLSID_CDeviceMoniker;
-        return S_OK;
-    }
-    STDMETHODIMP IsDirty() override { return S_FALSE; }
-    STDMETHODIMP Load(IStream*) override { return E_NOTIMPL; }
-    STDMETHODIMP Save(IStream*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
 
     STDMETHODIMP BindToObject(IBindCtx*, IMoniker* left, REFIID iid, void** out) override
     {
@@ -120,38 +109,6 @@ public:
             return E_FAIL;
         return com::create_instance<DevicePropertyBag>(nullptr, iid, out, m_device);
     }
-    STDMETHODIMP Reduce(IBindCtx*, DWORD, IMoniker** left, IMoniker** reduced) override
-    {
-        if (left)
-            *left = nullptr;
-        if (!reduced)
-            return E_POINTER;
-        AddRef();
-        *reduced = this;
-        return MK_S_REDUCED_TO_SELF;
-    }
-    STDMETHODIMP ComposeWith(IMoniker*, BOOL, IMoniker** composite) override
-    {
-        if (composite)
-            *composite = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Enum(BOOL, IEnumMoniker** monikers) override
-    {
-        if (!monikers)
-            return E_POINTER;
-        *monikers = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP IsEqual(IMoniker* other) override
-    {
-        if (!other)
-            return S_FALSE;
-        CLSID clsid {};
-        if (FAILED(other->GetClassID(&clsid)) || !IsEqualCLSID(clsid, CLSID_CDeviceMoniker))
-            return S_FALSE;
-        return static_cast<DeviceMoniker*>(other)->m_device->id == m_device->id ? S_OK : S_FALSE;
-    }
     STDMETHODIMP Hash(DWORD* hash) override
     {
         if (!hash)
@@ -159,56 +116,22 @@ public:
         *hash = static_cast<DWORD>(m_device->id);
         return S_OK;
     }
+    // Devices are never in the running-object table.
     STDMETHODIMP IsRunning(IBindCtx*, IMoniker*, IMoniker*) override { return S_FALSE; }
     STDMETHODIMP GetTimeOfLastChange(IBindCtx*, IMoniker*, FILETIME*) override { return E_NOTIMPL; }
-    STDMETHODIMP Inverse(IMoniker** inverse) override
-    {
-        if (inverse)
-            *inverse = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP CommonPrefixWith(IMoniker*, IMoniker** prefix) override
-    {
-        if (prefix)
-            *prefix = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP RelativePathTo(IMoniker*, IMoniker** path) override
-    {
-        if (path)
-            *path = nullptr;
-        return E_NOTIMPL;
-    }
+
+protected:
     // "@device:sw:{category}\{clsid}", or "@device:pnp:" and the device path when there is one.
-    STDMETHODIMP GetDisplayName(IBindCtx*, IMoniker*, LPOLESTR* name) override
+    std::u16string display_name() const override
     {
-        if (!name)
-            return E_POINTER;
         const auto& d = m_device->description;
-        std::u16string text = d.device_path.empty()
+        return d.device_path.empty()
             ? u"@device:sw:" + base::to_utf16(com::guid_to_string(d.category)) + u"\\" + base::to_utf16(com::guid_to_string(d.clsid))
             : u"@device:pnp:" + d.device_path;
-        *name = static_cast<LPOLESTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(OLECHAR)));
-        if (!*name)
-            return E_OUTOFMEMORY;
-        std::copy(text.begin(), text.end(), *name);
-        (*name)[text.size()] = 0;
-        return S_OK;
     }
-    STDMETHODIMP ParseDisplayName(IBindCtx*, IMoniker*, LPOLESTR, ULONG* eaten, IMoniker** out) override
+    bool same_as(const LeafMoniker& other) const override
     {
-        if (eaten)
-            *eaten = 0;
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP IsSystemMoniker(DWORD* kind) override
-    {
-        if (!kind)
-            return E_POINTER;
-        *kind = MKSYS_NONE;
-        return S_FALSE;
+        return static_cast<const DeviceMoniker&>(other).m_device->id == m_device->id;
     }
 
 private:

@@ -4,6 +4,8 @@
 
 #include "State.h"
 
+#include <user/Timers.h>
+
 namespace user::detail {
 
 // Moves, sizes and reorders (SetWindowPos without the checks); sends the WINDOWPOS messages.
@@ -18,6 +20,8 @@ void deactivate_leaving(HWND window);
 void activate(HWND window);
 // Drops the window's timers (it is being destroyed).
 void kill_window_timers(HWND window);
+// Whether this thread has the timer (window, id) with that procedure.
+bool timer_has_proc(HWND window, UINT_PTR id, TIMERPROC proc);
 // Creates this thread's message queue if it has none.
 void ensure_queue();
 // Tells the window's thread that it may have something to paint.

@@ -420,7 +420,11 @@ LRESULT DispatchMessageA(const MSG* msg)
     if (!msg)
         return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
+        // Only a procedure SetTimer registered for this window and timer is called: a forged
+        // lParam is no address to jump to.
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        if (!timer_has_proc(msg->hwnd, msg->wParam, proc))
+            return 0;
         proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
     }

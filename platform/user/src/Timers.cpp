@@ -29,6 +29,16 @@ void kill_window_timers(HWND window)
     touch(*q);
 }
 
+bool timer_has_proc(HWND window, UINT_PTR id, TIMERPROC proc)
+{
+    auto q = queue_of(GetCurrentThreadId());
+    if (!q)
+        return false;
+    std::lock_guard guard(base::sync_mutex());
+    return std::any_of(q->timers.begin(), q->timers.end(),
+        [&](const Timer& t) { return t.window == window && t.id == id && t.proc == proc; });
+}
+
 }
 
 using namespace user::detail;

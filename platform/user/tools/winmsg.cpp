@@ -10,6 +10,7 @@
 #include <base/Text.h>
 #include <user/SharedDesktop.h>
 #include <user/User.h>
+#include <base/Errors.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -119,14 +120,18 @@ int main(int argc, char** argv)
         auto lp = static_cast<LPARAM>(*lparam);
         if (command == "post") {
             if (!PostMessageA(w, *message, wp, lp)) {
-                std::fprintf(stderr, "winmsg: cannot post to \"%s\"\n", argv[2]);
+                std::fprintf(stderr, GetLastError() == ERROR_ACCESS_DENIED ? "winmsg: \"%s\" refuses that message from outside\n"
+                                                                           : "winmsg: cannot post to \"%s\"\n",
+                    argv[2]);
                 return 1;
             }
             return 0;
         }
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(w, *message, wp, lp, SMTO_NORMAL, 10000, &result)) {
-            std::fprintf(stderr, "winmsg: \"%s\" did not answer\n", argv[2]);
+            std::fprintf(stderr, GetLastError() == ERROR_ACCESS_DENIED ? "winmsg: \"%s\" refuses that message from outside\n"
+                                                                       : "winmsg: \"%s\" did not answer\n",
+                argv[2]);
             return 1;
         }
         std::printf("%lld\n", static_cast<long long>(static_cast<LRESULT>(result)));

@@ -24,7 +24,12 @@ std::string describe_profile(const Profile& p)
             + " frames per second, " + std::to_string(p.video_kbps) + " Kbps.");
     }
     if (p.has_audio()) {
-        std::string rate = p.sample_rate % 1000 == 0 ? std::to_string(p.sample_rate / 1000) : std::to_string(p.sample_rate / 100 / 10.0).substr(0, 4);
+        // 22050 Hz reads "22.05 kHz", 32000 Hz "32 kHz".
+        std::string rate = std::to_string(p.sample_rate / 1000);
+        if (int part = p.sample_rate % 1000) {
+            std::string digits = std::to_string(1000 + part).substr(1);
+            rate += "." + digits.substr(0, digits.find_last_not_of('0') + 1);
+        }
         line("Sound " + rate + " kHz " + (p.channels == 2 ? "stereo" : "mono") + ", " + std::to_string(p.audio_kbps) + " Kbps.");
     }
     return text;

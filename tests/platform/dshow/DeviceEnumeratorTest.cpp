@@ -126,6 +126,27 @@ TEST_F(DeviceEnumerator, EachBindMakesANewFilterAndFailuresPassThrough)
     EXPECT_EQ(card->IsEqual(busy), S_FALSE);
 }
 
+TEST_F(DeviceEnumerator, DeviceAndItemMonikersShareTheLeafMonikersAnswers)
+{
+    dshow::register_device(device(u"TV Card"));
+    CComPtr<IMoniker> card;
+    ASSERT_EQ(enumerate(CLSID_VideoInputDeviceCategory)->Next(1, &card, nullptr), S_OK);
+    CComPtr<IMoniker> item;
+    ASSERT_EQ(CreateItemMoniker(u"!", u"TV Card", &item), S_OK);
+
+    for (IMoniker* moniker : { card.p, item.p }) {
+        EXPECT_EQ(moniker->IsEqual(nullptr), E_INVALIDARG);
+        // Reduced to itself, the caller's left moniker untouched.
+        IMoniker* left = item;
+        CComPtr<IMoniker> reduced;
+        EXPECT_EQ(moniker->Reduce(nullptr, 0, &left, &reduced), MK_S_REDUCED_TO_SELF);
+        EXPECT_EQ(reduced.p, moniker);
+        EXPECT_EQ(left, item.p);
+    }
+    EXPECT_EQ(card->IsEqual(item), S_FALSE);
+    EXPECT_EQ(item->IsEqual(card), S_FALSE);
+}
+
 TEST_F(DeviceEnumerator, AnEnumeratorKeepsItsSnapshot)
 {
     int id = dshow::register_device(device(u"TV Card"));

@@ -170,6 +170,20 @@ TEST_F(EncoderTest, MethodsSitAtTheirTablePositions)
         p->Release();
 }
 
+// A new preview view in the video source's collection, with its cookie.
+CComPtr<IWMEncDataView> add_view(EncoderTest::Setup& s, LONG& cookie)
+{
+    CComPtr<IWMEncVideoSource> video;
+    s.video->QueryInterface(IID_IWMEncVideoSource, reinterpret_cast<void**>(&video));
+    CComPtr<IWMEncDataViewCollection> previews;
+    video->get_PreviewCollection(&previews);
+    CComPtr<IWMEncDataView> view;
+    CoCreateInstance(CLSID_WMEncPreview, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncDataView, reinterpret_cast<void**>(&view));
+    if (previews->Add(view, &cookie) != S_OK)
+        view.Release();
+    return view;
+}
+
 struct PrepareFailure {
     const char* what;
     std::function<void(EncoderTest::Setup&, const std::string& folder)> spoil;
@@ -289,14 +303,8 @@ TEST_F(EncoderTest, ACardWithoutAPreviewPinIsPreviewedThroughASmartTee)
     sim::install_cards({ card });
     HWND parent = plain_window("video");
     Setup s = make_encoder(true, kEmailProfile, path("tee.wmv"));
-    CComPtr<IWMEncVideoSource> video;
-    s.video->QueryInterface(IID_IWMEncVideoSource, reinterpret_cast<void**>(&video));
-    CComPtr<IWMEncDataViewCollection> previews;
-    video->get_PreviewCollection(&previews);
-    CComPtr<IWMEncDataView> view;
-    CoCreateInstance(CLSID_WMEncPreview, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncDataView, reinterpret_cast<void**>(&view));
     LONG cookie = -1;
-    previews->Add(view, &cookie);
+    CComPtr<IWMEncDataView> view = add_view(s, cookie);
     ASSERT_EQ(s.encoder->PrepareToEncode(VARIANT_TRUE), S_OK);
     view->SetViewProperties(cookie, sizeof parent, reinterpret_cast<BYTE*>(&parent));
     std::int64_t start = base::Clock::ticks_ms();
@@ -315,14 +323,9 @@ TEST_F(EncoderTest, ThePreviewIsAChildOfTheGivenWindowAndKeepsShowingWhenMovedTo
     HWND parent = plain_window("video");
     SetWindowPos(parent, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
     Setup s = make_encoder(true, kEmailProfile, path("preview.wmv"));
-    CComPtr<IWMEncVideoSource> video;
-    s.video->QueryInterface(IID_IWMEncVideoSource, reinterpret_cast<void**>(&video));
-    CComPtr<IWMEncDataViewCollection> previews;
-    video->get_PreviewCollection(&previews);
-    CComPtr<IWMEncDataView> view;
-    CoCreateInstance(CLSID_WMEncPreview, nullptr, CLSCTX_INPROC_SERVER, IID_IWMEncDataView, reinterpret_cast<void**>(&view));
     LONG cookie = -1;
-    ASSERT_EQ(previews->Add(view, &cookie), S_OK);
+    CComPtr<IWMEncDataView> view = add_view(s, cookie);
+    ASSERT_TRUE(view);
     ASSERT_EQ(s.encoder->PrepareToEncode(VARIANT_TRUE), S_OK);
     EXPECT_EQ(view->SetViewProperties(cookie, 4, reinterpret_cast<BYTE*>(&parent)), E_INVALIDARG) << "half a handle";
     ASSERT_EQ(view->SetViewProperties(cookie, sizeof parent, reinterpret_cast<BYTE*>(&parent)), S_OK);

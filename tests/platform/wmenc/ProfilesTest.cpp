@@ -91,7 +91,7 @@ TEST_F(Profiles, TheUsersProfilesJoinTheCollectionAndTheManagerDescribesThem)
     SysFreeString(name);
     name = SysAllocString(u"Video for e-mail and dual-channel ISDN (128 Kbps)");
     EXPECT_EQ(manager->GetDetailsString(name, 0, &details), S_OK);
-    EXPECT_NE(base::to_utf8(details).find("Picture 320 x 240 at 15 frames per second, 96 Kbps.\r\nSound 22.0 kHz stereo, 32 Kbps."), std::string::npos)
+    EXPECT_NE(base::to_utf8(details).find("Picture 320 x 240 at 15 frames per second, 96 Kbps.\r\nSound 22.05 kHz stereo, 32 Kbps."), std::string::npos)
         << base::to_utf8(details);
     SysFreeString(details);
     SysFreeString(name);

@@ -7,7 +7,7 @@
 // "!FilterGraph 0012f3a0 pid 000004d8". Two item monikers are equal when their delimiters match
 // and their items match ignoring ASCII case. Alone (no moniker to the left) an item moniker binds
 // to the object registered under it in the running-object table.
-// Other areas implement IMoniker for their own names (device monikers).
+// Other areas implement IMoniker for their own names (device monikers) on com::LeafMoniker.
 
 #include <com/BindContext.h>
 #include <com/Persist.h>

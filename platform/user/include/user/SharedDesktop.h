@@ -8,7 +8,13 @@
 // removed at exit, and serves requests on the Unix socket "desktop-<pid>.sock" next to it: posted
 // and sent messages (wParam and lParam as plain numbers), ShowWindow, SetForegroundWindow and
 // raising. Each request runs on the thread of the window it names. The files of processes that
-// have ended are ignored and removed.
+// have ended are ignored and removed, and a starting process removes those left by killed ones.
+//
+// The runtime folder is the user's alone (0700) and so is the socket (0600); connections from
+// another user are closed unanswered. Requests reach top-level windows only, and a message
+// whose parameters would be pointers in this process is refused from outside. A published
+// process counts as running only while it exists, is no zombie and has the start time it
+// published.
 //
 // It starts by itself the first time the window area creates a window or looks beyond this
 // process (FindWindowA, a call on another process's handle); start_shared_desktop() starts it

@@ -1,12 +1,15 @@
 // This process's side of the shared desktop: the published windows file and the request socket.
 
 #include "../Queue.h"
+#include "Admission.h"
+#include "Server.h"
 #include "Wire.h"
 
 #include <user/SharedDesktop.h>
 #include <user/User.h>
 
 #include <base/Errors.h>
+#include <base/Home.h>
 #include <base/Process.h>
 #include <base/Sync.h>
 #include <base/Threads.h>
@@ -15,11 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace user::shared {
@@ -72,11 +77,15 @@ Reply handle(const Request& r)
 {
     Reply reply;
     HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(r.window));
-    if (!is_local_window(window) || !IsWindow(window))
+    if (!is_local_window(window) || !admits_foreign_request(window))
         return reply;
     auto message = static_cast<UINT>(r.message);
     auto wparam = static_cast<WPARAM>(r.wparam);
     auto lparam = static_cast<LPARAM>(r.lparam);
+    if ((r.op == Op::Post || r.op == Op::Send) && !admits_foreign_message(window, message, lparam)) {
+        reply.ok = kRefused;
+        return reply;
+    }
     LRESULT result = 0;
     bool ok = false;
     switch (r.op) {
@@ -113,29 +122,6 @@ Reply handle(const Request& r)
     return reply;
 }
 
-void serve(int fd)
-{
-    Request request;
-    if (read_all(fd, &request, sizeof request) && request.magic == kMagic) {
-        Reply reply = handle(request);
-        write_all(fd, &reply, sizeof reply);
-    }
-    close(fd);
-}
-
-void listen_loop(int fd)
-{
-    for (;;) {
-        int client = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE)
-                continue;
-            return;
-        }
-        std::thread(serve, client).detach();
-    }
-}
-
 int open_listener(const std::string& path)
 {
     sockaddr_un address {};
@@ -147,7 +133,9 @@ int open_listener(const std::string& path)
     if (fd < 0)
         return -1;
     unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0) {
+    // The folder is private; the socket is the owner's alone as well, whatever the umask.
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || chmod(path.c_str(), 0600) != 0
+        || listen(fd, 64) != 0) {
         close(fd);
         return -1;
     }
@@ -164,6 +152,55 @@ void publish()
 
 namespace {
 
+// The pid a desktop file belongs to ("desktop-<pid>.windows", ".windows.new" or ".sock"); 0 for
+// other names.
+DWORD owner_of(const std::string& name)
+{
+    if (!name.starts_with("desktop-"))
+        return 0;
+    std::size_t end = name.find('.');
+    std::string tail = end == std::string::npos ? "" : name.substr(end);
+    if (tail != ".windows" && tail != ".windows.new" && tail != ".sock")
+        return 0;
+    std::string digits = name.substr(8, end - 8);
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    unsigned long long pid = std::stoull(digits);
+    return pid <= 0xFFFFFFFFull ? static_cast<DWORD>(pid) : 0;
+}
+
+// Removes the files of processes that ended without removing them (killed, crashed): every file
+// of a process whose windows file names a run that is over, or of a process that is gone.
+void remove_stale_files(const std::string& folder, DWORD self)
+{
+    std::error_code error;
+    std::map<DWORD, std::vector<std::filesystem::path>> files;
+    for (auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (DWORD pid = owner_of(entry.path().filename().string()); pid && pid != self)
+            files[pid].push_back(entry.path());
+    for (auto& [pid, paths] : files) {
+        std::ifstream in(desktop_windows_file(pid), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto published = in ? parse_windows(text) : std::nullopt;
+        // Without a whole windows file the process may still be starting (or ending): only its
+        // absence counts.
+        bool alive = published && published->pid == pid ? process_alive(pid, published->start_time) : process_exists(pid);
+        if (!alive)
+            for (auto& path : paths)
+                std::filesystem::remove(path, error);
+    }
+}
+
+// Whether the folder is a directory of this user's that no one else may enter (made so when
+// it is this user's).
+bool private_folder(const std::string& folder)
+{
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+        return false;
+    return (st.st_mode & 077) == 0 || chmod(folder.c_str(), 0700) == 0;
+}
+
 void start_host()
 {
     s_host = new Host;
@@ -171,14 +208,23 @@ void start_host()
     s_host->start_time = process_start_time(s_host->pid);
     s_host->file = desktop_windows_file(s_host->pid);
     s_host->socket = socket_file(s_host->pid);
-    int fd = open_listener(s_host->socket);
-    if (fd >= 0)
-        std::thread(listen_loop, fd).detach();
-    else
-        std::fprintf(stderr, "orbivane: cannot listen on %s: %s\n", s_host->socket.c_str(), std::strerror(errno));
+    std::string folder = base::runtime_folder();
+    if (!private_folder(folder)) {
+        std::fprintf(stderr, "orbivane: %s is not a private folder of this user; other programs will not see this one's windows\n",
+            folder.c_str());
+        delete s_host;
+        s_host = nullptr;
+        return;
+    }
+    remove_stale_files(folder, s_host->pid);
     // The window table is not read here: the first change publishes it.
     write_file({});
     std::atexit(remove_files);
+    int fd = open_listener(s_host->socket);
+    if (fd >= 0)
+        start_server(fd, handle);
+    else
+        std::fprintf(stderr, "orbivane: cannot listen on %s: %s\n", s_host->socket.c_str(), std::strerror(errno));
 }
 
 }

@@ -139,7 +139,11 @@ public:
         r.wparam = static_cast<std::uint64_t>(wparam);
         r.lparam = static_cast<std::uint64_t>(lparam);
         Reply reply;
-        return request(r, kRequestWaitMs, &reply) && reply.ok;
+        if (!request(r, kRequestWaitMs, &reply) || reply.ok != 1) {
+            SetLastError(reply.ok == kRefused ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
+            return false;
+        }
+        return true;
     }
 
     bool send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms, LRESULT* result) override
@@ -151,8 +155,8 @@ public:
         r.timeout = timeout_ms;
         Reply reply;
         std::int64_t wait = timeout_ms == INFINITE ? -1 : static_cast<std::int64_t>(timeout_ms) + kSendMarginMs;
-        if (!request(r, wait, &reply) || !reply.ok) {
-            SetLastError(ERROR_TIMEOUT);
+        if (!request(r, wait, &reply) || reply.ok != 1) {
+            SetLastError(reply.ok == kRefused ? ERROR_ACCESS_DENIED : ERROR_TIMEOUT);
             return false;
         }
         if (result)

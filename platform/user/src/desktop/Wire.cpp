@@ -7,7 +7,6 @@
 #include <base/Home.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -52,35 +51,60 @@ std::string unescape(const std::string& text)
 
 }
 
-std::uint64_t process_start_time(DWORD pid)
+namespace {
+
+// A process's state letter and start time from /proc; state 0 when it does not exist.
+struct ProcessStat {
+    char state = 0;
+    std::uint64_t start_time = 0;
+};
+
+ProcessStat process_stat(DWORD pid)
 {
+    ProcessStat result;
+    if (pid == 0)
+        return result;
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // The command name may hold spaces: fields are counted after its closing parenthesis.
     auto close = stat.rfind(')');
     if (close == std::string::npos)
-        return 0;
+        return result;
     std::istringstream fields(stat.substr(close + 1));
     std::string field;
-    // Fields 3 .. 22; the start time is field 22.
-    for (int i = 3; i <= 22; ++i)
+    // Field 3 is the state, field 22 the start time.
+    for (int i = 3; i <= 22; ++i) {
         if (!(fields >> field))
-            return 0;
-    try {
-        return std::stoull(field);
-    } catch (...) {
-        return 0;
+            return {};
+        if (i == 3)
+            result.state = field.empty() ? 0 : field[0];
     }
+    try {
+        result.start_time = std::stoull(field);
+    } catch (...) {
+        return {};
+    }
+    return result;
+}
+
+bool running(char state) { return state != 0 && state != 'Z' && state != 'X' && state != 'x'; }
+
+}
+
+std::uint64_t process_start_time(DWORD pid)
+{
+    return process_stat(pid).start_time;
 }
 
 bool process_alive(DWORD pid, std::uint64_t start_time)
 {
-    if (pid == 0)
-        return false;
-    if (kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
-        return false;
-    std::uint64_t now = process_start_time(pid);
-    return now == 0 || start_time == 0 || now == start_time;
+    ProcessStat stat = process_stat(pid);
+    return start_time != 0 && running(stat.state) && stat.start_time == start_time;
+}
+
+bool process_exists(DWORD pid)
+{
+    return running(process_stat(pid).state);
 }
 
 std::string socket_file(DWORD pid)

@@ -18,8 +18,11 @@ namespace user::shared {
 
 // The process's start time from /proc (0 when unknown): with the id it names one process run.
 std::uint64_t process_start_time(DWORD pid);
-// Whether the process that wrote a file with this id and start time still runs.
+// Whether the process that wrote a file with this id and start time still runs: it exists, is
+// not a zombie, and started at that time (a file naming no start time names no process).
 bool process_alive(DWORD pid, std::uint64_t start_time);
+// Whether a process of this id exists and is not a zombie.
+bool process_exists(DWORD pid);
 
 std::string socket_file(DWORD pid);
 
@@ -34,6 +37,7 @@ std::optional<Published> parse_windows(const std::string& text);
 enum class Op : std::uint32_t { Post = 1, Send = 2, Show = 3, Foreground = 4, Raise = 5 };
 
 constexpr std::uint32_t kMagic = 0x4F564431;   // "OVD1"
+constexpr std::uint32_t kRefused = 2;
 
 struct Request {
     std::uint32_t magic = kMagic;
@@ -48,7 +52,7 @@ struct Request {
 
 struct Reply {
     std::uint32_t magic = kMagic;
-    std::uint32_t ok = 0;
+    std::uint32_t ok = 0;          // 1 done, 0 failed, kRefused not admitted from outside
     std::int64_t result = 0;
 };
 

@@ -39,7 +39,7 @@ COM_INTERFACE(IWMEncProfileManager, IID_IWMEncProfileManager, IDispatch);
 namespace wmenc {
 
 // A profile's text for people: its description followed by what it records, e.g.
-// "Picture 320 x 240 at 15 frames per second, 96 Kbps.\r\nSound 22 kHz stereo, 32 Kbps."
+// "Picture 320 x 240 at 15 frames per second, 96 Kbps.\r\nSound 22.05 kHz stereo, 32 Kbps."
 std::string describe_profile(const Profile& profile);
 // Adds a user profile (or replaces the user profile of that name); false when it cannot be
 // recorded, names a standard profile, or the file cannot be written.
