@@ -1,6 +1,7 @@
 // TClient's life: construction, window set-up, the deferred start, destruction, and the response
 // table that routes every message and command of the client.
 
+#include "BitmapToggle.h"
 #include "Client.h"
 
 #include "PrivateMessages.h"
@@ -51,6 +52,10 @@ TClient::TClient(OWL::TWindow* parent)
 TClient::~TClient()
 {
     CmStop();
+    delete m_tvToggle;
+    m_tvToggle = nullptr;
+    delete m_muteToggle;
+    m_muteToggle = nullptr;
     if (GetHandle())
         KillTimer(GetHandle(), TimerId);
     delete Tv;
@@ -59,6 +64,14 @@ TClient::~TClient()
     delete m_mixer;
     m_mixer = nullptr;
     CoUninitialize();
+}
+
+bool TClient::CanClose()
+{
+    if (!OWL::TWindow::CanClose())
+        return false;
+    RemoveControlBars();
+    return true;
 }
 
 void TClient::SetupWindow()

@@ -46,6 +46,17 @@ public:
     bool CreateMixer();
     // Applies changed options: mixer, volume slider, a changed device, antenna, channel, country.
     void ApplyClientOptions();
+    // Gives the base window's answer; when the window may close, the control bars are removed.
+    bool CanClose() override;
+
+    // The frame's sizing rule (its WM_SIZING): keeps the picture 4:3, or the frame at its bars'
+    // height while it is shrunk; always true.
+    bool EvSizing(UINT edge, RECT* rect);
+    // The frame's minimised state, at each of its WM_GETMINMAXINFO.
+    void FrameMinimized(bool minimized);
+    LONG GetScreenMode() const { return m_screenMode; }
+    // Forgets the remembered frame height and minimised state (kept process-wide; for tests).
+    static void ResetScreenState();
 
     // Remembers the channel and, unless the engine is recording, tunes and shows it.
     void SelectChannel(LONG channel, bool updateField);
@@ -95,9 +106,10 @@ protected:
     // Posts WM_UPDATESTATEICON to the frame.
     void UpdateStateIcon();
 
-    // The control bar's gadgets. BuildControlBar makes them; until a bar exists these show
-    // nothing.
+    // The control bars' gadgets. BuildControlBar makes them (in a decorated frame) and
+    // RemoveControlBars deletes them; while no bar exists these show nothing.
     void BuildControlBar();
+    void RemoveControlBars();
     void ShowTvToggle(int state);
     void ShowMuteToggle();
     void SetupPositionSlider();
@@ -105,6 +117,7 @@ protected:
     void ShowVolumePosition();
     void ShowVolumeSlider(bool shown);
     void SetStationText(const char* text);
+    void SetStatusText(const char* text);
     void SetPositionText(const char* text);
     void SetDurationText(const char* text);
     // The position slider's thumb (0..1000; 0 without a slider).
@@ -118,6 +131,9 @@ protected:
     void SetScreenMode(LONG mode);
     void LayoutVideo();
     void FitVideo();
+    // Whether the engine shows video or a player holds a picture file.
+    bool PictureShown() const;
+    bool PlayerShowsPicture() const;
 
     // Playback of files.
     void CmPlay();
@@ -141,8 +157,6 @@ protected:
     void UpdateTitle();
     // The file-open (or, `save`, file-save) dialog over `owner` with the open data; true on OK.
     bool RunFileDialog(OWL::TWindow* owner, bool save);
-    // Whether the open file is one with a picture (AVI or Windows Media video).
-    bool PlayerShowsPicture() const;
     void PlayerSetVolume(LONG volume);
     void PlayerSetMute(bool mute);
     void PlayerGraphEvents(WPARAM wparam, LPARAM lparam);
@@ -185,6 +199,8 @@ protected:
     OWL::THSlider* m_positionSlider = nullptr;
     OWL::TTextGadget* m_statusText = nullptr;
     OWL::TTextGadget* m_stationText = nullptr;
+    OWL::TTextGadget* m_positionText = nullptr;
+    OWL::TTextGadget* m_durationText = nullptr;
     SBitmapToggle* m_muteToggle = nullptr;
     VolumeSlider* m_volumeSlider = nullptr;
     LONG m_screenMode = 0; // 0 normal, 1 full screen, 2 full window

@@ -6,6 +6,7 @@
 #include "MainFrame.h"
 
 #include <dialogs/SetApp.h>
+#include <resources/BarBitmaps.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
@@ -43,6 +44,7 @@ void install_machine()
     RegisterMainAccelerators();
     RegisterTrayMenu();
     RegisterStateIcons();
+    RegisterBarBitmaps();
 }
 
 [[noreturn]] void on_terminate()

@@ -3,6 +3,7 @@
 #include "Client.h"
 #include "PrivateMessages.h"
 
+#include <dialogs/ContextHelpWin.h>
 #include <resources/CommandIds.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
@@ -16,19 +17,6 @@ namespace {
 
 // The minimised start has happened (or was not asked for) in this process.
 bool s_start_minimized_done = false;
-
-// Shows the popup text `id` of the help file at the cursor, over the main window.
-void show_help_popup(UINT id, HWND owner)
-{
-    HH_POPUP popup {};
-    popup.cbStruct = sizeof popup;
-    popup.idString = id;
-    GetCursorPos(&popup.pt);
-    popup.clrForeground = static_cast<COLORREF>(-1);
-    popup.clrBackground = 0xD0FFFF;
-    popup.rcMargins = { 5, 5, 5, 5 };
-    HtmlHelpA(owner, PopupTextPath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
-}
 
 // A WM_CONTEXTMENU point: signed screen coordinates, so that monitors left of or above the
 // primary one work.
@@ -117,7 +105,7 @@ void SDIDecFrame::ResetStartMinimized()
     s_start_minimized_done = false;
 }
 
-void SDIDecFrame::SetGadgetWindows(OWL::TWindow* top, OWL::TWindow* bottom)
+void SDIDecFrame::SetGadgetWindows(OWL::TGadgetWindow* top, OWL::TGadgetWindow* bottom)
 {
     GadgetWindows[0] = top;
     GadgetWindows[1] = bottom;
@@ -233,7 +221,7 @@ LRESULT SDIDecFrame::EvHelp(LPARAM lparam)
     if (!info)
         return 0;
     int id = info->iContextType == HELPINFO_WINDOW ? GetDlgCtrlID(static_cast<HWND>(info->hItemHandle)) : info->iCtrlId;
-    show_help_popup(static_cast<UINT>(id), GetHandle());
+    ShowHelpPopup(static_cast<DWORD>(id), GetHandle());
     return 0;
 }
 
@@ -241,11 +229,15 @@ LRESULT SDIDecFrame::EvContextMenu(HWND window, LPARAM lparam)
 {
     if (!window)
         return 0;
-    // Help for a control bar's gadget needs the gadget windows' lookup by point, which they do not
-    // offer yet: a click there shows nothing.
-    for (OWL::TWindow* gadgets : GadgetWindows) {
-        if (gadgets && gadgets->GetHandle() == window)
-            return 0;
+    // Over a control bar: the help of the gadget under the point, if any.
+    for (OWL::TGadgetWindow* gadgets : GadgetWindows) {
+        if (!gadgets || gadgets->GetHandle() != window)
+            continue;
+        POINT at = context_point(lparam);
+        ScreenToClient(window, &at);
+        if (OWL::TGadget* gadget = gadgets->GadgetFromPoint(at))
+            ShowHelpPopup(static_cast<DWORD>(gadget->GetId()), GetHandle());
+        return 0;
     }
     OWL::TWindow* client = GetClientWindow();
     if (!client || client->GetHandle() != window)
@@ -315,15 +307,16 @@ void SDIDecFrame::ClientApplyOptions()
         client->ApplyClientOptions();
 }
 
-bool SDIDecFrame::ClientSizing(UINT, RECT*)
+bool SDIDecFrame::ClientSizing(UINT edge, RECT* rect)
 {
-    // The client has no sizing rule yet: the proposed rectangle stands.
-    return true;
+    auto* client = dynamic_cast<TClient*>(GetClientWindow());
+    return !client || client->EvSizing(edge, rect);
 }
 
-void SDIDecFrame::ClientFrameMinimized(bool)
+void SDIDecFrame::ClientFrameMinimized(bool minimized)
 {
-    // The client does not yet follow the frame's minimised state.
+    if (auto* client = dynamic_cast<TClient*>(GetClientWindow()))
+        client->FrameMinimized(minimized);
 }
 
 LRESULT SDIDecFrame::ClientTunerRequest(WPARAM family, LPARAM lparam)

@@ -8,8 +8,9 @@
 // on top, the tray icon, minimise-to-tray, and a minimised start the first time. The frame and tray
 // icons follow the activity state when the client posts WM_UPDATESTATEICON; the tray menu's TV and
 // Mute items post WM_TRAYTV and WM_TRAYMUTE to the client. A right click on the client or on the
-// frame's border opens the frame context menu, whose commands go the usual command route. The
-// frame keeps a 4:3 shape for its maximised and tracking sizes.
+// frame's border opens the frame context menu, whose commands go the usual command route; one on
+// a control bar shows the help popup of the gadget under the pointer. The frame keeps a 4:3 shape
+// for its maximised and tracking sizes.
 //
 //     auto* frame = new SDIDecFrame(nullptr, "Orbivane", client, true);
 //     frame->AssignMenu(100);
@@ -18,6 +19,7 @@
 #include "TrayWin.h"
 
 #include <owl/DecoratedFrame.h>
+#include <owl/GadgetWindow.h>
 
 // The frame's window class; a second instance finds the first by it.
 inline constexpr const char* MainWindowClass = "Orbivane";
@@ -39,7 +41,7 @@ public:
     void ApplyOptions();
 
     // The control bar's two gadget windows, for context help over their gadgets (null: none).
-    void SetGadgetWindows(OWL::TWindow* top, OWL::TWindow* bottom);
+    void SetGadgetWindows(OWL::TGadgetWindow* top, OWL::TGadgetWindow* bottom);
 
     HMENU GetContextMenu() const { return ContextMenu; }
 
@@ -79,5 +81,5 @@ private:
     HICON RecordingIcon = nullptr;
     HICON TvIcon = nullptr;
     HMENU ContextMenu = nullptr;
-    OWL::TWindow* GadgetWindows[2] = { nullptr, nullptr };
+    OWL::TGadgetWindow* GadgetWindows[2] = { nullptr, nullptr };
 };

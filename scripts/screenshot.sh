@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshot: the screen end-to-end test starts the program on a private Xvfb,
-# turns TV on and writes the main window, its Control menu open, to the PNG file given (by default
-# docs/main-window.png).
+# turns TV on with the control bar's TV button and writes the main window with both control bars
+# to the PNG file given (by default docs/main-window.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/main-window.png}")

@@ -2,8 +2,8 @@
 // clicked and typed at with xdotool, its picture read back from the X server. Skipped where Xvfb
 // or xdotool is not installed.
 //
-// With ORBIVANE_SCREENSHOT naming a PNG file, the test also writes the main window (its Control
-// menu open, TV on) to that file.
+// With ORBIVANE_SCREENSHOT naming a PNG file, the bars test also writes the main window (TV on,
+// both control bars) to that file.
 
 #include "ProgramProcess.h"
 #include "XvfbServer.h"
@@ -43,6 +43,11 @@ using program::main_window;
 using program::wait_exit;
 
 namespace {
+
+void shift(RECT& r, LONG dx, LONG dy)
+{
+    r = { r.left + dx, r.top + dy, r.right + dx, r.bottom + dy };
+}
 
 bool same(const RECT& a, const RECT& b)
 {
@@ -188,8 +193,8 @@ protected:
         return seen;
     }
 
-    // The menu-bar item's rectangle in window coordinates, laid out as the frame lays it out.
-    static RECT menu_bar_item(HWND frame, int index)
+    // A window laid out as the frame: its style, rectangle and menu.
+    static HWND layout_window(HWND frame)
     {
         static bool registered = false;
         if (!registered) {
@@ -205,9 +210,44 @@ protected:
         HWND layout = CreateWindowExA(0, "ScreenEndToEndLayout", "", WS_OVERLAPPEDWINDOW, rect.left, rect.top,
             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
         SetMenu(layout, LoadMenuA(nullptr, MAKEINTRESOURCEA(IDM_MAINMENU)));
+        return layout;
+    }
+
+    // The menu-bar item's rectangle in window coordinates, laid out as the frame lays it out.
+    static RECT menu_bar_item(HWND frame, int index)
+    {
+        HWND layout = layout_window(frame);
         auto items = user::menu_bar_items(layout);
         DestroyWindow(layout);
         return index < static_cast<int>(items.size()) ? items[static_cast<std::size_t>(index)] : RECT {};
+    }
+
+    // The client area's rectangle in window coordinates, laid out as the frame lays it out.
+    static RECT client_area(HWND frame)
+    {
+        RECT rect {};
+        GetWindowRect(frame, &rect);
+        HWND layout = layout_window(frame);
+        RECT client {};
+        GetClientRect(layout, &client);
+        POINT origin { 0, 0 };
+        ClientToScreen(layout, &origin);
+        DestroyWindow(layout);
+        shift(client, origin.x - rect.left, origin.y - rect.top);
+        return client;
+    }
+
+    // How many pixels of exactly `rgb` the X window shows inside `area` (window coordinates).
+    int pixels_of(Window id, RECT area, DWORD rgb)
+    {
+        RECT window = x_geometry(id);
+        shift(area, window.left, window.top);
+        gdi::Surface shot = grab(area);
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += (shot.row(y)[x] & 0xFFFFFFu) == rgb ? 1 : 0;
+        return count;
     }
 
     // Clicks the frame's Control menu open; true when its popup shows.
@@ -279,6 +319,10 @@ TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterA
     // Page Up with the pointer over the window: the next channel.
     ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Prior"), 0);
     EXPECT_EQ(shown(id, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
+    // TV on laid the frame out for a 4:3 picture: what it adds to that is its caption, menu and bars.
+    RECT laid {};
+    GetWindowRect(frame, &laid);
+    const int extra = (laid.bottom - laid.top) - (laid.right - laid.left) * 3 / 4;
 
     // Moved and resized as a window manager does it, then closed with Alt+F4.
     const RECT moved { 120, 60, 120 + 760, 60 + 600 };
@@ -299,31 +343,20 @@ TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterA
     EXPECT_EQ(saved_long("WindowW"), moved.right - moved.left);
     EXPECT_EQ(saved_long("WindowH"), moved.bottom - moved.top);
 
-    // Started again: where it was, TV on, channel 6.
+    // Started again: where it was and as wide, TV on, channel 6, and as high as a 4:3 picture needs.
     program = start_program();
     frame = main_window();
     ASSERT_TRUE(frame);
     ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    const RECT restored { moved.left, moved.top, moved.right, moved.top + (moved.right - moved.left) * 3 / 4 + extra };
     EXPECT_TRUE(eventually([&] {
         RECT g = x_geometry(id);
-        return same(g, moved);
-    })) << "the X window is at the saved rectangle";
+        return same(g, restored);
+    })) << "the X window is at the saved place";
     RECT placed {};
     GetWindowRect(frame, &placed);
-    EXPECT_TRUE(same(placed, moved));
+    EXPECT_TRUE(same(placed, restored));
     EXPECT_EQ(shown(id, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
-
-    if (const char* path = std::getenv("ORBIVANE_SCREENSHOT")) {
-        ASSERT_TRUE(open_control_menu(frame, id));
-        Window menu = x_window("OrbivanePopupMenu");
-        RECT shot = x_geometry(id), popup = x_geometry(menu);
-        shot = { std::min(shot.left, popup.left), std::min(shot.top, popup.top), std::max(shot.right, popup.right),
-            std::max(shot.bottom, popup.bottom) };
-        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the menu painted
-        EXPECT_TRUE(gdi::write_png(grab(shot), path));
-        xdotool("key Escape");
-        EXPECT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") == 0; }));
-    }
 
     // Home turns TV off: the picture goes, and so does the state at exit.
     ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Home"), 0);
@@ -332,6 +365,79 @@ TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterA
     EXPECT_EQ(wait_exit(program), 0);
     registry::forget_hives();
     EXPECT_EQ(saved("TvState"), std::vector<BYTE> { 0 });
+}
+
+// Colours of the bar pictures: the TV button's dark screen (TV off) and blue screen (TV on), and
+// the Record button's red.
+constexpr DWORD kTvOffScreen = 0x404856;
+constexpr DWORD kTvOnScreen = 0x2F8FE0;
+constexpr DWORD kRecordRed = 0xD8302A;
+
+TEST_F(ScreenEndToEnd, BothBarsShowTheirTvButtonSwitchesTvOnAndFullWindowComesAndGoesByTheKeys)
+{
+    // TV off at start, in a window that fits the screen.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 0);
+    WriteDwordValue(key, "WindowX", 40);
+    WriteDwordValue(key, "WindowY", 40);
+    WriteDwordValue(key, "WindowW", 640);
+    WriteDwordValue(key, "WindowH", 560);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    const RECT client = client_area(frame);
+    // The TV button is the top bar's first gadget, the Record button the bottom bar's.
+    const RECT tvButton { client.left, client.top, client.left + 30, client.top + 28 };
+    const RECT recordButton { client.left, client.bottom - 28, client.left + 30, client.bottom };
+    EXPECT_TRUE(eventually([&] { return pixels_of(id, tvButton, kTvOffScreen) > 0; })) << "the top bar";
+    EXPECT_GT(pixels_of(id, recordButton, kRecordRed), 0) << "the bottom bar";
+    EXPECT_EQ(picture_in(id), std::nullopt);
+
+    // A click on the TV button.
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string(tvButton.left + 13) + " "
+                  + std::to_string(tvButton.top + 12) + " click 1"),
+        0);
+    EXPECT_TRUE(eventually([&] { return picture_in(id).has_value(); })) << "TV is on";
+    EXPECT_TRUE(eventually([&] { return pixels_of(id, client_area(frame), kTvOnScreen) > 0; }))
+        << "the TV button shows TV on";
+    if (const char* path = std::getenv("ORBIVANE_SCREENSHOT")) {
+        xdotool("mousemove 1000 740");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the bars painted
+        EXPECT_TRUE(gdi::write_png(grab(x_geometry(id)), path));
+    }
+
+    // Full window from the Control menu by the keys: no menu, no bars, the picture on.
+    const std::string over = "mousemove --window " + std::to_string(id) + " 200 200 ";
+    ASSERT_EQ(xdotool(over + "key alt+c"), 0);
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    ASSERT_EQ(xdotool("key Down Down Return"), 0);
+    EXPECT_TRUE(eventually([&] {
+        RECT whole = x_geometry(id);
+        shift(whole, -whole.left, -whole.top);
+        return pixels_of(id, whole, kTvOnScreen) == 0 && pixels_of(id, whole, kRecordRed) == 0;
+    })) << "the bars are gone";
+    EXPECT_TRUE(eventually([&] { return picture_in(id).has_value(); }));
+
+    // Back from the context menu (Shift+F10) by the keys: Normal Screen, the bars again.
+    ASSERT_EQ(xdotool(over + "key shift+F10"), 0);
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    ASSERT_EQ(xdotool("key Down Down Down Return"), 0);
+    EXPECT_TRUE(eventually([&] {
+        RECT area = client_area(frame);
+        RECT bottom { area.left, area.bottom - 28, area.left + 30, area.bottom };
+        return pixels_of(id, bottom, kRecordRed) > 0;
+    })) << "the bars are back";
+    EXPECT_TRUE(eventually([&] { return picture_in(id).has_value(); }));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
 }
 
 }

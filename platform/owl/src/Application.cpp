@@ -62,7 +62,12 @@ int TApplication::Run()
 int TApplication::MessageLoop()
 {
     MSG msg {};
+    long idle_count = 0;
     for (;;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            IdleAction(idle_count++);
+        else
+            idle_count = 0;
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0)
             return static_cast<int>(msg.wParam);
@@ -73,6 +78,11 @@ int TApplication::MessageLoop()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+bool TApplication::IdleAction(long idle_count)
+{
+    return m_main_window && m_main_window->GetHandle() && m_main_window->IdleAction(idle_count);
 }
 
 bool TApplication::ProcessAppMsg(MSG& msg)

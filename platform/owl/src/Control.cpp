@@ -8,10 +8,24 @@ TControl::TControl(TWindow* parent, int resourceId, TModule* module)
     Attr.Id = static_cast<UINT>(resourceId);
 }
 
+TControl::TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module)
+    : TWindow(parent, title, module)
+    , m_from_template(false)
+{
+    Attr.Style = WS_CHILD | WS_VISIBLE;
+    Attr.Id = static_cast<UINT>(id);
+    Attr.X = x;
+    Attr.Y = y;
+    Attr.W = w;
+    Attr.H = h;
+}
+
 bool TControl::Create()
 {
     if (GetHandle())
         return true;
+    if (!m_from_template)
+        return TWindow::Create();
     HWND parent = GetParentO() ? GetParentO()->GetHandle() : nullptr;
     HWND control = parent ? GetDlgItem(parent, GetId()) : nullptr;
     if (!control || !Attach(control))

@@ -12,6 +12,16 @@ TEdit::TEdit(TWindow* parent, int resourceId, unsigned textLimit, TModule* modul
 {
 }
 
+TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, unsigned textLimit,
+    bool multiline, TModule* module)
+    : TControl(parent, id, text, x, y, w, h, module)
+    , m_text_limit(textLimit)
+{
+    Attr.Style |= WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+    if (multiline)
+        Attr.Style |= ES_MULTILINE | ES_AUTOVSCROLL;
+}
+
 TEdit::~TEdit() = default;
 
 void TEdit::SetValidator(TValidator* validator)

@@ -16,6 +16,12 @@ TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* client, 
 void TFrameWindow::InitFrame(TWindow* client)
 {
     Attr.Style |= WS_CLIPCHILDREN;
+    // The keyboard focus the frame gets goes on to its client.
+    OnMessage(WM_SETFOCUS, [this](WPARAM, LPARAM) {
+        if (m_client && m_client->GetHandle() && IsWindowVisible(m_client->GetHandle()))
+            SetFocus(m_client->GetHandle());
+        return LRESULT(0);
+    });
     if (!client)
         return;
     m_client = client;

@@ -62,6 +62,22 @@ void TWindow::AddChild(TWindow* child)
     m_children.push_back(child);
 }
 
+bool TWindow::HasChild(const TWindow* child) const
+{
+    return std::find(m_children.begin(), m_children.end(), child) != m_children.end();
+}
+
+bool TWindow::IdleAction(long idle_count)
+{
+    bool more = false;
+    std::vector<TWindow*> children = m_children;
+    for (TWindow* child : children) {
+        if (child->GetHandle())
+            more = child->IdleAction(idle_count) || more;
+    }
+    return more;
+}
+
 TApplication* TWindow::GetApplication() const
 {
     return GetApplicationObject();
@@ -115,6 +131,12 @@ bool TWindow::Create()
     if (!made) {
         m_handle = nullptr;
         return false;
+    }
+    if (!m_handle) {
+        // A system class's window: its messages pass through the object on their way to the
+        // class's own procedure, which saw WM_CREATE alone; set up here.
+        Attach(made);
+        SetupWindow();
     }
 
     RECT r {};

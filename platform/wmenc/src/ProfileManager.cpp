@@ -28,7 +28,8 @@ std::string describe_profile(const Profile& p)
         std::string rate = std::to_string(p.sample_rate / 1000);
         if (int part = p.sample_rate % 1000) {
             std::string digits = std::to_string(1000 + part).substr(1);
-            rate += "." + digits.substr(0, digits.find_last_not_of('0') + 1);
+            rate += '.';
+            rate.append(digits, 0, digits.find_last_not_of('0') + 1);
         }
         line("Sound " + rate + " kHz " + (p.channels == 2 ? "stereo" : "mono") + ", " + std::to_string(p.audio_kbps) + " Kbps.");
     }

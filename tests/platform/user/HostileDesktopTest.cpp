@@ -472,3 +472,44 @@ TEST_F(HostileDesktopTest, FilesOfKilledProcessesAreRemovedWhenAProcessStarts)
 }
 
 }
+
+namespace {
+
+TEST(DesktopWire, WindowsFilesAndRequestsWithNumbersOutOfRangeAreRefused)
+{
+    std::string head = "orbivane-desktop 4242 99\n";
+    std::string handle = std::to_string((4242ull << 32) | 0x10);
+    auto line = [&](const std::string& thread, const std::string& left) {
+        return handle + "\t" + thread + "\t0\t0\t" + left + "\t0\t10\t10\tClass\tTitle\n";
+    };
+    ASSERT_TRUE(user::shared::parse_windows(head + line("7", "-5")));
+    EXPECT_EQ(user::shared::parse_windows(head + line("7", "-5"))->windows[0].rect.left, -5);
+    const std::string refused[] = {
+        head + line("4294967296", "0"),         // a thread id past 32 bits
+        head + line("7", "2147483648"),         // a coordinate past a LONG
+        head + line("7", "-2147483649"),
+        head + line("-1", "0"),
+        head + line("7 ", "0"),
+        "orbivane-desktop 4294967296 99\n",     // a process id past 32 bits
+        "orbivane-desktop -1 99\n",
+        "orbivane-desktop 4242 99 extra\n",
+        "orbivane-desktop 4242\n",
+    };
+    for (const auto& text : refused)
+        EXPECT_FALSE(user::shared::parse_windows(text)) << text;
+
+    Request request;
+    EXPECT_TRUE(user::shared::decode_request(&request, sizeof request));
+    EXPECT_FALSE(user::shared::decode_request(&request, sizeof request - 1));
+    Request bad = request;
+    bad.magic = 0;
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
+    bad = request;
+    bad.op = static_cast<Op>(9);
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
+    bad = request;
+    bad.message = 0x10000;
+    EXPECT_FALSE(user::shared::decode_request(&bad, sizeof bad));
+}
+
+}

@@ -4,7 +4,8 @@
 //
 // The library's main() calls the program's OwlMain(argc, argv). The program derives from
 // TApplication, overrides InitMainWindow to make its frame and SetMainWindow it, and calls Run:
-// InitMainWindow, the main window's creation and showing, then the loop until WM_QUIT. When the
+// InitMainWindow, the main window's creation and showing, then the loop until WM_QUIT, with one
+// IdleAction each time the queue runs empty. When the
 // main window gets WM_CLOSE, the application's CanClose decides; yes destroys the main window,
 // which ends the loop. The application is the last stop of command routing.
 //
@@ -40,6 +41,9 @@ public:
     int MessageLoop();
     // Gives a message to the main window before dispatch; true when it was used up.
     virtual bool ProcessAppMsg(MSG& msg);
+    // Runs each time the loop finds the queue empty (idle_count counts the calls since the last
+    // message); the default gives it to the main window (command enabling of its gadgets).
+    virtual bool IdleAction(long idle_count);
 
     // How Run shows the main window.
     int nCmdShow = SW_SHOWNORMAL;

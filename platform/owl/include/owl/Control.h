@@ -2,7 +2,8 @@
 
 // TControl: the object of one control of a dialog template, found by its id when the dialog's
 // window is made (TDialog::SetupWindow binds it; its messages then pass through the object before
-// the control's own procedure).
+// the control's own procedure), or of a control the program places itself (the positional
+// constructor; Create makes its window, as in a control bar).
 //
 // An owner-drawn control (BS_OWNERDRAW) overrides the three drawing hooks, which the parent hands
 // it from WM_DRAWITEM: ODADrawEntire to paint everything, ODAFocus when the focus changed, ODASelect
@@ -25,9 +26,11 @@ class TControl : public TWindow {
 public:
     // The control `resourceId` of the parent dialog's template.
     TControl(TWindow* parent, int resourceId, TModule* module = nullptr);
+    // A control the object makes itself: a visible child at (x, y), w x h, with the id.
+    TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module = nullptr);
 
-    // Binds the object to its control in the parent's window; false when the parent has no window
-    // or no control of that id.
+    // A template's control: binds the object to it in the parent's window; false when the parent
+    // has no window or no control of that id. Else makes the window.
     bool Create() override;
     int GetId() const { return static_cast<int>(Attr.Id); }
 
@@ -51,6 +54,9 @@ protected:
 
     // Runs once the object is bound to its control.
     void SetupWindow() override { }
+
+private:
+    bool m_from_template = true;
 };
 
 }

@@ -8,9 +8,12 @@
 //
 //     auto* start = new OWL::TEdit(this, 411);
 //     start->SetValidator(new OWL::TFilterValidator("0-9:apmAPM "));
+//     auto* field = new OWL::TEdit(nullptr, 1805, "", 0, 0, 40, 20);   // placed by the program
 
 #include <owl/Control.h>
 #include <owl/Validators.h>
+
+#include <user/Controls.h>
 
 #include <memory>
 
@@ -19,6 +22,10 @@ namespace OWL {
 class TEdit : public TControl {
 public:
     TEdit(TWindow* parent, int resourceId, unsigned textLimit = 0, TModule* module = nullptr);
+    // An edit field the program places itself (WS_BORDER, auto-scrolling); it sends EN_CHANGE
+    // to its parent for typed and for set text.
+    TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, unsigned textLimit = 0,
+        bool multiline = false, TModule* module = nullptr);
     ~TEdit() override;
 
     // The edit owns the validator; null removes it.
@@ -31,6 +38,7 @@ public:
     void Insert(const char* text);
 
 protected:
+    const char* GetClassName() override { return "EDIT"; }
     void SetupWindow() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // TFrameWindow: a top-level window with a menu, an accelerator table, icons and a client window
-// that fills its client area.
+// that fills its client area and takes the keyboard focus the frame gets.
 //
 // Commands reach the frame first, then the client, then the application. The menu's enablers run
 // when a popup opens (WM_INITMENUPOPUP, also for accelerators and tracked popup menus); an item

@@ -4,7 +4,9 @@
 //
 // Construct it, set Attr, then Create(): the window class (GetClassName, GetWindowClass) is
 // registered on first use, the window made, and SetupWindow runs from WM_CREATE (the base's
-// SetupWindow creates the child windows whose objects name this one as parent). Messages go to
+// SetupWindow creates the child windows whose objects name this one as parent). An object of a
+// system class ("EDIT", "SCROLLBAR", a common control) is attached to its window right after it
+// is made (its messages pass through the object to the class's procedure) and set up then. Messages go to
 // the response table first, then to the virtual Ev... members, then to DefWindowProcA. Commands
 // (WM_COMMAND) are routed through RouteCommand: the window itself, then the application.
 //
@@ -74,6 +76,12 @@ public:
 
     // Adds a child object; this window owns it from now on.
     void AddChild(TWindow* child);
+    // Whether the object is one of this window's children now.
+    bool HasChild(const TWindow* child) const;
+
+    // Work while the application's queue is empty (command enabling of gadgets); the default
+    // passes it to the children. True when more idle work is wanted.
+    virtual bool IdleAction(long idle_count);
 
     // The object bound to a window handle, or null.
     static TWindow* FromHandle(HWND window);

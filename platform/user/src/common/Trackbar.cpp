@@ -138,150 +138,209 @@ void paint(HWND w, const Trackbar& t)
     EndPaint(w, &ps);
 }
 
+void redraw_if(HWND w, WPARAM redraw)
+{
+    if (redraw)
+        user::common::redraw(w);
+}
+
+LRESULT set_pos(Trackbar& t, HWND w, WPARAM redraw, LPARAM pos)
+{
+    t.pos = clamp(t, static_cast<LONG>(pos));
+    redraw_if(w, redraw);
+    return 0;
+}
+
+// TBM_SETRANGE (both ends packed), TBM_SETRANGEMIN and TBM_SETRANGEMAX.
+LRESULT set_range(Trackbar& t, HWND w, UINT message, WPARAM redraw, LPARAM lparam)
+{
+    if (message == TBM_SETRANGE) {
+        t.min = static_cast<SHORT>(LOWORD(lparam));
+        t.max = static_cast<SHORT>(HIWORD(lparam));
+    } else if (message == TBM_SETRANGEMIN) {
+        t.min = static_cast<LONG>(lparam);
+    } else {
+        t.max = static_cast<LONG>(lparam);
+    }
+    if (t.max < t.min)
+        t.max = t.min;
+    t.pos = clamp(t, t.pos);
+    t.page = std::max<LONG>(1, (t.max - t.min) / 5);
+    redraw_if(w, redraw);
+    return 0;
+}
+
+LRESULT set_tic_freq(Trackbar& t, HWND w, WPARAM freq)
+{
+    t.tic_freq = static_cast<LONG>(freq);
+    user::common::redraw(w);
+    return 0;
+}
+
+LRESULT set_tic(Trackbar& t, HWND w, LPARAM value)
+{
+    LONG v = static_cast<LONG>(value);
+    if (v < t.min || v > t.max)
+        return FALSE;
+    t.tics.push_back(v);
+    user::common::redraw(w);
+    return TRUE;
+}
+
+LRESULT clear_tics(Trackbar& t, HWND w, WPARAM redraw)
+{
+    t.tics.clear();
+    redraw_if(w, redraw);
+    return 0;
+}
+
+LRESULT num_tics(const Trackbar& t, HWND w)
+{
+    if (GetWindowLongA(w, GWL_STYLE) & TBS_NOTICKS)
+        return 0;
+    return static_cast<LRESULT>(t.tics.size()) + 2;
+}
+
+// TBM_SETSEL (both ends packed), TBM_SETSELSTART, TBM_SETSELEND and TBM_CLEARSEL.
+LRESULT set_sel(Trackbar& t, HWND w, UINT message, WPARAM redraw, LPARAM lparam)
+{
+    if (message == TBM_SETSEL) {
+        t.sel_start = static_cast<SHORT>(LOWORD(lparam));
+        t.sel_end = static_cast<SHORT>(HIWORD(lparam));
+    } else if (message == TBM_CLEARSEL) {
+        t.sel_start = t.sel_end = 0;
+    } else {
+        (message == TBM_SETSELSTART ? t.sel_start : t.sel_end) = static_cast<LONG>(lparam);
+    }
+    redraw_if(w, redraw);
+    return 0;
+}
+
+// Stores a new step size and gives back the old one.
+LRESULT swap_size(LONG& size, LPARAM value)
+{
+    LONG old = size;
+    size = static_cast<LONG>(value);
+    return old;
+}
+
+LRESULT thumb_rect_to(const Trackbar& t, HWND w, LPARAM out)
+{
+    if (out)
+        *reinterpret_cast<RECT*>(out) = thumb_rect(w, t);
+    return 0;
+}
+
+bool navigation_key(WPARAM key)
+{
+    switch (key) {
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT key_down(Trackbar& t, HWND w, WPARAM key, LPARAM lparam)
+{
+    switch (key) {
+    case VK_LEFT:
+    case VK_UP: move_to(w, t, t.pos - t.line, TB_LINEUP); return 0;
+    case VK_RIGHT:
+    case VK_DOWN: move_to(w, t, t.pos + t.line, TB_LINEDOWN); return 0;
+    case VK_PRIOR: move_to(w, t, t.pos - t.page, TB_PAGEUP); return 0;
+    case VK_NEXT: move_to(w, t, t.pos + t.page, TB_PAGEDOWN); return 0;
+    case VK_HOME: move_to(w, t, t.min, TB_TOP); return 0;
+    case VK_END: move_to(w, t, t.max, TB_BOTTOM); return 0;
+    default: return DefWindowProcA(w, WM_KEYDOWN, key, lparam);
+    }
+}
+
+LRESULT key_up(Trackbar& t, HWND w, WPARAM key, LPARAM lparam)
+{
+    if (!navigation_key(key))
+        return DefWindowProcA(w, WM_KEYUP, key, lparam);
+    report(w, t, TB_ENDTRACK);
+    return 0;
+}
+
+LRESULT button_down(Trackbar& t, HWND w, LPARAM at)
+{
+    SetFocus(w);
+    POINT p { static_cast<SHORT>(LOWORD(at)), static_cast<SHORT>(HIWORD(at)) };
+    RECT thumb = thumb_rect(w, t);
+    if (p.x >= thumb.left && p.x < thumb.right && p.y >= thumb.top && p.y < thumb.bottom) {
+        t.dragging = true;
+        SetCapture(w);
+        return 0;
+    }
+    int along = vertical(w) ? p.y : p.x;
+    if (along < offset_of(w, t, t.pos))
+        move_to(w, t, t.pos - t.page, TB_PAGEUP);
+    else
+        move_to(w, t, t.pos + t.page, TB_PAGEDOWN);
+    return 0;
+}
+
+LRESULT mouse_move(Trackbar& t, HWND w, LPARAM at)
+{
+    if (!t.dragging)
+        return 0;
+    int along = vertical(w) ? static_cast<SHORT>(HIWORD(at)) : static_cast<SHORT>(LOWORD(at));
+    LONG pos = pos_at(w, t, along);
+    if (pos != t.pos)
+        move_to(w, t, pos, TB_THUMBTRACK);
+    return 0;
+}
+
+LRESULT button_up(Trackbar& t, HWND w)
+{
+    if (t.dragging) {
+        t.dragging = false;
+        ReleaseCapture();
+        report(w, t, TB_THUMBPOSITION);
+    }
+    report(w, t, TB_ENDTRACK);
+    return 0;
+}
+
 LRESULT trackbar(Trackbar& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case TBM_GETPOS: return t.pos;
     case TBM_GETRANGEMIN: return t.min;
     case TBM_GETRANGEMAX: return t.max;
-    case TBM_SETPOS:
-        t.pos = clamp(t, static_cast<LONG>(lparam));
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
-    case TBM_SETRANGE:
-    case TBM_SETRANGEMIN:
-    case TBM_SETRANGEMAX:
-        if (message == TBM_SETRANGE) {
-            t.min = static_cast<SHORT>(LOWORD(lparam));
-            t.max = static_cast<SHORT>(HIWORD(lparam));
-        } else if (message == TBM_SETRANGEMIN)
-            t.min = static_cast<LONG>(lparam);
-        else
-            t.max = static_cast<LONG>(lparam);
-        if (t.max < t.min)
-            t.max = t.min;
-        t.pos = clamp(t, t.pos);
-        t.page = std::max<LONG>(1, (t.max - t.min) / 5);
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
-    case TBM_SETTICFREQ:
-        t.tic_freq = static_cast<LONG>(wparam);
-        user::common::redraw(w);
-        return 0;
-    case TBM_SETTIC: {
-        LONG v = static_cast<LONG>(lparam);
-        if (v < t.min || v > t.max)
-            return FALSE;
-        t.tics.push_back(v);
-        user::common::redraw(w);
-        return TRUE;
-    }
-    case TBM_CLEARTICS:
-        t.tics.clear();
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
-    case TBM_GETNUMTICS:
-        if (GetWindowLongA(w, GWL_STYLE) & TBS_NOTICKS)
-            return 0;
-        return static_cast<LRESULT>(t.tics.size()) + 2;
-    case TBM_SETSEL:
-        t.sel_start = static_cast<SHORT>(LOWORD(lparam));
-        t.sel_end = static_cast<SHORT>(HIWORD(lparam));
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
-    case TBM_SETSELSTART:
-    case TBM_SETSELEND:
-        (message == TBM_SETSELSTART ? t.sel_start : t.sel_end) = static_cast<LONG>(lparam);
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
-    case TBM_CLEARSEL:
-        t.sel_start = t.sel_end = 0;
-        if (wparam)
-            user::common::redraw(w);
-        return 0;
     case TBM_GETSELSTART: return t.sel_start;
     case TBM_GETSELEND: return t.sel_end;
-    case TBM_SETPAGESIZE: {
-        LONG old = t.page;
-        t.page = static_cast<LONG>(lparam);
-        return old;
-    }
     case TBM_GETPAGESIZE: return t.page;
-    case TBM_SETLINESIZE: {
-        LONG old = t.line;
-        t.line = static_cast<LONG>(lparam);
-        return old;
-    }
     case TBM_GETLINESIZE: return t.line;
-    case TBM_GETTHUMBRECT:
-        if (lparam)
-            *reinterpret_cast<RECT*>(lparam) = thumb_rect(w, t);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        switch (wparam) {
-        case VK_LEFT:
-        case VK_UP: move_to(w, t, t.pos - t.line, TB_LINEUP); return 0;
-        case VK_RIGHT:
-        case VK_DOWN: move_to(w, t, t.pos + t.line, TB_LINEDOWN); return 0;
-        case VK_PRIOR: move_to(w, t, t.pos - t.page, TB_PAGEUP); return 0;
-        case VK_NEXT: move_to(w, t, t.pos + t.page, TB_PAGEDOWN); return 0;
-        case VK_HOME: move_to(w, t, t.min, TB_TOP); return 0;
-        case VK_END: move_to(w, t, t.max, TB_BOTTOM); return 0;
-        }
-        break;
-    case WM_KEYUP:
-        switch (wparam) {
-        case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-        case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
-            report(w, t, TB_ENDTRACK);
-            return 0;
-        }
-        break;
-    case WM_LBUTTONDOWN: {
-        SetFocus(w);
-        POINT p { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) };
-        RECT thumb = thumb_rect(w, t);
-        if (p.x >= thumb.left && p.x < thumb.right && p.y >= thumb.top && p.y < thumb.bottom) {
-            t.dragging = true;
-            SetCapture(w);
-            return 0;
-        }
-        int along = vertical(w) ? p.y : p.x;
-        int at = offset_of(w, t, t.pos);
-        if (along < at)
-            move_to(w, t, t.pos - t.page, TB_PAGEUP);
-        else
-            move_to(w, t, t.pos + t.page, TB_PAGEDOWN);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (t.dragging) {
-            int along = vertical(w) ? static_cast<SHORT>(HIWORD(lparam)) : static_cast<SHORT>(LOWORD(lparam));
-            LONG pos = pos_at(w, t, along);
-            if (pos != t.pos)
-                move_to(w, t, pos, TB_THUMBTRACK);
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (t.dragging) {
-            t.dragging = false;
-            ReleaseCapture();
-            report(w, t, TB_THUMBPOSITION);
-        }
-        report(w, t, TB_ENDTRACK);
-        return 0;
+    case TBM_SETPOS: return set_pos(t, w, wparam, lparam);
+    case TBM_SETRANGE:
+    case TBM_SETRANGEMIN:
+    case TBM_SETRANGEMAX: return set_range(t, w, message, wparam, lparam);
+    case TBM_SETTICFREQ: return set_tic_freq(t, w, wparam);
+    case TBM_SETTIC: return set_tic(t, w, lparam);
+    case TBM_CLEARTICS: return clear_tics(t, w, wparam);
+    case TBM_GETNUMTICS: return num_tics(t, w);
+    case TBM_SETSEL:
+    case TBM_SETSELSTART:
+    case TBM_SETSELEND:
+    case TBM_CLEARSEL: return set_sel(t, w, message, wparam, lparam);
+    case TBM_SETPAGESIZE: return swap_size(t.page, lparam);
+    case TBM_SETLINESIZE: return swap_size(t.line, lparam);
+    case TBM_GETTHUMBRECT: return thumb_rect_to(t, w, lparam);
+    case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_KEYDOWN: return key_down(t, w, wparam, lparam);
+    case WM_KEYUP: return key_up(t, w, wparam, lparam);
+    case WM_LBUTTONDOWN: return button_down(t, w, lparam);
+    case WM_MOUSEMOVE: return mouse_move(t, w, lparam);
+    case WM_LBUTTONUP: return button_up(t, w);
     case WM_PAINT:
         paint(w, t);
         return 0;
+    default: return DefWindowProcA(w, message, wparam, lparam);
     }
-    return DefWindowProcA(w, message, wparam, lparam);
 }
 
 LRESULT CALLBACK TrackbarProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam)

@@ -7,6 +7,7 @@
 #include <base/Home.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -33,6 +34,19 @@ std::string escape(const std::string& text)
             out += c;
     }
     return out;
+}
+
+// The field as a number no greater than `most` (and no less than `least`), the whole field.
+bool whole_number(const std::string& text, std::uint64_t& out, std::uint64_t most)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size() && out <= most;
+}
+
+bool whole_number(const std::string& text, std::int64_t& out, std::int64_t least, std::int64_t most)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size() && out >= least && out <= most;
 }
 
 std::string unescape(const std::string& text)
@@ -133,9 +147,12 @@ std::optional<Published> parse_windows(const std::string& text)
     Published p;
     {
         std::istringstream head(line);
-        std::string tag;
-        if (!(head >> tag >> p.pid >> p.start_time) || tag != "orbivane-desktop")
+        std::string tag, pid, start_time, rest;
+        std::uint64_t number = 0;
+        if (!(head >> tag >> pid >> start_time) || (head >> rest) || tag != "orbivane-desktop"
+            || !whole_number(pid, number, 0xFFFFFFFFu) || !whole_number(start_time, p.start_time, ~std::uint64_t { 0 }))
             return std::nullopt;
+        p.pid = static_cast<DWORD>(number);
     }
     while (std::getline(in, line)) {
         std::vector<std::string> f;
@@ -150,16 +167,20 @@ std::optional<Published> parse_windows(const std::string& text)
         if (f.size() != 10)
             return std::nullopt;
         TopLevelWindow w;
-        try {
-            w.handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f[0])));
-            w.thread_id = static_cast<DWORD>(std::stoul(f[1]));
-            w.style = static_cast<DWORD>(std::stoul(f[2]));
-            w.ex_style = static_cast<DWORD>(std::stoul(f[3]));
-            w.rect = { static_cast<LONG>(std::stol(f[4])), static_cast<LONG>(std::stol(f[5])),
-                static_cast<LONG>(std::stol(f[6])), static_cast<LONG>(std::stol(f[7])) };
-        } catch (...) {
+        std::uint64_t handle = 0, thread = 0, style = 0, ex_style = 0;
+        std::int64_t rect[4] {};
+        constexpr std::int64_t most = 0x7FFFFFFF;
+        if (!whole_number(f[0], handle, ~std::uint64_t { 0 }) || !whole_number(f[1], thread, 0xFFFFFFFFu)
+            || !whole_number(f[2], style, 0xFFFFFFFFu) || !whole_number(f[3], ex_style, 0xFFFFFFFFu))
             return std::nullopt;
-        }
+        for (int i = 0; i < 4; ++i)
+            if (!whole_number(f[4 + i], rect[i], -most - 1, most))
+                return std::nullopt;
+        w.handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
+        w.thread_id = static_cast<DWORD>(thread);
+        w.style = static_cast<DWORD>(style);
+        w.ex_style = static_cast<DWORD>(ex_style);
+        w.rect = { static_cast<LONG>(rect[0]), static_cast<LONG>(rect[1]), static_cast<LONG>(rect[2]), static_cast<LONG>(rect[3]) };
         w.class_name = unescape(f[8]);
         w.title = unescape(f[9]);
         w.process_id = p.pid;
