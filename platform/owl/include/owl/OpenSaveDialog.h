@@ -1,7 +1,7 @@
 #pragma once
 
-// The class library's file dialogs: TFileOpenDialog and TFileSaveDialog, both TOpenSaveDialog,
-// over the data the caller keeps between uses (TOpenSaveDialog::TData): the flags, the filter
+// The class library's file dialogs: TFileOpenDialog and TFileSaveDialog, both TOpenSaveDialog (a
+// TDialog over its own template, TemplateId), over the data the caller keeps between uses (TOpenSaveDialog::TData): the flags, the filter
 // ("description|pattern;pattern|...|"), the filter chosen, the default extension and the
 // file-name buffer, which holds the chosen full path after OK.
 //
@@ -17,7 +17,7 @@
 //     if (OWL::TFileOpenDialog(main, data).Execute() == IDOK)
 //         open(data.FileName);
 
-#include <owl/Window.h>
+#include <owl/Dialog.h>
 
 #include <base/Types.h>
 
@@ -35,7 +35,7 @@ constexpr DWORD OFN_LONGNAMES = 0x00200000;
 
 namespace OWL {
 
-class TOpenSaveDialog {
+class TOpenSaveDialog : public TDialog {
 public:
     class TData {
     public:
@@ -63,20 +63,33 @@ public:
     static constexpr int NameFieldId = 1152;
 
     TOpenSaveDialog(TWindow* parent, TData& data, bool save, const char* title = nullptr);
-    virtual ~TOpenSaveDialog();
+    ~TOpenSaveDialog() override;
 
     // Runs the dialog: IDOK with the choice in the data, or IDCANCEL.
-    int Execute();
+    int Execute() override;
 
     TData& GetData() const { return m_data; }
     bool IsSave() const { return m_save; }
     const std::string& GetTitle() const { return m_title; }
 
+protected:
+    void SetupWindow() override;
+    // A folder chosen is entered; a file name is checked and, when acceptable, ends the dialog.
+    void CmOk() override;
+
 private:
-    TWindow* m_parent;
+    void FillList();
+    void EnterFolder(const std::string& folder);
+    void ListNotice(bool doubleClick);
+    std::vector<std::string> ChosenPatterns() const;
+    std::string TypedName() const;
+
     TData& m_data;
     bool m_save;
     std::string m_title;
+    std::string m_folder; // Windows form, no trailing backslash except the root "\"
+    std::vector<std::string> m_folders; // in the list, ".." first
+    std::vector<std::string> m_files;
 };
 
 class TFileOpenDialog : public TOpenSaveDialog {
