@@ -4,6 +4,8 @@
 #include "MainFrame.h"
 #include "SettingsSequence.h"
 
+#include <dialogs/SetApp.h>
+#include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
@@ -60,6 +62,7 @@ App::App()
     LoadSettings();
     compute_help_paths();
 
+    OnCommand(CM_PREFERENCES, [this] { CmPreferences(); });
     OnCommand(CM_MIXERPLAY, [this] { CmMixerPlay(); });
     OnCommand(CM_MIXERRECORD, [this] { CmMixerRecord(); });
     OnCommand(CM_SOUNDVOLUME, [this] { CmSoundVolume(); });
@@ -94,6 +97,23 @@ void App::CmHelpContents()
 {
     OWL::TFrameWindow* main = GetMainWindow();
     HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
+}
+
+void App::CmPreferences()
+{
+    OWL::TFrameWindow* main = GetMainWindow();
+    // The pages that choose the recording format share one working copy of it; it is kept
+    // whichever pages were shown and however the sheet closed, as every other setting is.
+    LONG format = Settings.DefaultMediaFormat;
+    {
+        OWL::TPropertySheet sheet(main, "Options", 0, false, PSH_NOAPPLYNOW);
+        new TSetApp(&sheet);
+        sheet.Execute();
+    }
+    Settings.DefaultMediaFormat = format;
+    SaveSettings();
+    if (auto* frame = dynamic_cast<SDIDecFrame*>(main))
+        frame->ApplyOptions();
 }
 
 void App::LoadSettings()

@@ -3,7 +3,7 @@
 // App: the application object. It owns the audio-format block published in the settings, knows
 // the help file's paths, loads the settings when made and saves them before the main window
 // closes, keeps the recent-files list, builds the main window, and answers the application-level commands (mixer tools,
-// multimedia properties, save settings, exit).
+// multimedia properties, Preferences, save settings, exit).
 
 #include <owl/Application.h>
 #include <owl/RecentFiles.h>
@@ -27,6 +27,8 @@ public:
 
 private:
     void CmHelpContents();
+    // The Preferences sheet; whatever it returns, the settings are saved and the frame re-applies them.
+    void CmPreferences();
     void CmMixerPlay();
     void CmMixerRecord();
     void CmSoundVolume();

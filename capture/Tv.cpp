@@ -2,7 +2,6 @@
 
 #include <capture/Tv.h>
 
-#include <base/Clock.h>
 #include <base/Modules.h>
 #include <base/Text.h>
 #include <com/Apartment.h>
@@ -60,13 +59,7 @@ STv::~STv()
     m_mediaControl = nullptr;
     m_mediaPosition = nullptr;
 
-    if (m_videoWindow) {
-        m_videoWindow->put_Visible(OAFALSE);
-        Sleep(60);
-        m_videoWindow->put_Owner(0);
-        Sleep(60);
-        m_videoWindow = nullptr;
-    }
+    DropVideoWindow();
 
     m_tuner = nullptr;
     DeleteBuilder();

@@ -138,6 +138,9 @@ protected:
     void DropDevice();
     // The FriendlyName of a device moniker, "" when unreadable.
     static void ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity);
+    // Hides the video window, gives it back its top-level state and releases it, with 60 ms
+    // after each step; nothing when none is held.
+    void DropVideoWindow();
 
     // The capture graph builder as the engine uses it.
     bool NewBuilder(); // a fresh builder in m_builder; false when none can be made

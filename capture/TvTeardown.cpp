@@ -11,13 +11,7 @@ bool STv::TearDownGraph()
     m_muxConfig = nullptr;
     m_multiplexer = nullptr;
 
-    if (m_videoWindow) {
-        m_videoWindow->put_Visible(OAFALSE);
-        Sleep(60);
-        m_videoWindow->put_Owner(0);
-        Sleep(60);
-        m_videoWindow = nullptr;
-    }
+    DropVideoWindow();
 
     if (m_captureFilter)
         RemoveDownstream(m_captureFilter);
@@ -34,6 +28,17 @@ bool STv::TearDownGraph()
     if (m_graphRegistration)
         RemoveFromRot(m_graphRegistration);
     return true;
+}
+
+void STv::DropVideoWindow()
+{
+    if (!m_videoWindow)
+        return;
+    m_videoWindow->put_Visible(OAFALSE);
+    Sleep(60);
+    m_videoWindow->put_Owner(0);
+    Sleep(60);
+    m_videoWindow = nullptr;
 }
 
 bool STv::RemoveDownstream(IBaseFilter* filter)

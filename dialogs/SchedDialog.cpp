@@ -4,6 +4,8 @@
 #include <resources/TimerDialogs.h>
 #include <settings/Settings.h>
 
+#include <owl/Application.h>
+
 #include <base/Clock.h>
 #include <base/Text.h>
 #include <user/MessageBox.h>
@@ -60,6 +62,15 @@ TSchedDialog::TSchedDialog(OWL::TWindow* parent, OWL::TModule* module)
     OnCommand(602, [this] { CmDelete(); });
     OnCommand(605, [this] { CmEnableTimer(); });
     OnChildNotify(601, LVN_COLUMNCLICK, [this](LPARAM nm) { return ColumnClick(nm); });
+}
+
+bool TSchedDialog::PreProcessMsg(MSG& msg)
+{
+    OWL::TApplication* app = GetApplication();
+    OWL::TFrameWindow* main = app ? app->GetMainWindow() : nullptr;
+    if (main && main->PreProcessMsg(msg))
+        return true;
+    return TDialog::PreProcessMsg(msg);
 }
 
 std::string TSchedDialog::ProgramText(const TimerEvent& event)

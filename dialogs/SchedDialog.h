@@ -30,6 +30,8 @@ public:
     explicit TSchedDialog(OWL::TWindow* parent, OWL::TModule* module = nullptr);
 
     bool CanClose() override { return true; }
+    // The main window's accelerators keep working while the list is open.
+    bool PreProcessMsg(MSG& msg) override;
 
     // The conflict lines, each beginning with "\n"; lines that would take the text to 1999
     // characters or more are left out. Empty when no events conflict.

@@ -94,6 +94,35 @@ TEST(EndToEnd, AStoppedFirstInstanceIsReportedAndTheSecondStartEnds)
     EXPECT_EQ(wait_exit(first), 0);
 }
 
+// The winmsg tool's exit code.
+int winmsg(std::vector<std::string> args)
+{
+    args.insert(args.begin(), WINMSG_TOOL);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    return wait_exit(pid);
+}
+
+TEST(EndToEnd, ForgedPointersFromAnotherProcessLeaveTheProgramServing)
+{
+    pid_t pid = start({});
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(winmsg({ "post", "Orbivane", "WM_TIMER", "1", "0x414141414141" }), 1);
+    EXPECT_EQ(winmsg({ "send", "Orbivane", "0x000D", "100", "0x41414141" }), 1);   // WM_GETTEXT
+    EXPECT_EQ(winmsg({ "send", "Orbivane", "0x000C", "0", "0x41414141" }), 1);     // WM_SETTEXT
+    EXPECT_EQ(winmsg({ "send", "Orbivane", "0x0024", "0", "0x41414141" }), 1);     // WM_GETMINMAXINFO
+    EXPECT_EQ(winmsg({ "send", "Orbivane", "WM_NULL" }), 0) << "still answering";
+    EXPECT_EQ(GetWindowTextLengthA(window), 8);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(pid), 0);
+}
+
 TEST(EndToEnd, SavedWindowSizesNoScreenCanShowDoNotStopAStart)
 {
     HKEY key = nullptr;

@@ -6,7 +6,7 @@
 // "ratio" in the GraphRecording rows is plain-write time / graph time (1.0 = as fast);
 // "cpu_percent_of_core" is processor time per second of content, in percent of one core.
 
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <base/Path.h>
 #include <base/Text.h>

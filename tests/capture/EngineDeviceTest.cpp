@@ -14,19 +14,8 @@ public:
     using STv::m_crossbar;
     using STv::m_tuner;
 
-    LONG routed(LONG output) const
-    {
-        LONG input = -2;
-        if (m_crossbar)
-            m_crossbar->get_IsRoutedTo(output, &input);
-        return input;
-    }
-    LONG tuned() const
-    {
-        LONG channel = 0, video = 0, audio = 0;
-        m_tuner->get_Channel(&channel, &video, &audio);
-        return channel;
-    }
+    LONG routed(LONG output) const { return routed_input(m_crossbar, output); }
+    LONG tuned() const { return tuned_channel(m_tuner); }
 };
 
 std::unique_ptr<OpenTv> open_tv(const std::string& name, BYTE lineIn = 0)

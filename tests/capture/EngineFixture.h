@@ -4,7 +4,7 @@
 // of virtual cards, every message box answered and journalled, and the check that every COM
 // object and task-memory block is gone at the end.
 
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <capture/Tv.h>
 
@@ -34,6 +34,23 @@ inline bool audio_out_plays(IGraphBuilder* graph, IBaseFilter* renderer)
     CComPtr<IPin> input;
     CComPtr<IPin> peer;
     return pins->Next(1, &input, nullptr) == S_OK && input->ConnectedTo(&peer) == S_OK;
+}
+
+// The input routed to a crossbar output; -2 without a crossbar.
+inline LONG routed_input(IAMCrossbar* crossbar, LONG output)
+{
+    LONG input = -2;
+    if (crossbar)
+        crossbar->get_IsRoutedTo(output, &input);
+    return input;
+}
+
+// The channel a tuner is on.
+inline LONG tuned_channel(IAMTVTuner* tuner)
+{
+    LONG channel = 0, video = 0, audio = 0;
+    tuner->get_Channel(&channel, &video, &audio);
+    return channel;
 }
 
 // Cards under test names; `name` "" keeps the default "Sim TV Card".

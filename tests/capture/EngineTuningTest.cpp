@@ -53,18 +53,8 @@ public:
                 return true;
         }
     }
-    LONG routed(LONG output) const
-    {
-        LONG input = -2;
-        m_crossbar->get_IsRoutedTo(output, &input);
-        return input;
-    }
-    LONG tuned() const
-    {
-        LONG channel = 0, video = 0, audio = 0;
-        m_tuner->get_Channel(&channel, &video, &audio);
-        return channel;
-    }
+    LONG routed(LONG output) const { return routed_input(m_crossbar, output); }
+    LONG tuned() const { return tuned_channel(m_tuner); }
 };
 
 using Pins = std::vector<sim::CrossbarPin>;

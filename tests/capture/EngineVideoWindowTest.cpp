@@ -1,88 +1,13 @@
 #include "EngineFixture.h"
 
-#include <com/Object.h>
-#include <dshow/GraphInterfaces.h>
+#include <LoggingVideoWindow.h>
+
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
-
-#include <cstdio>
 
 namespace {
 
 using namespace engine_test;
-
-// A video window that logs the calls the engine makes, with the virtual time of each.
-class LoggingVideoWindow final : public com::Object<IVideoWindow> {
-public:
-    explicit LoggingVideoWindow(std::vector<std::string>& log)
-        : log(log)
-    {
-    }
-    ~LoggingVideoWindow() override { note("released"); }
-    COM_NO_DISPATCH
-    STDMETHODIMP put_Visible(LONG visible) override { return note(visible == OAFALSE ? "hidden" : "shown"); }
-    STDMETHODIMP put_Owner(OAHWND owner) override { return note(owner ? "owner parent" : "owner none"); }
-    STDMETHODIMP put_WindowStyle(LONG style) override { return note("style " + hex(style)); }
-    STDMETHODIMP put_WindowStyleEx(LONG style) override
-    {
-        exStyle = style;
-        return note("exstyle " + hex(style));
-    }
-    STDMETHODIMP get_WindowStyleEx(LONG* style) override
-    {
-        *style = exStyle;
-        return note("read exstyle");
-    }
-    STDMETHODIMP put_MessageDrain(OAHWND drain) override { return note(drain ? "drain parent" : "drain none"); }
-    STDMETHODIMP SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override
-    {
-        return note("position " + std::to_string(left) + " " + std::to_string(top) + " " + std::to_string(width) + " "
-            + std::to_string(height));
-    }
-#define NOT_USED(name, type) \
-    STDMETHODIMP put_##name(type) override { return E_NOTIMPL; } \
-    STDMETHODIMP get_##name(type*) override { return E_NOTIMPL; }
-    NOT_USED(Caption, BSTR)
-    NOT_USED(AutoShow, LONG)
-    NOT_USED(WindowState, LONG)
-    NOT_USED(BackgroundPalette, LONG)
-    NOT_USED(Left, LONG)
-    NOT_USED(Width, LONG)
-    NOT_USED(Top, LONG)
-    NOT_USED(Height, LONG)
-    NOT_USED(BorderColor, LONG)
-    NOT_USED(FullScreenMode, LONG)
-#undef NOT_USED
-    STDMETHODIMP get_WindowStyle(LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Visible(LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Owner(OAHWND*) override { return E_NOTIMPL; }
-    STDMETHODIMP get_MessageDrain(OAHWND*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetWindowForeground(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) override { return E_NOTIMPL; }
-    STDMETHODIMP GetWindowPosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMinIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMaxIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetRestorePosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP HideCursor(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP IsCursorHidden(LONG*) override { return E_NOTIMPL; }
-
-    LONG exStyle = 0x100;
-
-private:
-    static std::string hex(LONG value)
-    {
-        char text[16];
-        std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-        return text;
-    }
-    HRESULT note(const std::string& what)
-    {
-        log.push_back(what + " @" + std::to_string(base::Clock::ticks_ms() - start));
-        return S_OK;
-    }
-    std::vector<std::string>& log;
-    std::int64_t start { base::Clock::ticks_ms() };
-};
 
 LRESULT CALLBACK plain_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -106,7 +31,7 @@ public:
             registered = true;
         }
         m_parentWindow = CreateWindowExA(0, "EngineParent", "client", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-        window = new LoggingVideoWindow(log);
+        window = new test_support::LoggingVideoWindow(log);
         m_videoWindow.Attach(window);
         m_videoShown = 1;
     }
@@ -115,7 +40,7 @@ public:
         m_videoWindow = nullptr;
         DestroyWindow(m_parentWindow);
     }
-    LoggingVideoWindow* window;
+    test_support::LoggingVideoWindow* window;
 };
 
 TEST_F(EngineTest, ScreenModesPlaceTheVideoWindow)

@@ -1,5 +1,7 @@
-#include "TempHome.h"
-#include "TestFilters.h"
+#include <TestFilters.h>
+
+#include <LoggingVideoWindow.h>
+#include <TempHome.h>
 
 #include <capture/Tv.h>
 
@@ -63,60 +65,6 @@ public:
     std::u16string name;
 };
 
-// A video window that logs what teardown asks of it, with the virtual time of each call.
-class FakeVideoWindow final : public com::Object<IVideoWindow> {
-public:
-    explicit FakeVideoWindow(std::vector<std::string>& log)
-        : log(log)
-    {
-    }
-    ~FakeVideoWindow() override { note("released"); }
-    COM_NO_DISPATCH
-    STDMETHODIMP put_Visible(LONG visible) override
-    {
-        note(visible == OAFALSE ? "hidden" : "shown");
-        return S_OK;
-    }
-    STDMETHODIMP put_Owner(OAHWND owner) override
-    {
-        note(owner ? "owned" : "detached");
-        return S_OK;
-    }
-#define NOT_USED(name, type) \
-    STDMETHODIMP put_##name(type) override { return E_NOTIMPL; } \
-    STDMETHODIMP get_##name(type*) override { return E_NOTIMPL; }
-    NOT_USED(Caption, BSTR)
-    NOT_USED(WindowStyle, LONG)
-    NOT_USED(WindowStyleEx, LONG)
-    NOT_USED(AutoShow, LONG)
-    NOT_USED(WindowState, LONG)
-    NOT_USED(BackgroundPalette, LONG)
-    NOT_USED(Left, LONG)
-    NOT_USED(Width, LONG)
-    NOT_USED(Top, LONG)
-    NOT_USED(Height, LONG)
-    NOT_USED(MessageDrain, OAHWND)
-    NOT_USED(BorderColor, LONG)
-    NOT_USED(FullScreenMode, LONG)
-#undef NOT_USED
-    STDMETHODIMP get_Visible(LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Owner(OAHWND*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetWindowForeground(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) override { return E_NOTIMPL; }
-    STDMETHODIMP SetWindowPosition(LONG, LONG, LONG, LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP GetWindowPosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMinIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMaxIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetRestorePosition(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP HideCursor(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP IsCursorHidden(LONG*) override { return E_NOTIMPL; }
-
-private:
-    void note(const char* what) { log.push_back(std::string(what) + " " + std::to_string(base::Clock::ticks_ms() - start)); }
-    std::vector<std::string>& log;
-    std::int64_t start { base::Clock::ticks_ms() };
-};
-
 class TestTv : public STv {
 public:
     using STv::m_audioCaptureFilter;
@@ -171,22 +119,7 @@ protected:
     {
         ASSERT_EQ(tv->m_graph->ConnectDirect(from->pin(out), to->pin(in), nullptr), S_OK);
     }
-    std::vector<std::u16string> filter_names()
-    {
-        std::vector<std::u16string> list;
-        CComPtr<IEnumFilters> filters;
-        tv->m_graph->EnumFilters(&filters);
-        IBaseFilter* filter = nullptr;
-        while (filters->Next(1, &filter, nullptr) == S_OK) {
-            FILTER_INFO info {};
-            filter->QueryFilterInfo(&info);
-            list.emplace_back(info.achName);
-            if (info.pGraph)
-                info.pGraph->Release();
-            filter->Release();
-        }
-        return list;
-    }
+    std::vector<std::u16string> filter_names() { return test_filters::filter_names(tv->m_graph); }
     // capture -> tee -> compressor -> mux -> writer, tee -> renderer, capture preview -> renderer,
     // audio capture -> mux.
     void build_recording_graph()
@@ -255,13 +188,13 @@ TEST_F(CaptureGraph, TearDownHidesTheVideoWindowBeforeDetachingIt)
 {
     base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 12, 7, 20, 15, 0));
     std::vector<std::string> log;
-    auto* window = new FakeVideoWindow(log);
+    auto* window = new test_support::LoggingVideoWindow(log);
     tv->m_videoWindow = window;
     window->Release();
 
     EXPECT_TRUE(tv->TearDownGraph());
     EXPECT_FALSE(tv->m_videoWindow);
-    EXPECT_EQ(log, (std::vector<std::string> { "hidden 0", "detached 60", "released 120" }));
+    EXPECT_EQ(log, (std::vector<std::string> { "hidden @0", "owner none @60", "released @120" }));
     base::Clock::install_real();
 }
 

@@ -2,7 +2,7 @@
 // overloads without a media type, the filter-only source of RenderStream, SetOutputFileName's
 // argument check, the MPEG-2 test, and the graph teardown that makes it forget its chain.
 
-#include "CardFixture.h"
+#include <CardFixture.h>
 #include "TempHome.h"
 
 #include <capture/SampleCaptureGraphBuilder.h>

@@ -236,3 +236,17 @@ TEST_F(TimerListTest, HelpOverTheListAndTheButtonsShowsTheirPopups)
 }
 
 }
+
+namespace {
+
+TEST_F(TimerListTest, TheMainWindowsAcceleratorsWorkWhileTheListIsOpen)
+{
+    user::register_accelerators(3200, { { FVIRTKEY, VK_HOME, 1800 } });
+    frame->Attr.AccelTable = 3200;
+    int commands = 0;
+    frame->OnCommand(1800, [&] { ++commands; });
+    run([](HWND d) { key(d, VK_HOME, 603); });
+    EXPECT_EQ(commands, 1);
+}
+
+}

@@ -15,6 +15,7 @@
 #include <user/Dialogs.h>
 #include <user/Keyboard.h>
 #include <user/NonClient.h>
+#include <user/Testing.h>
 #include <user/User.h>
 
 #include <string>
@@ -24,13 +25,7 @@ namespace dialog_driver {
 // Handles the queued messages as the modal loop does.
 inline void pump(HWND dialog)
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsWindow(dialog) || !IsDialogMessageA(dialog, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    user::testing::pump_dialog(dialog);
 }
 
 inline HWND item(HWND dialog, int id)

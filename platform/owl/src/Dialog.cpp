@@ -126,6 +126,8 @@ INT_PTR CALLBACK TDialog::DlgProc(HWND dialog, UINT message, WPARAM wparam, LPAR
     if (!object && message == WM_INITDIALOG) {
         object = reinterpret_cast<TDialog*>(lparam);
         object->BindHandle(dialog);
+        if (object->m_modal)
+            user::set_dialog_message_filter(dialog, [object](MSG& msg) { return object->PreProcessMsg(msg); });
         object->SetupWindow();
         return TRUE;
     }

@@ -1,4 +1,4 @@
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <base/Text.h>
 #include <com/TaskMemory.h>

@@ -1,4 +1,4 @@
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <com/TaskMemory.h>
 #include <dshow/MediaSample.h>

@@ -1,5 +1,5 @@
 #include "TempHome.h"
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <base/Clock.h>
 #include <base/Text.h>
@@ -110,22 +110,7 @@ protected:
         filter->Release();
         return filter;
     }
-    std::vector<std::u16string> names()
-    {
-        std::vector<std::u16string> list;
-        CComPtr<IEnumFilters> filters;
-        graph->EnumFilters(&filters);
-        IBaseFilter* filter = nullptr;
-        while (filters->Next(1, &filter, nullptr) == S_OK) {
-            FILTER_INFO info {};
-            filter->QueryFilterInfo(&info);
-            list.emplace_back(info.achName);
-            if (info.pGraph)
-                info.pGraph->Release();
-            filter->Release();
-        }
-        return list;
-    }
+    std::vector<std::u16string> names() { return filter_names(graph); }
 
     ComScope com_scope;
     std::int64_t objects {};

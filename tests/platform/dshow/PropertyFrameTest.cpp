@@ -2,7 +2,7 @@
 // loop, a frame driven from another thread, and the property page base.
 
 #include "PlainWindow.h"
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <base/Threads.h>
 #include <com/TaskMemory.h>

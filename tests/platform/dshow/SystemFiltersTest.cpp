@@ -1,6 +1,6 @@
 #include "Ffprobe.h"
 #include "TempHome.h"
-#include "TestFilters.h"
+#include <TestFilters.h>
 
 #include <base/Clock.h>
 #include <base/Files.h>

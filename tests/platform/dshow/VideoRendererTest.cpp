@@ -2,7 +2,7 @@
 // IVideoWindow, frames show the tuned channel, input goes to the message drain, and the window
 // goes with the filter.
 
-#include "../sim/CardFixture.h"
+#include <CardFixture.h>
 
 #include <dshow/CaptureGraphBuilder.h>
 #include <dshow/VfwErrors.h>

@@ -2,7 +2,7 @@
 // stream rendering with and without a preview pin, stream control and AVI recording.
 
 #include "Ffprobe.h"
-#include "CardFixture.h"
+#include <CardFixture.h>
 #include "TempHome.h"
 
 #include <base/Path.h>

@@ -1,4 +1,4 @@
-#include "CardFixture.h"
+#include <CardFixture.h>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CardFixture.h"
+#include <CardFixture.h>
 
 #include <base/Text.h>
 #include <sim/HardwareFile.h>

@@ -1,6 +1,6 @@
 // The virtual cards' own property pages, shown in a property frame and acting on the card.
 
-#include "CardFixture.h"
+#include <CardFixture.h>
 
 #include <base/Text.h>
 #include <dshow/Testing.h>

@@ -49,6 +49,9 @@ public:
     virtual void CloseWindow(int retValue = IDCANCEL);
     // Moves data between the controls and the program; the library's moves nothing.
     virtual void TransferData(int direction) { (void)direction; }
+    // While the dialog runs modally, each message of its loop before the dialog keys and the
+    // dispatch; true when it was used up. The library's uses none.
+    virtual bool PreProcessMsg(MSG& msg) { (void)msg; return false; }
 
     UINT GetResourceId() const { return m_resource_id; }
     bool IsModal() const { return m_modal; }

@@ -26,6 +26,7 @@
 #include <user/MessageBox.h>
 #include <user/Window.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,9 @@ void register_dialog(const char* name, DialogTemplate dialog_template);
 const DialogTemplate* find_dialog(LPCSTR name);
 // The template id (or 0 for a named one) a dialog was created from.
 UINT dialog_template_id(HWND dialog);
+// While the dialog runs modally, its loop offers each message to `filter` first; a message the
+// filter takes (true) is not dispatched. False when the window is not a dialog.
+bool set_dialog_message_filter(HWND dialog, std::function<bool(MSG&)> filter);
 
 }
 

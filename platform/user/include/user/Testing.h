@@ -78,6 +78,10 @@ std::vector<ShownDialog> dialog_journal();
 // with the id (nothing for a disabled control).
 void press_dialog_button(HWND dialog, int id);
 
+// Handles the queued messages of the thread as a modal dialog's loop does (its message filter,
+// its keys, the dispatch), so a script sees the dialog's reaction before it goes on.
+void pump_dialog(HWND dialog);
+
 // Removes responder and scripts and clears the journals.
 void reset();
 

@@ -4,6 +4,7 @@
 
 #include <user/Dialogs.h>
 
+#include <functional>
 #include <string>
 
 namespace user::detail {
@@ -18,6 +19,7 @@ struct DialogState {
     int default_id = IDOK;
     HWND last_focus = nullptr;
     HFONT font = nullptr;
+    std::function<bool(MSG&)> filter; // offered each message of the modal loop first
 };
 
 // Copies of a dialog's state; false when the window is not a dialog.

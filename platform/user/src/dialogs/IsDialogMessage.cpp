@@ -30,6 +30,16 @@ HWND control_of(HWND dialog, HWND window)
     return window;
 }
 
+// The control that holds `window` in the innermost dialog nested in `dialog` (a child dialog, as
+// a property sheet's page, passes through to its own controls).
+HWND innermost_control_of(HWND dialog, HWND window)
+{
+    HWND control = control_of(dialog, window);
+    while (control && control != window && user::detail::is_dialog(control))
+        control = control_of(control, window);
+    return control;
+}
+
 void press(HWND dialog, int id)
 {
     HWND control = GetDlgItem(dialog, id);
@@ -102,7 +112,7 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG msg)
             case VK_F1:
                 if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0)
                     break;
-                if (HWND focus = control_of(dialog, GetFocus()))
+                if (HWND focus = innermost_control_of(dialog, GetFocus()))
                     user::detail::send_help(focus);
                 else
                     user::detail::send_help(dialog);

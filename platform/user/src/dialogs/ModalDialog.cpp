@@ -29,6 +29,18 @@ user::testing::DialogScript script_for(UINT id)
     return s_any_script;
 }
 
+// One message of a modal dialog's loop: the dialog's filter, its keys, or the dispatch.
+void handle_message(HWND dialog, MSG& msg)
+{
+    DialogState current;
+    if (dialog_state(dialog, current) && current.filter && current.filter(msg))
+        return;
+    if (!IsDialogMessageA(dialog, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 bool ended(HWND dialog)
 {
     DialogState s;
@@ -78,6 +90,23 @@ void press_dialog_button(HWND dialog, int id)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(control));
 }
 
+void pump_dialog(HWND dialog)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (IsWindow(dialog))
+            handle_message(dialog, msg);
+        else {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
 void reset_dialogs()
 {
     Guard guard(lock());
@@ -87,6 +116,11 @@ void reset_dialogs()
     s_journal.clear();
 }
 
+}
+
+bool user::set_dialog_message_filter(HWND dialog, std::function<bool(MSG&)> filter)
+{
+    return update_dialog(dialog, [&](DialogState& s) { s.filter = std::move(filter); });
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result)
@@ -168,10 +202,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR template_name, HWND owner, DLGPROC pro
             quit_code = static_cast<int>(msg.wParam);
             break;
         }
-        if (!IsDialogMessageA(dialog, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        handle_message(dialog, msg);
     }
 
     DialogState s;

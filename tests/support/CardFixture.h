@@ -4,7 +4,7 @@
 // clock, and the check that every object and task-memory block is gone at the end. Helpers bind
 // the n-th video input device and walk a filter's pins upstream, as a capture graph builder does.
 
-#include "../dshow/TestFilters.h"
+#include "TestFilters.h"
 
 #include <base/Clock.h>
 #include <com/TaskMemory.h>

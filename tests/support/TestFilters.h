@@ -2,13 +2,15 @@
 
 // Small filters for the graph tests: a source with one output pin offering its types, a sink
 // whose input pin takes one major type and records what it receives, and a pass-through
-// transform that turns one subtype into another.
+// transform that turns one subtype into another; and the list of a graph's filter names.
 
 #include <com/Apartment.h>
+#include <com/ComPtr.h>
 #include <com/ClassRegistry.h>
 #include <dshow/BaseFilter.h>
 #include <dshow/Pins.h>
 
+#include <string>
 #include <vector>
 
 namespace test_filters {
@@ -20,6 +22,24 @@ DEFINE_GUID(CLSID_TestTransform, 0x0B1A0003, 0x0000, 0x4000, 0x80, 0x00, 0x00, 0
 inline dshow::MediaType yuy2_type() { return dshow::MediaType::video(MEDIASUBTYPE_YUY2, dshow::make_yuy2_format(64, 48, UNITS / 25)); }
 inline dshow::MediaType rgb_type() { return dshow::MediaType::video(MEDIASUBTYPE_RGB24, dshow::make_rgb_format(64, 48, 24, UNITS / 25)); }
 inline dshow::MediaType pcm_type() { return dshow::MediaType::audio(dshow::make_pcm_format(48000, 2, 16)); }
+
+// The names of a graph's filters, in the graph's order.
+inline std::vector<std::u16string> filter_names(IFilterGraph* graph)
+{
+    std::vector<std::u16string> list;
+    CComPtr<IEnumFilters> filters;
+    graph->EnumFilters(&filters);
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        FILTER_INFO info {};
+        filter->QueryFilterInfo(&info);
+        list.emplace_back(info.achName);
+        if (info.pGraph)
+            info.pGraph->Release();
+        filter->Release();
+    }
+    return list;
+}
 
 class Source final : public dshow::BaseFilter {
 public:
