@@ -1,4 +1,5 @@
 #include "DecodedStream.h"
+#include "MediaTime.h"
 
 #include <base/Path.h>
 #include <base/Text.h>
@@ -226,39 +227,19 @@ STDMETHODIMP FileSource::GetCapabilities(DWORD* capabilities)
 
 STDMETHODIMP FileSource::CheckCapabilities(DWORD* capabilities)
 {
-    if (!capabilities)
-        return E_POINTER;
     DWORD have = 0;
     GetCapabilities(&have);
-    DWORD asked = *capabilities;
-    *capabilities &= have;
-    return *capabilities == asked ? S_OK : *capabilities ? S_FALSE : E_FAIL;
+    return detail::check_capabilities(have, capabilities);
 }
 
-STDMETHODIMP FileSource::IsFormatSupported(const GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
-}
+STDMETHODIMP FileSource::IsFormatSupported(const GUID* format) { return detail::is_media_time(format); }
 
-STDMETHODIMP FileSource::QueryPreferredFormat(GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+STDMETHODIMP FileSource::QueryPreferredFormat(GUID* format) { return detail::media_time(format); }
 
-STDMETHODIMP FileSource::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
-STDMETHODIMP FileSource::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
+STDMETHODIMP FileSource::GetTimeFormat(GUID* format) { return detail::media_time(format); }
+STDMETHODIMP FileSource::IsUsingTimeFormat(const GUID* format) { return detail::is_media_time(format); }
 
-STDMETHODIMP FileSource::SetTimeFormat(const GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : E_INVALIDARG;
-}
+STDMETHODIMP FileSource::SetTimeFormat(const GUID* format) { return detail::set_media_time(format); }
 
 STDMETHODIMP FileSource::GetDuration(LONGLONG* duration)
 {
@@ -284,14 +265,7 @@ STDMETHODIMP FileSource::GetCurrentPosition(LONGLONG* current)
 
 STDMETHODIMP FileSource::ConvertTimeFormat(LONGLONG* target, const GUID* target_format, LONGLONG source, const GUID* source_format)
 {
-    if (!target)
-        return E_POINTER;
-    bool media = (!target_format || IsEqualGUID(*target_format, TIME_FORMAT_MEDIA_TIME))
-        && (!source_format || IsEqualGUID(*source_format, TIME_FORMAT_MEDIA_TIME));
-    if (!media)
-        return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return detail::convert_media_time(target, target_format, source, source_format);
 }
 
 STDMETHODIMP FileSource::SetPositions(LONGLONG* current, DWORD current_flags, LONGLONG*, DWORD)

@@ -5,6 +5,7 @@
 // has finished (EC_COMPLETE), the position is the duration.
 
 #include "FilterGraphImpl.h"
+#include "MediaTime.h"
 
 #include <algorithm>
 
@@ -86,40 +87,20 @@ STDMETHODIMP FilterGraph::GetCapabilities(DWORD* capabilities)
 
 STDMETHODIMP FilterGraph::CheckCapabilities(DWORD* capabilities)
 {
-    if (!capabilities)
-        return E_POINTER;
     DWORD have = 0;
     if (FAILED(GetCapabilities(&have)))
         return E_NOTIMPL;
-    DWORD asked = *capabilities;
-    *capabilities &= have;
-    return *capabilities == asked ? S_OK : *capabilities ? S_FALSE : E_FAIL;
+    return check_capabilities(have, capabilities);
 }
 
-STDMETHODIMP FilterGraph::IsFormatSupported(const GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
-}
+STDMETHODIMP FilterGraph::IsFormatSupported(const GUID* format) { return is_media_time(format); }
 
-STDMETHODIMP FilterGraph::QueryPreferredFormat(GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+STDMETHODIMP FilterGraph::QueryPreferredFormat(GUID* format) { return media_time(format); }
 
-STDMETHODIMP FilterGraph::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
-STDMETHODIMP FilterGraph::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
+STDMETHODIMP FilterGraph::GetTimeFormat(GUID* format) { return media_time(format); }
+STDMETHODIMP FilterGraph::IsUsingTimeFormat(const GUID* format) { return is_media_time(format); }
 
-STDMETHODIMP FilterGraph::SetTimeFormat(const GUID* format)
-{
-    if (!format)
-        return E_POINTER;
-    return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : E_INVALIDARG;
-}
+STDMETHODIMP FilterGraph::SetTimeFormat(const GUID* format) { return set_media_time(format); }
 
 STDMETHODIMP FilterGraph::GetDuration(LONGLONG* duration)
 {
@@ -156,14 +137,7 @@ STDMETHODIMP FilterGraph::GetCurrentPosition(LONGLONG* current)
 
 STDMETHODIMP FilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* target_format, LONGLONG source, const GUID* source_format)
 {
-    if (!target)
-        return E_POINTER;
-    bool media = (!target_format || IsEqualGUID(*target_format, TIME_FORMAT_MEDIA_TIME))
-        && (!source_format || IsEqualGUID(*source_format, TIME_FORMAT_MEDIA_TIME));
-    if (!media)
-        return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return convert_media_time(target, target_format, source, source_format);
 }
 
 STDMETHODIMP FilterGraph::SetPositions(LONGLONG* current, DWORD current_flags, LONGLONG* stop, DWORD stop_flags)
