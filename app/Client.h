@@ -72,6 +72,21 @@ public:
     void CmVolumeDown();
     void CmMute();
 
+    // Records TV (`action` bits 1 record and 2 video) or its sound (bit 1 alone) under
+    // `base` ("tv" when null or empty) with the File page's pattern, in the Windows Media (`kind`
+    // 3) or AVI/WAV (0) format, keeping at most `keep` recordings of that name (-1 all). Timer
+    // events start their recordings here with their own names.
+    void StartRecording(const char* base, LONG action, LONG keep, LONG kind);
+    // The next free name of `stem` (a strftime pattern) with `extension` in the recording folder,
+    // into `out` (260 bytes), after deleting the oldest recordings of the stem beyond `keep` - 1.
+    // False when every instance number is taken (nothing may be overwritten).
+    bool MakeRecordFileName(const char* stem, const char* extension, char* out, LONG keep);
+    // Deletes the oldest recordings of `stem` until `limit` remain (a negative limit keeps all);
+    // false when a deletion failed.
+    bool PruneRecordings(const char* stem, const char* extension, LONG limit);
+    // The recordings of `stem` in the recording folder, and the oldest by creation time into `out`.
+    int FindOldestRecording(const char* stem, const char* extension, char* out);
+
     // Whether the radio program lets TV take the tuner (true when nobody else uses it).
     bool CheckTunerOwner();
     // The radio program asks for the card of `family`: TV goes off unless it is recording or a
@@ -153,7 +168,8 @@ protected:
     // The position text for `position` seconds (-1: the player's position now).
     void ShowPositionText(int position, bool updateSlider);
     void ShowDurationText();
-    // The main window's caption: the open file's name before the program's title; then the texts.
+    // The main window's caption: the open file's or the Windows Media recording's name before
+    // the program's title; then the texts.
     void UpdateTitle();
     // The file-open (or, `save`, file-save) dialog over `owner` with the open data; true on OK.
     bool RunFileDialog(OWL::TWindow* owner, bool save);

@@ -8,6 +8,7 @@
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
+#include <media/MediaIn.h>
 #include <media/VideoFile.h>
 #include <settings/Settings.h>
 
@@ -95,6 +96,16 @@ void TClient::CmStop()
 {
     if (m_player)
         m_player->Stop();
+    if (Tv && Tv->IsRecording()) {
+        if (!Tv->Is3dfx3500()) {
+            Tv->StopRecording(true);
+        } else {
+            Tv->StopRecording(false);
+            SetTvMode(false, false);
+        }
+        UpdateTitle();
+        LayoutVideo();
+    }
     Settings.ActivityState = Tv && Tv->IsVideoShown() ? ActivityTv : ActivityIdle;
     SetPlayRecordButtons(false, false);
     UpdateStateIcon();
@@ -284,19 +295,20 @@ void TClient::ShowDurationText()
 
 void TClient::UpdateTitle()
 {
-    OWL::TApplication* app = GetApplication();
-    OWL::TFrameWindow* main = app ? app->GetMainWindow() : nullptr;
-    if (main && main->GetHandle()) {
+    HWND main = GetHandle() ? GetAncestor(GetHandle(), GA_ROOT) : nullptr;
+    if (main) {
         std::string text;
         if (m_player) {
             char name[260];
             text = std::string(m_player->GetBaseName(name)) + " ";
+        } else if (SMediaIn* target = Tv ? Tv->GetRecordingTarget() : nullptr) {
+            text = std::string(target->GetFileName()) + " ";
         }
         char caption[520] {};
-        GetWindowTextA(main->GetHandle(), caption, sizeof caption);
+        GetWindowTextA(main, caption, sizeof caption);
         const char* program = std::strstr(caption, "Orbivane");
         text += program ? program : "Orbivane";
-        SetWindowTextA(main->GetHandle(), text.c_str());
+        SetWindowTextA(main, text.c_str());
     }
     ShowDurationText();
     ShowPositionText(-1, true);

@@ -45,7 +45,7 @@ STv::STv(const char* deviceName, HWND parentWindow, BYTE lineIn, BYTE debug, con
 STv::~STv()
 {
     if (m_capturePrepared)
-        StopRecording();
+        StopRecording(false);
     RouteAudio(true);
     DeleteTunerPageControl();
     TearDownGraph();

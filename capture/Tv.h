@@ -20,6 +20,7 @@
 #include <com/Moniker.h>
 #include <dshow/FileInterfaces.h>
 #include <dshow/GraphInterfaces.h>
+#include <dshow/MuxInterfaces.h>
 
 #include <dshow/CaptureInterfaces.h>
 #include <dshow/TunerInterfaces.h>
@@ -127,6 +128,42 @@ public:
     // Writes the graph's persisted form to the "ActiveMovieGraph" stream of a new compound file.
     HRESULT SaveGraphFile(IGraphBuilder* graph, const char* path);
 
+    // AVI capture of the picture and sound to `path` (null keeps the capture file; an empty
+    // capture file is ".\tmp.avi"), whatever its extension. The compressors are chosen by their
+    // exact FriendlyName ("<No compression>" in any case, or a name not listed, means none); the
+    // audio device by a part of its name, and only when the capture device has no audio pin of
+    // its own. True when capture runs (also when it ran already).
+    bool StartCapture(const char* path, const char* videoCompressorName, const char* audioCompressorName,
+        const char* audioDeviceName);
+    // Sound only, into a WAV file at `path`: the device's audio pin through a Smart Tee (the
+    // preview keeps its sound), or else the audio capture device, through the chosen audio
+    // compressor. True when capture runs.
+    bool StartSoundCapture(const char* path, const char* audioCompressorName, const char* audioDeviceName);
+    // Records through a Windows Media recording target, which takes over the device for a video
+    // recording (`mediaFlags` with bit 2, and a path without ".wma"). The texts may be null or
+    // empty. The target's Start result.
+    bool StartWmRecording(const char* path, LONG mediaFlags, const char* audioDeviceName, const char* profileName,
+        const char* copyright, const char* description, const char* title);
+    // The Windows Media recording target while one exists.
+    SMediaIn* GetRecordingTarget() const { return m_recordingTarget; }
+    // Stops the AVI capture or the recording target, whichever runs. After an AVI capture the
+    // preview is rebuilt when the picture was shown. After a target's video recording the device
+    // is opened again and the preview restored only when `restartPreview` (else the engine is
+    // left without a device, and the caller switches TV off).
+    bool StopRecording(bool restartPreview);
+    // "duration" (LONG seconds) or "dropratio" (float 0..1, dropped of all frames since capture
+    // began; false before a frame passed) into `out`; false for other keys or no value.
+    bool GetStatistic(const char* key, void* out);
+    // Seconds recorded, -1 when unknown.
+    LONG GetElapsedSeconds();
+    // Bytes written (the low 32 bits), -1 when unknown.
+    LONG GetFileSize();
+    // Whether the device must be switched off after a recording instead of showing its picture
+    // again (the 3dfx 3500TV card).
+    bool Is3dfx3500() const;
+    // The capture file; "" before the first capture.
+    const char* GetCaptureFile() const { return m_captureFile; }
+
 protected:
     // An engine with nothing open; construction proper fills the fields.
     STv() = default;
@@ -163,8 +200,26 @@ protected:
     void CreateTunerPageControl();
     void DeleteTunerPageControl();
     bool TunerPageSetChannel(LONG channel);
-    // Recording: stopping an AVI capture, and the Windows Media recording target.
-    bool StopRecording();
+    // The capture graph behind the capture filter, ending in the AVI multiplexer.
+    bool STvBuildCaptureGraph(const char* audioDeviceName);
+    // The sound of the capture graph into `sink`: the device's audio pin through a Smart Tee whose
+    // other branch keeps the preview sound, or else the audio capture device (`audioDeviceName`
+    // null: none).
+    void RenderCaptureAudio(const char* audioDeviceName, IBaseFilter* sink);
+    // Filters chosen by name; false means none is used.
+    bool SelectVideoCompressor(const char* name);
+    bool SelectAudioCompressor(const char* name);
+    bool SelectAudioCaptureDevice(const char* name);
+    bool SelectCompressor(CComPtr<IBaseFilter>& field, REFCLSID category, const char* name, LPCWSTR graphName);
+    // How a device's FriendlyName is compared with the name asked for.
+    enum class NameMatch {
+        Exact, // equal, letter case counting
+        Contains, // the name is a part of it, letter case counting ("" fits every name)
+        EqualIgnoringCase, // equal ignoring case ("" fits every name)
+    };
+    // The first device of `category` whose readable FriendlyName fits `name`; its name into
+    // `matchedName` (260 bytes) when given. Counted.
+    static IBaseFilter* BindDeviceByName(REFCLSID category, const char* name, NameMatch match, char* matchedName);
     // Deletes the recording target, if any; the field is cleared before the target goes.
     void DeleteRecordingTarget();
 
@@ -186,7 +241,7 @@ protected:
     CComPtr<IBaseFilter> m_multiplexer;
     CComPtr<IFileSinkFilter> m_fileSink;
     CComPtr<IAMVideoCompression> m_videoCompression;
-    CComPtr<IUnknown> m_muxConfig; // the multiplexer's configuration interface
+    CComPtr<IConfigAviMux> m_muxConfig;
     CComPtr<IAMCrossbar> m_crossbar;
     CComPtr<IMediaPosition> m_mediaPosition;
     CComPtr<IBaseFilter> m_companionFilter; // the card whose crossbar a 3dfx device uses

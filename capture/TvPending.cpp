@@ -1,5 +1,5 @@
 // Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
-// Studio PCTV and Bt848 workarounds, the tuner property-page control and stopping a recording.
+// Studio PCTV and Bt848 workarounds and the tuner property-page control.
 // None of their objects is ever created, so there is nothing to drop.
 
 #include <capture/Tv.h>
@@ -30,11 +30,6 @@ void STv::DeleteTunerPageControl()
 }
 
 bool STv::TunerPageSetChannel(LONG)
-{
-    return false;
-}
-
-bool STv::StopRecording()
 {
     return false;
 }

@@ -170,6 +170,11 @@ void WMFileIn::PumpMessages()
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The program is ending (closed while this waited): the message loop must see it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -3,17 +3,23 @@
 
 #include "ProgramProcess.h"
 
+#include "AsfFile.h"
+#include "Ffprobe.h"
+#include "TempHome.h"
+
 #include <app/SettingsSequence.h>
 #include <settings/SettingsValues.h>
 #include <registry/Registry.h>
 #include <registry/Testing.h>
 #include <user/User.h>
 
-#include <TempHome.h>
+#include <base/Path.h>
 #include <user/SystemMetrics.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -201,6 +207,85 @@ TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 {
     EXPECT_EQ(wait_exit(start({ "/u" })), 1);
     EXPECT_EQ(FindWindowA("Orbivane", nullptr), nullptr);
+}
+
+
+
+// A running program records from its menu: TV on, Record, Stop, Record audio, Stop, in the format
+// and the recording folder set in the registry as the preferences store them.
+void record_from_the_menu(BYTE format, const std::string& folder, const char* video_name, const char* sound_name)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "DefaultMediaFormat", format);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start({});
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    auto command = [window](UINT id) { PostMessageA(window, WM_COMMAND, id, 0); };
+    auto title = [window] {
+        char text[300] = {};
+        GetWindowTextA(window, text, sizeof text);
+        return std::string(text);
+    };
+    command(1800); // TV on
+    command(1808); // Record
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder + "/" + video_name); }));
+    if (format == 3) {
+        EXPECT_TRUE(eventually([&] { return title() == std::string(video_name) + " Orbivane"; })) << title();
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    command(1807); // Stop
+    EXPECT_TRUE(eventually([&] { return title() == "Orbivane"; })) << title();
+    command(1819); // Record audio
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder + "/" + sound_name); }));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    command(1807);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+
+    registry::forget_hives();
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
+    WriteByteValue(key, "DefaultMediaFormat", 3);
+    RegDeleteValueA(key, "DefaultDirectory");
+    RegCloseKey(key);
+    registry::restart();
+}
+
+TEST(EndToEnd, RecordAndRecordAudioInAviModeWriteAnAviAndASoundOnlyWave)
+{
+    std::string folder = test_support::make_temp_dir("e2e-avi");
+    record_from_the_menu(0, folder, "tv_1.avi", "tv_1.wav");
+    if (!test_support::have_ffprobe())
+        GTEST_SKIP() << "ffprobe is not installed";
+    auto video = test_support::ffprobe(folder + "/tv_1.avi", "v:0", "stream=width,height,r_frame_rate,nb_read_frames");
+    EXPECT_EQ(video["width"], "720") << video["error"];
+    EXPECT_EQ(video["height"], "576");
+    EXPECT_EQ(video["r_frame_rate"], "25/1");
+    EXPECT_GE(std::atoi(video["nb_read_frames"].c_str()), 50);
+    EXPECT_EQ(test_support::ffprobe(folder + "/tv_1.avi", "a:0", "stream=codec_name", false)["codec_name"], "pcm_s16le");
+    auto wave = test_support::ffprobe(folder + "/tv_1.wav", "a:0", "format=format_name:stream=codec_name", false);
+    EXPECT_EQ(wave["format_name"], "wav") << wave["error"];
+    EXPECT_EQ(wave["codec_name"], "pcm_s16le");
+    EXPECT_EQ(test_support::ffprobe(folder + "/tv_1.wav", "v", "stream=codec_name", false).count("codec_name"), 0u);
+}
+
+TEST(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
+{
+    std::string folder = test_support::make_temp_dir("e2e-asf");
+    record_from_the_menu(3, folder, "tv_1.wmv", "tv_1.wma");
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wmv"));
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wma"));
+    if (!test_support::have_ffprobe())
+        GTEST_SKIP() << "ffprobe is not installed";
+    auto video = test_support::ffprobe(folder + "/tv_1.wmv", "v:0", "stream=codec_name,nb_read_frames");
+    EXPECT_FALSE(video["codec_name"].empty()) << video["error"];
+    EXPECT_GE(std::atoi(video["nb_read_frames"].c_str()), 10);
+    EXPECT_EQ(test_support::ffprobe(folder + "/tv_1.wma", "v", "stream=codec_name", false).count("codec_name"), 0u);
 }
 
 }

@@ -216,7 +216,7 @@ HRESULT AviMux::on_pause()
         MediaType type = input->connection_type();
         int stream = -1;
         if (const VIDEOINFOHEADER* video = type.video_info()) {
-            stream = writer->add_video_stream(*video);
+            stream = writer->add_video_stream(*video, type.format().subspan(sizeof(VIDEOINFOHEADER)));
         } else if (const WAVEFORMATEX* wave = type.wave_format()) {
             auto extra = type.format().subspan(sizeof(WAVEFORMATEX));
             stream = writer->add_audio_stream(*wave, extra.first(std::min<size_t>(extra.size(), wave->cbSize)));

@@ -198,6 +198,11 @@ AviWriterOptions& AviWriter::options() { return m_impl->options; }
 
 int AviWriter::add_video_stream(const VIDEOINFOHEADER& format, std::string name)
 {
+    return add_video_stream(format, {}, std::move(name));
+}
+
+int AviWriter::add_video_stream(const VIDEOINFOHEADER& format, std::span<const BYTE> extra, std::string name)
+{
     auto& impl = *m_impl;
     if (impl.opened || impl.streams.size() >= 100)
         return -1;
@@ -207,9 +212,10 @@ int AviWriter::add_video_stream(const VIDEOINFOHEADER& format, std::string name)
     Stream s;
     s.video = true;
     s.vih = format;
-    s.vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    s.vih.bmiHeader.biSize = static_cast<DWORD>(sizeof(BITMAPINFOHEADER) + extra.size());
     s.format.resize(sizeof(BITMAPINFOHEADER));
     std::memcpy(s.format.data(), &s.vih.bmiHeader, sizeof(BITMAPINFOHEADER));
+    s.format.insert(s.format.end(), extra.begin(), extra.end());
     s.name = std::move(name);
     unsigned number = static_cast<unsigned>(impl.streams.size());
     s.ckid = bmi.biCompression == BI_RGB ? avi::chunk_id(number, 'd', 'b') : avi::chunk_id(number, 'd', 'c');

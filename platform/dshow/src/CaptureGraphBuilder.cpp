@@ -9,6 +9,7 @@
 #include <dshow/FilterGraph.h>
 #include <dshow/PinCategory.h>
 #include <dshow/SystemFilters.h>
+#include <dshow/VideoRenderer.h>
 #include <dshow/VfwErrors.h>
 
 #include "FilterGraphImpl.h"
@@ -530,10 +531,30 @@ private:
             current = next;
         }
         if (!renderer)
-            return m_graph->Render(current);
+            return render_to_default(current);
         if (HRESULT hr = add_if_missing(renderer); FAILED(hr))
             return hr;
         return connect_to(current, renderer);
+    }
+
+    // Video to a new Video Renderer and sound to a new DirectSound renderer, never into a filter
+    // already in the graph (a multiplexer's free input would take a preview); other streams as
+    // the graph's Render finds.
+    HRESULT render_to_default(IPin* output)
+    {
+        bool video = offers_major_type(output, MEDIATYPE_Video);
+        if (!video && !offers_major_type(output, MEDIATYPE_Audio))
+            return m_graph->Render(output);
+        CComPtr<IBaseFilter> renderer;
+        HRESULT hr = CoCreateInstance(video ? CLSID_VideoRenderer : CLSID_DSoundRender, nullptr, CLSCTX_INPROC_SERVER,
+            IID_IBaseFilter, reinterpret_cast<void**>(&renderer));
+        if (FAILED(hr))
+            return hr;
+        if (FAILED(hr = m_graph->AddFilter(renderer, video ? u"Video Renderer" : u"Default DirectSound Device")))
+            return hr;
+        if (FAILED(hr = connect_to(output, renderer)))
+            m_graph->RemoveFilter(renderer);
+        return hr;
     }
 
     CComPtr<IGraphBuilder> m_graph;

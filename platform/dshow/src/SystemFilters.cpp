@@ -1,6 +1,7 @@
 #include <com/ClassRegistry.h>
 #include <dshow/AudioRenderer.h>
 #include <dshow/AviMux.h>
+#include <dshow/Compressors.h>
 #include <dshow/DeviceEnumerator.h>
 #include <dshow/FileSource.h>
 #include <dshow/FileWriter.h>
@@ -8,6 +9,7 @@
 #include <dshow/SmartTee.h>
 #include <dshow/SystemFilters.h>
 #include <dshow/VideoRenderer.h>
+#include <dshow/WavDest.h>
 
 #include <mutex>
 #include <vector>
@@ -44,6 +46,7 @@ void register_system_filters()
     com::register_class(CLSID_AviDest, factory_of<AviMux>());
     com::register_class(CLSID_FileWriter, factory_of<FileWriter>());
     com::register_class(CLSID_FileSource, factory_of<FileSource>());
+    com::register_class(CLSID_WavDest, factory_of<WavDest>());
     com::register_class(CLSID_DSoundRender, factory_of<AudioRenderer>(CLSID_DSoundRender));
     com::register_class(CLSID_AudioRender, factory_of<AudioRenderer>(CLSID_AudioRender));
     com::register_class(CLSID_VideoRenderer, factory_of<VideoRenderer>());
@@ -51,6 +54,8 @@ void register_system_filters()
     register_graph_filter(CLSID_AudioRender, u"Default WaveOut Device", FilterRole::Renderer, MERIT_NORMAL);
     register_graph_filter(CLSID_VideoRenderer, u"Video Renderer", FilterRole::Renderer, MERIT_PREFERRED);
     register_audio_renderer_devices();
+    register_compressors();
+    register_compressor_devices();
 }
 
 }

@@ -67,13 +67,17 @@ HMMIO mmioOpenA(LPSTR path, LPMMIOINFO info, DWORD flags)
     };
     if (!path)
         return fail(MMSYSERR_INVALPARAM);
-    if (flags & MMIO_EXIST) {
+    HMMIO done = reinterpret_cast<HMMIO>(static_cast<UINT_PTR>(TRUE));
+    if (flags == MMIO_EXIST) {
         DWORD attributes = GetFileAttributesA(path);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return fail(MMIOERR_FILENOTFOUND);
-        if (info)
-            info->wErrorRet = MMSYSERR_NOERROR;
-        return reinterpret_cast<HMMIO>(1);
+        return done;
+    }
+    if (flags == MMIO_DELETE) {
+        if (!DeleteFileA(path))
+            return fail(mm::detail::open_error(GetLastError()));
+        return done;
     }
     if (flags != (MMIO_CREATE | MMIO_WRITE))
         return fail(MMSYSERR_NOTSUPPORTED);

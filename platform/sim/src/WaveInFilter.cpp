@@ -2,9 +2,13 @@
 
 #include <base/Clock.h>
 #include <dshow/MediaFormats.h>
+#include <dshow/CaptureInterfaces.h>
 #include <dshow/MediaType.h>
+#include <dshow/PinCategory.h>
 #include <dshow/VfwErrors.h>
 #include <sim/TestTone.h>
+
+#include <cstring>
 
 namespace sim::detail {
 
@@ -16,12 +20,63 @@ constexpr REFERENCE_TIME kBlock = UNITS / 10;
 
 }
 
-class WaveInFilter::Output final : public dshow::OutputPin {
+class WaveInFilter::Output final : public dshow::OutputPin, public IKsPropertySet, public IAMStreamControl {
 public:
     explicit Output(dshow::BaseFilter& filter)
         : OutputPin(filter, u"Capture", u"Capture")
         , m_tone(PictureSource::input(1), kRate, kChannels)
     {
+    }
+    DSHOW_FORWARD_UNKNOWN(dshow::OutputPin)
+
+    // IKsPropertySet: the pin's category, PIN_CATEGORY_CAPTURE.
+    STDMETHODIMP Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD) override { return E_PROP_ID_UNSUPPORTED; }
+    STDMETHODIMP Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD data_bytes, DWORD* returned) override
+    {
+        if (!IsEqualGUID(set, AMPROPSETID_Pin))
+            return E_PROP_SET_UNSUPPORTED;
+        if (id != AMPROPERTY_PIN_CATEGORY)
+            return E_PROP_ID_UNSUPPORTED;
+        if (!data || data_bytes < sizeof(GUID))
+            return E_POINTER;
+        std::memcpy(data, &PIN_CATEGORY_CAPTURE, sizeof(GUID));
+        if (returned)
+            *returned = sizeof(GUID);
+        return S_OK;
+    }
+    STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override
+    {
+        if (!IsEqualGUID(set, AMPROPSETID_Pin))
+            return E_PROP_SET_UNSUPPORTED;
+        if (id != AMPROPERTY_PIN_CATEGORY)
+            return E_PROP_ID_UNSUPPORTED;
+        if (support)
+            *support = KSPROPERTY_SUPPORT_GET;
+        return S_OK;
+    }
+    // IAMStreamControl: blocks whose start lies in [start, stop) pass; NULL is now, MAXLONGLONG
+    // as start keeps the pin off and as stop cancels the stop.
+    STDMETHODIMP StartAt(const REFERENCE_TIME* start, DWORD) override
+    {
+        std::lock_guard guard(m_control_lock);
+        m_start = start ? *start : -MAXLONGLONG;
+        return S_OK;
+    }
+    STDMETHODIMP StopAt(const REFERENCE_TIME* stop, BOOL, DWORD) override
+    {
+        std::lock_guard guard(m_control_lock);
+        m_stop = stop ? *stop : -MAXLONGLONG;
+        return S_OK;
+    }
+    STDMETHODIMP GetInfo(AM_STREAM_INFO* info) override
+    {
+        if (!info)
+            return E_POINTER;
+        std::lock_guard guard(m_control_lock);
+        *info = {};
+        info->tStart = m_start;
+        info->tStop = m_stop;
+        return S_OK;
     }
     HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
     {
@@ -36,6 +91,11 @@ public:
 
     void stream(REFERENCE_TIME start, REFERENCE_TIME stop)
     {
+        {
+            std::lock_guard guard(m_control_lock);
+            if (start < m_start || start >= m_stop)
+                return;
+        }
         std::uint64_t first = m_tone.frames_in(start);
         std::size_t count = static_cast<std::size_t>(m_tone.frames_in(stop) - first);
         m_pcm.resize(count * kChannels);
@@ -45,8 +105,19 @@ public:
 
 protected:
     LONG buffer_size(const AM_MEDIA_TYPE&) override { return static_cast<LONG>(kRate / 10 + 1) * kChannels * 2; }
+    void* find_interface(REFIID iid) override
+    {
+        if (IsEqualIID(iid, IID_IKsPropertySet))
+            return static_cast<IKsPropertySet*>(this);
+        if (IsEqualIID(iid, IID_IAMStreamControl))
+            return static_cast<IAMStreamControl*>(this);
+        return OutputPin::find_interface(iid);
+    }
 
 private:
+    std::mutex m_control_lock;
+    REFERENCE_TIME m_start { -MAXLONGLONG };
+    REFERENCE_TIME m_stop { MAXLONGLONG };
     TestTone m_tone;
     std::vector<std::int16_t> m_pcm;
 };

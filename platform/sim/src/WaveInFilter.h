@@ -2,7 +2,8 @@
 
 // The audio capture filter of a virtual sound card's wave-in device (internal): a live source
 // with one output, "Capture", of 16-bit PCM (44.1 kHz stereo) in blocks of a tenth of a second,
-// timestamped on the reference clock while running. It records what the card's line input
+// timestamped on the reference clock while running; the pin's category is PIN_CATEGORY_CAPTURE
+// and it takes stream control (IAMStreamControl), as the capture graph builder expects. It records what the card's line input
 // carries: the tone of input L1 (sim/TestTone.h), the sound a TV card's cable brings there.
 
 #include "LiveThread.h"

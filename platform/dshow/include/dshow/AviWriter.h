@@ -105,6 +105,9 @@ public:
     // Stream descriptions, before open(); each returns the stream number or -1 (after open(), a
     // malformed format, or more than 100 streams).
     int add_video_stream(const VIDEOINFOHEADER& format, std::string name = "Video");
+    // A compressed stream whose format block goes on after the BITMAPINFOHEADER (a codec's
+    // tables): biSize in the file counts them.
+    int add_video_stream(const VIDEOINFOHEADER& format, std::span<const BYTE> extra, std::string name = "Video");
     // The format block is `format` followed by its `cbSize` extra bytes, which `extra` gives.
     int add_audio_stream(const WAVEFORMATEX& format, std::span<const BYTE> extra = {}, std::string name = "Audio");
     // -1 for none; see the header comment.

@@ -19,8 +19,9 @@
 //    LOOK_UPSTREAM_ONLY search the filter, its pins of that side and that direction only. Pins
 //    are followed outside the graph too, so a device's companion filters are found.
 //  - RenderStream renders a filter's first free output of the category and type, or a given
-//    output pin, through an optional compressor into the renderer (the default one from the
-//    graph's Render when none is given). On a filter without a preview pin, a Smart Tee is put
+//    output pin, through an optional compressor into the renderer (when none is given, a new
+//    Video Renderer for video, a new DirectSound renderer for sound, the graph's Render for
+//    other streams; never a filter already in the graph). On a filter without a preview pin, a Smart Tee is put
 //    on the capture pin: capture renders its "Capture" output (sound pins are captured
 //    directly), preview its "Preview" output and gives VFW_S_NOPREVIEWPIN. A category no pin has, or a pin already rendered, is E_INVALIDARG.
 //  - ControlStream sets the start and stop of every output pin of the category and type, on the

@@ -2,8 +2,9 @@
 
 // The system filters a capture or preview graph is made of, registered with com under their
 // standard class ids: the Smart Tee (SmartTee.h), the AVI multiplexer (AviMux.h), the file
-// writer (FileWriter.h), the audio renderers (AudioRenderer.h) and the video renderer
-// (VideoRenderer.h).
+// writer (FileWriter.h), the WAV multiplexer (WavDest.h), the audio renderers (AudioRenderer.h),
+// the video renderer (VideoRenderer.h) and the compressors (Compressors.h), which it also lists
+// in their device categories.
 //
 // dshow::register_classes() (FilterGraph.h) calls register_system_filters(); it also makes the
 // DirectSound renderer and the video renderer available to Render and lists both audio

@@ -4,9 +4,8 @@
 //
 // Only what the program calls is built: creating a file for writing (MMIO_CREATE | MMIO_WRITE)
 // in compatibility sharing, which makes a new empty file or empties an existing one, and closing
-// it; and the existence test (MMIO_EXIST, with any access), which opens nothing and answers a
-// non-NULL value (not a handle: it is not closed) when the file exists, else NULL with
-// MMIOERR_FILENOTFOUND. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
+// it; asking whether a file exists (MMIO_EXIST) and deleting one (MMIO_DELETE), which open
+// nothing and answer TRUE (as an HMMIO, not to be closed) or NULL. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
 // compound-file meaning. Other open modes fail with MMSYSERR_NOTSUPPORTED; a failed open gives
 // NULL and, when an MMIOINFO is passed, the reason in its wErrorRet.
 //
@@ -25,6 +24,8 @@
 #define MMIO_COMPAT 0x00000000
 // Creation.
 #define MMIO_CREATE 0x00001000
+// Without opening: delete the file, or test that it exists.
+#define MMIO_DELETE 0x00000200
 #define MMIO_EXIST 0x00004000
 
 #define MMIOERR_BASE 256

@@ -8,6 +8,8 @@
 #include <user/Keyboard.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 
 namespace user::controls {
 
@@ -204,6 +206,275 @@ LRESULT on_command(HWND window, Combo& c, WPARAM wparam, LPARAM lparam)
     return 0;
 }
 
+// One handler per message. A handler answers the message's result, or nothing to leave the
+// message to DefWindowProc.
+using Result = std::optional<LRESULT>;
+using Handler = Result (*)(HWND window, Combo& c, UINT message, WPARAM wparam, LPARAM lparam);
+
+Result on_create_message(HWND window, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    return on_create(window, c, *reinterpret_cast<CREATESTRUCTA*>(lparam));
+}
+
+// The window is as tall as its field; a height asked for is the dropped height.
+Result on_window_pos_changing(HWND, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    auto* wp = reinterpret_cast<WINDOWPOS*>(lparam);
+    if (!(wp->flags & SWP_NOSIZE) && wp->cy != field_height(c)) {
+        c.drop_height = wp->cy;
+        wp->cy = field_height(c);
+    }
+    return 0;
+}
+
+Result on_size(HWND window, Combo& c, UINT, WPARAM, LPARAM)
+{
+    layout_edit(window, c);
+    return 0;
+}
+
+Result on_paint(HWND window, Combo& c, UINT, WPARAM, LPARAM)
+{
+    paint(window, c);
+    return 0;
+}
+
+Result on_command_message(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    return on_command(window, c, wparam, lparam);
+}
+
+Result on_list_done(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM)
+{
+    close_up(window, c, wparam != 0);
+    return 0;
+}
+
+Result on_get_dlg_code(HWND, Combo&, UINT, WPARAM, LPARAM) { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+Result on_set_focus(HWND window, Combo& c, UINT, WPARAM, LPARAM)
+{
+    if (c.edit) {
+        SetFocus(c.edit);
+        return 0;
+    }
+    c.focus = true;
+    InvalidateRect(window, nullptr, FALSE);
+    notify(window, CBN_SETFOCUS);
+    return 0;
+}
+
+Result on_kill_focus(HWND window, Combo& c, UINT, WPARAM, LPARAM)
+{
+    if (c.edit)
+        return 0;
+    c.focus = false;
+    close_up(window, c, false);
+    InvalidateRect(window, nullptr, FALSE);
+    notify(window, CBN_KILLFOCUS);
+    return 0;
+}
+
+Result on_button_down(HWND window, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    SetFocus(window);
+    RECT r;
+    GetClientRect(window, &r);
+    bool on_button = mouse_x(lparam) >= r.right - kButtonWidth - 2;
+    if (c.dropped)
+        close_up(window, c, false);
+    else if (!c.edit || on_button)
+        drop_down(window, c);
+    return 0;
+}
+
+Result on_key_down(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    int sel = static_cast<int>(to_list(c, LB_GETCURSEL, 0, 0));
+    if (wparam == VK_F4) {
+        c.dropped ? close_up(window, c, true) : drop_down(window, c);
+        return 0;
+    }
+    if (c.dropped) {
+        if (wparam == VK_RETURN || wparam == VK_ESCAPE)
+            close_up(window, c, wparam == VK_RETURN);
+        else
+            to_list(c, WM_KEYDOWN, wparam, lparam);
+        return 0;
+    }
+    switch (wparam) {
+    case VK_UP: select_by_user(window, c, sel - 1); return 0;
+    case VK_DOWN: select_by_user(window, c, sel + 1); return 0;
+    case VK_HOME: select_by_user(window, c, 0); return 0;
+    case VK_END: select_by_user(window, c, static_cast<int>(to_list(c, LB_GETCOUNT, 0, 0)) - 1); return 0;
+    default: return std::nullopt;
+    }
+}
+
+Result on_char(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM)
+{
+    if (!c.edit && static_cast<unsigned char>(wparam) >= 0x20) {
+        char s[2] = { static_cast<char>(wparam), 0 };
+        int found = static_cast<int>(to_list(c, LB_FINDSTRING, to_list(c, LB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(s)));
+        if (found >= 0)
+            select_by_user(window, c, found);
+    }
+    return 0;
+}
+
+Result on_set_text(HWND window, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    const char* text = reinterpret_cast<const char*>(lparam);
+    if (c.edit) {
+        c.internal = true;
+        SetWindowTextA(c.edit, text);
+        c.internal = false;
+        return TRUE;
+    }
+    int found = static_cast<int>(to_list(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), lparam));
+    if (found < 0)
+        return CB_ERR;
+    to_list(c, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    selection_to_field(window, c);
+    return TRUE;
+}
+
+Result on_get_text(HWND, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    return static_cast<LRESULT>(base::copy_bounded(reinterpret_cast<char*>(lparam), wparam, field_text(c)));
+}
+
+Result on_get_text_length(HWND, Combo& c, UINT, WPARAM, LPARAM) { return static_cast<LRESULT>(field_text(c).size()); }
+
+// The combo box messages the list answers as they are.
+const std::map<UINT, UINT>& list_messages()
+{
+    static const std::map<UINT, UINT> table {
+        { CB_ADDSTRING, LB_ADDSTRING },
+        { CB_INSERTSTRING, LB_INSERTSTRING },
+        { CB_GETCOUNT, LB_GETCOUNT },
+        { CB_GETCURSEL, LB_GETCURSEL },
+        { CB_GETLBTEXT, LB_GETTEXT },
+        { CB_GETLBTEXTLEN, LB_GETTEXTLEN },
+        { CB_FINDSTRING, LB_FINDSTRING },
+        { CB_FINDSTRINGEXACT, LB_FINDSTRINGEXACT },
+        { CB_GETITEMDATA, LB_GETITEMDATA },
+        { CB_SETITEMDATA, LB_SETITEMDATA },
+        { CB_GETITEMHEIGHT, LB_GETITEMHEIGHT },
+    };
+    return table;
+}
+
+Result on_list_message(HWND, Combo& c, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return to_list(c, list_messages().at(message), wparam, lparam);
+}
+
+Result on_delete_string(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = to_list(c, LB_DELETESTRING, wparam, lparam);
+    InvalidateRect(window, nullptr, FALSE);
+    return result;
+}
+
+Result on_reset_content(HWND window, Combo& c, UINT, WPARAM, LPARAM)
+{
+    to_list(c, LB_RESETCONTENT, 0, 0);
+    selection_to_field(window, c);
+    return CB_OKAY;
+}
+
+Result on_set_cur_sel(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM)
+{
+    LRESULT result = to_list(c, LB_SETCURSEL, wparam, 0);
+    selection_to_field(window, c);
+    return result;
+}
+
+Result on_select_string(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = to_list(c, LB_SELECTSTRING, wparam, lparam);
+    if (result >= 0)
+        selection_to_field(window, c);
+    return result;
+}
+
+Result on_limit_text(HWND, Combo& c, UINT, WPARAM wparam, LPARAM)
+{
+    if (c.edit)
+        SendMessageA(c.edit, EM_LIMITTEXT, wparam, 0);
+    return TRUE;
+}
+
+Result on_get_edit_sel(HWND, Combo& c, UINT, WPARAM wparam, LPARAM lparam)
+{
+    return c.edit ? SendMessageA(c.edit, EM_GETSEL, wparam, lparam) : CB_ERR;
+}
+
+Result on_set_edit_sel(HWND, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    if (!c.edit)
+        return CB_ERR;
+    SendMessageA(c.edit, EM_SETSEL, static_cast<WPARAM>(static_cast<short>(LOWORD(lparam))), static_cast<short>(HIWORD(lparam)));
+    return TRUE;
+}
+
+Result on_show_drop_down(HWND window, Combo& c, UINT, WPARAM wparam, LPARAM)
+{
+    wparam ? drop_down(window, c) : close_up(window, c, false);
+    return TRUE;
+}
+
+Result on_get_dropped_state(HWND, Combo& c, UINT, WPARAM, LPARAM) { return c.dropped; }
+
+Result on_get_dropped_control_rect(HWND window, Combo& c, UINT, WPARAM, LPARAM lparam)
+{
+    if (!lparam)
+        return CB_ERR;
+    RECT r;
+    GetWindowRect(window, &r);
+    r.bottom = r.top + c.drop_height;
+    *reinterpret_cast<RECT*>(lparam) = r;
+    return TRUE;
+}
+
+const std::map<UINT, Handler>& handlers()
+{
+    static const std::map<UINT, Handler> table = [] {
+        std::map<UINT, Handler> t {
+            { WM_CREATE, on_create_message },
+            { WM_WINDOWPOSCHANGING, on_window_pos_changing },
+            { WM_SIZE, on_size },
+            { WM_PAINT, on_paint },
+            { WM_COMMAND, on_command_message },
+            { kListDone, on_list_done },
+            { WM_GETDLGCODE, on_get_dlg_code },
+            { WM_SETFOCUS, on_set_focus },
+            { WM_KILLFOCUS, on_kill_focus },
+            { WM_LBUTTONDOWN, on_button_down },
+            { WM_KEYDOWN, on_key_down },
+            { WM_CHAR, on_char },
+            { WM_SETTEXT, on_set_text },
+            { WM_GETTEXT, on_get_text },
+            { WM_GETTEXTLENGTH, on_get_text_length },
+            { CB_DELETESTRING, on_delete_string },
+            { CB_RESETCONTENT, on_reset_content },
+            { CB_SETCURSEL, on_set_cur_sel },
+            { CB_SELECTSTRING, on_select_string },
+            { CB_LIMITTEXT, on_limit_text },
+            { CB_GETEDITSEL, on_get_edit_sel },
+            { CB_SETEDITSEL, on_set_edit_sel },
+            { CB_SHOWDROPDOWN, on_show_drop_down },
+            { CB_GETDROPPEDSTATE, on_get_dropped_state },
+            { CB_GETDROPPEDCONTROLRECT, on_get_dropped_control_rect },
+        };
+        for (const auto& [message, list_message] : list_messages())
+            t.emplace(message, on_list_message);
+        return t;
+    }();
+    return table;
+}
+
 }
 
 LRESULT CALLBACK combolist_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -250,175 +521,10 @@ LRESULT CALLBACK combobox_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     }
     if (common(window, *c, message, wparam, lparam, result))
         return result;
-    switch (message) {
-    case WM_CREATE:
-        return on_create(window, *c, *reinterpret_cast<CREATESTRUCTA*>(lparam));
-    case WM_WINDOWPOSCHANGING: {
-        // The window is as tall as its field; a height asked for is the dropped height.
-        auto* wp = reinterpret_cast<WINDOWPOS*>(lparam);
-        if (!(wp->flags & SWP_NOSIZE) && wp->cy != field_height(*c)) {
-            c->drop_height = wp->cy;
-            wp->cy = field_height(*c);
-        }
-        return 0;
-    }
-    case WM_SIZE:
-        layout_edit(window, *c);
-        return 0;
-    case WM_PAINT:
-        paint(window, *c);
-        return 0;
-    case WM_COMMAND:
-        return on_command(window, *c, wparam, lparam);
-    case kListDone:
-        close_up(window, *c, wparam != 0);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-        if (c->edit) {
-            SetFocus(c->edit);
-            return 0;
-        }
-        c->focus = true;
-        InvalidateRect(window, nullptr, FALSE);
-        notify(window, CBN_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        if (c->edit)
-            return 0;
-        c->focus = false;
-        close_up(window, *c, false);
-        InvalidateRect(window, nullptr, FALSE);
-        notify(window, CBN_KILLFOCUS);
-        return 0;
-    case WM_LBUTTONDOWN: {
-        SetFocus(window);
-        RECT r;
-        GetClientRect(window, &r);
-        bool on_button = mouse_x(lparam) >= r.right - kButtonWidth - 2;
-        if (c->dropped)
-            close_up(window, *c, false);
-        else if (!c->edit || on_button)
-            drop_down(window, *c);
-        return 0;
-    }
-    case WM_KEYDOWN: {
-        int sel = static_cast<int>(to_list(*c, LB_GETCURSEL, 0, 0));
-        if (wparam == VK_F4) {
-            c->dropped ? close_up(window, *c, true) : drop_down(window, *c);
-            return 0;
-        }
-        if (c->dropped) {
-            if (wparam == VK_RETURN || wparam == VK_ESCAPE)
-                close_up(window, *c, wparam == VK_RETURN);
-            else
-                to_list(*c, WM_KEYDOWN, wparam, lparam);
-            return 0;
-        }
-        switch (wparam) {
-        case VK_UP: select_by_user(window, *c, sel - 1); return 0;
-        case VK_DOWN: select_by_user(window, *c, sel + 1); return 0;
-        case VK_HOME: select_by_user(window, *c, 0); return 0;
-        case VK_END: select_by_user(window, *c, static_cast<int>(to_list(*c, LB_GETCOUNT, 0, 0)) - 1); return 0;
-        default: break;
-        }
-        break;
-    }
-    case WM_CHAR:
-        if (!c->edit && static_cast<unsigned char>(wparam) >= 0x20) {
-            char s[2] = { static_cast<char>(wparam), 0 };
-            int found = static_cast<int>(to_list(*c, LB_FINDSTRING, to_list(*c, LB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(s)));
-            if (found >= 0)
-                select_by_user(window, *c, found);
-        }
-        return 0;
-    case WM_SETTEXT: {
-        const char* text = reinterpret_cast<const char*>(lparam);
-        if (c->edit) {
-            c->internal = true;
-            SetWindowTextA(c->edit, text);
-            c->internal = false;
-            return TRUE;
-        }
-        int found = static_cast<int>(to_list(*c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), lparam));
-        if (found < 0)
-            return CB_ERR;
-        to_list(*c, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
-        selection_to_field(window, *c);
-        return TRUE;
-    }
-    case WM_GETTEXT:
-        return static_cast<LRESULT>(base::copy_bounded(reinterpret_cast<char*>(lparam), wparam, field_text(*c)));
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(field_text(*c).size());
-    case CB_ADDSTRING:
-        return to_list(*c, LB_ADDSTRING, wparam, lparam);
-    case CB_INSERTSTRING:
-        return to_list(*c, LB_INSERTSTRING, wparam, lparam);
-    case CB_DELETESTRING:
-        result = to_list(*c, LB_DELETESTRING, wparam, lparam);
-        InvalidateRect(window, nullptr, FALSE);
-        return result;
-    case CB_RESETCONTENT:
-        to_list(*c, LB_RESETCONTENT, 0, 0);
-        selection_to_field(window, *c);
-        return CB_OKAY;
-    case CB_GETCOUNT:
-        return to_list(*c, LB_GETCOUNT, 0, 0);
-    case CB_GETCURSEL:
-        return to_list(*c, LB_GETCURSEL, 0, 0);
-    case CB_SETCURSEL:
-        result = to_list(*c, LB_SETCURSEL, wparam, 0);
-        selection_to_field(window, *c);
-        return result;
-    case CB_SELECTSTRING:
-        result = to_list(*c, LB_SELECTSTRING, wparam, lparam);
-        if (result >= 0)
-            selection_to_field(window, *c);
-        return result;
-    case CB_GETLBTEXT:
-        return to_list(*c, LB_GETTEXT, wparam, lparam);
-    case CB_GETLBTEXTLEN:
-        return to_list(*c, LB_GETTEXTLEN, wparam, 0);
-    case CB_FINDSTRING:
-        return to_list(*c, LB_FINDSTRING, wparam, lparam);
-    case CB_FINDSTRINGEXACT:
-        return to_list(*c, LB_FINDSTRINGEXACT, wparam, lparam);
-    case CB_GETITEMDATA:
-        return to_list(*c, LB_GETITEMDATA, wparam, 0);
-    case CB_SETITEMDATA:
-        return to_list(*c, LB_SETITEMDATA, wparam, lparam);
-    case CB_GETITEMHEIGHT:
-        return to_list(*c, LB_GETITEMHEIGHT, 0, 0);
-    case CB_LIMITTEXT:
-        if (c->edit)
-            SendMessageA(c->edit, EM_LIMITTEXT, wparam, 0);
-        return TRUE;
-    case CB_GETEDITSEL:
-        return c->edit ? SendMessageA(c->edit, EM_GETSEL, wparam, lparam) : CB_ERR;
-    case CB_SETEDITSEL:
-        if (!c->edit)
-            return CB_ERR;
-        SendMessageA(c->edit, EM_SETSEL, static_cast<WPARAM>(static_cast<short>(LOWORD(lparam))), static_cast<short>(HIWORD(lparam)));
-        return TRUE;
-    case CB_SHOWDROPDOWN:
-        wparam ? drop_down(window, *c) : close_up(window, *c, false);
-        return TRUE;
-    case CB_GETDROPPEDSTATE:
-        return c->dropped;
-    case CB_GETDROPPEDCONTROLRECT: {
-        if (!lparam)
-            return CB_ERR;
-        RECT r;
-        GetWindowRect(window, &r);
-        r.bottom = r.top + c->drop_height;
-        *reinterpret_cast<RECT*>(lparam) = r;
-        return TRUE;
-    }
-    default:
-        break;
-    }
+    auto handler = handlers().find(message);
+    if (handler != handlers().end())
+        if (Result answer = handler->second(window, *c, message, wparam, lparam))
+            return *answer;
     return DefWindowProcA(window, message, wparam, lparam);
 }
 

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 
 namespace user::controls {
 
@@ -167,6 +169,317 @@ bool valid(const ListBox& l, WPARAM index)
     return static_cast<INT_PTR>(index) >= 0 && static_cast<INT_PTR>(index) < count_of(l);
 }
 
+// One handler per message. A handler answers the message's result, or nothing to leave the
+// message to DefWindowProc.
+using Result = std::optional<LRESULT>;
+using Handler = Result (*)(HWND window, ListBox& l, UINT message, WPARAM wparam, LPARAM lparam);
+
+Result on_paint(HWND window, ListBox& l, UINT, WPARAM, LPARAM)
+{
+    paint(window, l);
+    return 0;
+}
+
+Result on_get_dlg_code(HWND, ListBox&, UINT, WPARAM, LPARAM) { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+Result on_focus(HWND window, ListBox& l, UINT message, WPARAM, LPARAM)
+{
+    l.focus = message == WM_SETFOCUS;
+    InvalidateRect(window, nullptr, FALSE);
+    send_notify(window, l.focus ? LBN_SETFOCUS : LBN_KILLFOCUS);
+    return 0;
+}
+
+Result on_button_down(HWND window, ListBox& l, UINT, WPARAM, LPARAM lparam)
+{
+    if (!(GetWindowLongA(window, GWL_STYLE) & WS_POPUP))
+        SetFocus(window);
+    SetCapture(window);
+    l.tracking = true;
+    int index = item_at(window, l, mouse_y(lparam));
+    if (index >= 0)
+        select_by_user(window, l, index);
+    return 0;
+}
+
+Result on_mouse_move(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (l.tracking && (wparam & MK_LBUTTON)) {
+        int index = item_at(window, l, mouse_y(lparam));
+        if (mouse_y(lparam) < 0)
+            index = l.top - 1;
+        if (index >= 0 || mouse_y(lparam) < 0)
+            select_by_user(window, l, std::max(index, 0));
+    }
+    return 0;
+}
+
+Result on_button_up(HWND, ListBox& l, UINT, WPARAM, LPARAM)
+{
+    if (l.tracking) {
+        l.tracking = false;
+        ReleaseCapture();
+    }
+    return 0;
+}
+
+Result on_capture_changed(HWND, ListBox& l, UINT, WPARAM, LPARAM)
+{
+    l.tracking = false;
+    return 0;
+}
+
+Result on_double_click(HWND window, ListBox& l, UINT, WPARAM, LPARAM lparam)
+{
+    if (item_at(window, l, mouse_y(lparam)) >= 0)
+        send_notify(window, LBN_DBLCLK);
+    return 0;
+}
+
+Result on_key_down(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    int rows = rows_of(window, l);
+    int at = l.selection;
+    switch (wparam) {
+    case VK_UP: select_by_user(window, l, at < 0 ? 0 : at - 1); return 0;
+    case VK_DOWN: select_by_user(window, l, at + 1); return 0;
+    case VK_PRIOR: select_by_user(window, l, at - (rows - 1)); return 0;
+    case VK_NEXT: select_by_user(window, l, at < 0 ? rows - 1 : at + rows - 1); return 0;
+    case VK_HOME: select_by_user(window, l, 0); return 0;
+    case VK_END: select_by_user(window, l, count_of(l) - 1); return 0;
+    default: return std::nullopt;
+    }
+}
+
+// A typed character selects the next item starting with it.
+Result on_char(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    char c[2] = { static_cast<char>(wparam), 0 };
+    if (static_cast<unsigned char>(c[0]) >= 0x20) {
+        int found = find_item(l.items, l.selection, c, false);
+        if (found >= 0)
+            select_by_user(window, l, found);
+    }
+    return 0;
+}
+
+Result on_vscroll(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    int rows = rows_of(window, l);
+    switch (LOWORD(wparam)) {
+    case SB_LINEUP: set_top(window, l, l.top - 1); break;
+    case SB_LINEDOWN: set_top(window, l, l.top + 1); break;
+    case SB_PAGEUP: set_top(window, l, l.top - rows); break;
+    case SB_PAGEDOWN: set_top(window, l, l.top + rows); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: set_top(window, l, HIWORD(wparam)); break;
+    case SB_TOP: set_top(window, l, 0); break;
+    case SB_BOTTOM: set_top(window, l, count_of(l)); break;
+    default: break;
+    }
+    return 0;
+}
+
+Result on_nc_hit_test(HWND window, ListBox&, UINT, WPARAM, LPARAM lparam)
+{
+    RECT bar = bar_on_screen(window);
+    POINT p { mouse_x(lparam), mouse_y(lparam) };
+    if (has_bar(window) && p.x >= bar.left && p.x < bar.right && p.y >= bar.top && p.y < bar.bottom)
+        return kHitVScroll;
+    return std::nullopt;
+}
+
+Result on_nc_button_down(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (wparam != static_cast<WPARAM>(kHitVScroll) || count_of(l) <= rows_of(window, l))
+        return std::nullopt;
+    int code = scroll_code_at(bar_on_screen(window), true, bar_info(window, l), POINT { mouse_x(lparam), mouse_y(lparam) });
+    if (code >= 0)
+        SendMessageA(window, WM_VSCROLL, static_cast<WPARAM>(code), 0);
+    return 0;
+}
+
+Result on_mouse_wheel(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    set_top(window, l, l.top - 3 * static_cast<short>(HIWORD(wparam)) / 120);
+    return 0;
+}
+
+Result on_add_string(HWND window, ListBox& l, UINT, WPARAM, LPARAM lparam)
+{
+    const char* text = reinterpret_cast<const char*>(lparam);
+    int index = count_of(l);
+    if (style_of(window) & LBS_SORT)
+        index = sorted_position(l.items, text ? text : "");
+    return insert(window, l, index, text);
+}
+
+Result on_insert_string(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    return insert(window, l, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam));
+}
+
+Result on_delete_string(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    if (!valid(l, wparam))
+        return LB_ERR;
+    int index = static_cast<int>(wparam);
+    l.items.erase(l.items.begin() + index);
+    if (l.selection == index)
+        l.selection = -1;
+    else if (l.selection > index)
+        --l.selection;
+    set_top(window, l, l.top);
+    InvalidateRect(window, nullptr, TRUE);
+    return count_of(l);
+}
+
+Result on_reset_content(HWND window, ListBox& l, UINT, WPARAM, LPARAM)
+{
+    l.items.clear();
+    l.selection = -1;
+    l.top = 0;
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+Result on_get_count(HWND, ListBox& l, UINT, WPARAM, LPARAM) { return count_of(l); }
+
+Result on_get_cur_sel(HWND, ListBox& l, UINT, WPARAM, LPARAM) { return l.selection; }
+
+// -1 clears the selection; an index out of range clears it and fails.
+Result on_set_cur_sel(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    if (!valid(l, wparam)) {
+        l.selection = -1;
+        InvalidateRect(window, nullptr, FALSE);
+        return LB_ERR;
+    }
+    l.selection = static_cast<int>(wparam);
+    show_item(window, l, l.selection);
+    InvalidateRect(window, nullptr, FALSE);
+    return l.selection;
+}
+
+Result on_get_text(HWND, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (!valid(l, wparam))
+        return LB_ERR;
+    const std::string& s = l.items[wparam].text;
+    if (lparam)
+        std::memcpy(reinterpret_cast<char*>(lparam), s.c_str(), s.size() + 1);
+    return static_cast<LRESULT>(s.size());
+}
+
+Result on_get_text_len(HWND, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    return valid(l, wparam) ? static_cast<LRESULT>(l.items[wparam].text.size()) : LB_ERR;
+}
+
+Result on_get_item_data(HWND, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    return valid(l, wparam) ? static_cast<LRESULT>(l.items[wparam].data) : LB_ERR;
+}
+
+Result on_set_item_data(HWND, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (!valid(l, wparam))
+        return LB_ERR;
+    l.items[wparam].data = static_cast<ULONG_PTR>(lparam);
+    return TRUE;
+}
+
+Result on_find_string(HWND, ListBox& l, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return find_item(l.items, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam),
+        message == LB_FINDSTRINGEXACT);
+}
+
+Result on_select_string(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    int found = find_item(l.items, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam), false);
+    if (found < 0)
+        return LB_ERR; // the selection stays
+    l.selection = found;
+    show_item(window, l, found);
+    InvalidateRect(window, nullptr, FALSE);
+    return found;
+}
+
+Result on_get_top_index(HWND, ListBox& l, UINT, WPARAM, LPARAM) { return l.top; }
+
+Result on_set_top_index(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM)
+{
+    if (!valid(l, wparam) && !(wparam == 0 && l.items.empty()))
+        return LB_ERR;
+    set_top(window, l, static_cast<int>(wparam));
+    return 0;
+}
+
+Result on_get_item_height(HWND, ListBox& l, UINT, WPARAM, LPARAM) { return line_height(l); }
+
+Result on_get_item_rect(HWND window, ListBox& l, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (!valid(l, wparam) || !lparam)
+        return LB_ERR;
+    RECT client;
+    GetClientRect(window, &client);
+    int h = line_height(l);
+    int y = (static_cast<int>(wparam) - l.top) * h;
+    *reinterpret_cast<RECT*>(lparam) = { client.left, y, client.right, y + h };
+    return 1;
+}
+
+Result on_item_from_point(HWND window, ListBox& l, UINT, WPARAM, LPARAM lparam)
+{
+    int index = item_at(window, l, mouse_y(lparam));
+    if (index < 0)
+        return MAKELONG(std::max(0, count_of(l) - 1), 1);
+    return MAKELONG(index, 0);
+}
+
+const std::map<UINT, Handler>& handlers()
+{
+    static const std::map<UINT, Handler> table {
+        { WM_PAINT, on_paint },
+        { WM_GETDLGCODE, on_get_dlg_code },
+        { WM_SETFOCUS, on_focus },
+        { WM_KILLFOCUS, on_focus },
+        { WM_LBUTTONDOWN, on_button_down },
+        { WM_MOUSEMOVE, on_mouse_move },
+        { WM_LBUTTONUP, on_button_up },
+        { WM_CAPTURECHANGED, on_capture_changed },
+        { WM_LBUTTONDBLCLK, on_double_click },
+        { WM_KEYDOWN, on_key_down },
+        { WM_CHAR, on_char },
+        { WM_VSCROLL, on_vscroll },
+        { WM_NCHITTEST, on_nc_hit_test },
+        { WM_NCLBUTTONDOWN, on_nc_button_down },
+        { WM_NCLBUTTONDBLCLK, on_nc_button_down },
+        { WM_MOUSEWHEEL, on_mouse_wheel },
+        { LB_ADDSTRING, on_add_string },
+        { LB_INSERTSTRING, on_insert_string },
+        { LB_DELETESTRING, on_delete_string },
+        { LB_RESETCONTENT, on_reset_content },
+        { LB_GETCOUNT, on_get_count },
+        { LB_GETCURSEL, on_get_cur_sel },
+        { LB_SETCURSEL, on_set_cur_sel },
+        { LB_GETTEXT, on_get_text },
+        { LB_GETTEXTLEN, on_get_text_len },
+        { LB_GETITEMDATA, on_get_item_data },
+        { LB_SETITEMDATA, on_set_item_data },
+        { LB_FINDSTRING, on_find_string },
+        { LB_FINDSTRINGEXACT, on_find_string },
+        { LB_SELECTSTRING, on_select_string },
+        { LB_GETTOPINDEX, on_get_top_index },
+        { LB_SETTOPINDEX, on_set_top_index },
+        { LB_GETITEMHEIGHT, on_get_item_height },
+        { LB_GETITEMRECT, on_get_item_rect },
+        { LB_ITEMFROMPOINT, on_item_from_point },
+    };
+    return table;
+}
+
 }
 
 LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -177,215 +490,10 @@ LRESULT CALLBACK listbox_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     LRESULT result = 0;
     if (common(window, *l, message, wparam, lparam, result))
         return result;
-    switch (message) {
-    case WM_PAINT:
-        paint(window, *l);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-        l->focus = true;
-        InvalidateRect(window, nullptr, FALSE);
-        send_notify(window, LBN_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        l->focus = false;
-        InvalidateRect(window, nullptr, FALSE);
-        send_notify(window, LBN_KILLFOCUS);
-        return 0;
-    case WM_LBUTTONDOWN: {
-        if (!(GetWindowLongA(window, GWL_STYLE) & WS_POPUP))
-            SetFocus(window);
-        SetCapture(window);
-        l->tracking = true;
-        int index = item_at(window, *l, mouse_y(lparam));
-        if (index >= 0)
-            select_by_user(window, *l, index);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (l->tracking && (wparam & MK_LBUTTON)) {
-            int index = item_at(window, *l, mouse_y(lparam));
-            if (mouse_y(lparam) < 0)
-                index = l->top - 1;
-            if (index >= 0 || mouse_y(lparam) < 0)
-                select_by_user(window, *l, std::max(index, 0));
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (l->tracking) {
-            l->tracking = false;
-            ReleaseCapture();
-        }
-        return 0;
-    case WM_CAPTURECHANGED:
-        l->tracking = false;
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        if (item_at(window, *l, mouse_y(lparam)) >= 0)
-            send_notify(window, LBN_DBLCLK);
-        return 0;
-    case WM_KEYDOWN: {
-        int rows = rows_of(window, *l);
-        int at = l->selection;
-        switch (wparam) {
-        case VK_UP: select_by_user(window, *l, at < 0 ? 0 : at - 1); return 0;
-        case VK_DOWN: select_by_user(window, *l, at + 1); return 0;
-        case VK_PRIOR: select_by_user(window, *l, at - (rows - 1)); return 0;
-        case VK_NEXT: select_by_user(window, *l, at < 0 ? rows - 1 : at + rows - 1); return 0;
-        case VK_HOME: select_by_user(window, *l, 0); return 0;
-        case VK_END: select_by_user(window, *l, count_of(*l) - 1); return 0;
-        default: break;
-        }
-        break;
-    }
-    case WM_CHAR: {
-        // A typed character selects the next item starting with it.
-        char c[2] = { static_cast<char>(wparam), 0 };
-        if (static_cast<unsigned char>(c[0]) >= 0x20) {
-            int found = find_item(l->items, l->selection, c, false);
-            if (found >= 0)
-                select_by_user(window, *l, found);
-        }
-        return 0;
-    }
-    case WM_VSCROLL: {
-        int rows = rows_of(window, *l);
-        switch (LOWORD(wparam)) {
-        case SB_LINEUP: set_top(window, *l, l->top - 1); break;
-        case SB_LINEDOWN: set_top(window, *l, l->top + 1); break;
-        case SB_PAGEUP: set_top(window, *l, l->top - rows); break;
-        case SB_PAGEDOWN: set_top(window, *l, l->top + rows); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: set_top(window, *l, HIWORD(wparam)); break;
-        case SB_TOP: set_top(window, *l, 0); break;
-        case SB_BOTTOM: set_top(window, *l, count_of(*l)); break;
-        default: break;
-        }
-        return 0;
-    }
-    case WM_NCHITTEST: {
-        RECT bar = bar_on_screen(window);
-        POINT p { mouse_x(lparam), mouse_y(lparam) };
-        if (has_bar(window) && p.x >= bar.left && p.x < bar.right && p.y >= bar.top && p.y < bar.bottom)
-            return kHitVScroll;
-        break;
-    }
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-        if (wparam == static_cast<WPARAM>(kHitVScroll) && count_of(*l) > rows_of(window, *l)) {
-            int code = scroll_code_at(bar_on_screen(window), true, bar_info(window, *l), POINT { mouse_x(lparam), mouse_y(lparam) });
-            if (code >= 0)
-                SendMessageA(window, WM_VSCROLL, static_cast<WPARAM>(code), 0);
-            return 0;
-        }
-        break;
-    case WM_MOUSEWHEEL:
-        set_top(window, *l, l->top - 3 * static_cast<short>(HIWORD(wparam)) / 120);
-        return 0;
-    case LB_ADDSTRING: {
-        const char* text = reinterpret_cast<const char*>(lparam);
-        int index = count_of(*l);
-        if (style_of(window) & LBS_SORT)
-            index = sorted_position(l->items, text ? text : "");
-        return insert(window, *l, index, text);
-    }
-    case LB_INSERTSTRING:
-        return insert(window, *l, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam));
-    case LB_DELETESTRING: {
-        if (!valid(*l, wparam))
-            return LB_ERR;
-        int index = static_cast<int>(wparam);
-        l->items.erase(l->items.begin() + index);
-        if (l->selection == index)
-            l->selection = -1;
-        else if (l->selection > index)
-            --l->selection;
-        set_top(window, *l, l->top);
-        InvalidateRect(window, nullptr, TRUE);
-        return count_of(*l);
-    }
-    case LB_RESETCONTENT:
-        l->items.clear();
-        l->selection = -1;
-        l->top = 0;
-        InvalidateRect(window, nullptr, TRUE);
-        return 0;
-    case LB_GETCOUNT:
-        return count_of(*l);
-    case LB_GETCURSEL:
-        return l->selection;
-    case LB_SETCURSEL:
-        // -1 clears the selection; an index out of range clears it and fails.
-        if (!valid(*l, wparam)) {
-            l->selection = -1;
-            InvalidateRect(window, nullptr, FALSE);
-            return LB_ERR;
-        }
-        l->selection = static_cast<int>(wparam);
-        show_item(window, *l, l->selection);
-        InvalidateRect(window, nullptr, FALSE);
-        return l->selection;
-    case LB_GETTEXT:
-        if (!valid(*l, wparam))
-            return LB_ERR;
-        {
-            const std::string& s = l->items[wparam].text;
-            if (lparam) {
-                std::memcpy(reinterpret_cast<char*>(lparam), s.c_str(), s.size() + 1);
-            }
-            return static_cast<LRESULT>(s.size());
-        }
-    case LB_GETTEXTLEN:
-        return valid(*l, wparam) ? static_cast<LRESULT>(l->items[wparam].text.size()) : LB_ERR;
-    case LB_GETITEMDATA:
-        return valid(*l, wparam) ? static_cast<LRESULT>(l->items[wparam].data) : LB_ERR;
-    case LB_SETITEMDATA:
-        if (!valid(*l, wparam))
-            return LB_ERR;
-        l->items[wparam].data = static_cast<ULONG_PTR>(lparam);
-        return TRUE;
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT:
-        return find_item(l->items, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam),
-            message == LB_FINDSTRINGEXACT);
-    case LB_SELECTSTRING: {
-        int found = find_item(l->items, static_cast<int>(static_cast<INT_PTR>(wparam)), reinterpret_cast<const char*>(lparam), false);
-        if (found < 0)
-            return LB_ERR;   // the selection stays
-        l->selection = found;
-        show_item(window, *l, found);
-        InvalidateRect(window, nullptr, FALSE);
-        return found;
-    }
-    case LB_GETTOPINDEX:
-        return l->top;
-    case LB_SETTOPINDEX:
-        if (!valid(*l, wparam) && !(wparam == 0 && l->items.empty()))
-            return LB_ERR;
-        set_top(window, *l, static_cast<int>(wparam));
-        return 0;
-    case LB_GETITEMHEIGHT:
-        return line_height(*l);
-    case LB_GETITEMRECT: {
-        if (!valid(*l, wparam) || !lparam)
-            return LB_ERR;
-        RECT client;
-        GetClientRect(window, &client);
-        int h = line_height(*l);
-        int y = (static_cast<int>(wparam) - l->top) * h;
-        *reinterpret_cast<RECT*>(lparam) = { client.left, y, client.right, y + h };
-        return 1;
-    }
-    case LB_ITEMFROMPOINT: {
-        int index = item_at(window, *l, mouse_y(lparam));
-        if (index < 0)
-            return MAKELONG(std::max(0, count_of(*l) - 1), 1);
-        return MAKELONG(index, 0);
-    }
-    default:
-        break;
-    }
+    auto handler = handlers().find(message);
+    if (handler != handlers().end())
+        if (Result answer = handler->second(window, *l, message, wparam, lparam))
+            return *answer;
     return DefWindowProcA(window, message, wparam, lparam);
 }
 

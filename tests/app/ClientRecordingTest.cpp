@@ -1,0 +1,287 @@
+// The recording commands: the names recordings get, the pruning of old ones, and Record,
+// Record audio and Stop from the menu, which write real files from the virtual card.
+
+#include "ClientFixture.h"
+
+#include "Ffprobe.h"
+#include "AsfFile.h"
+#include "TempHome.h"
+
+#include <app/RecordingNames.h>
+#include <settings/Settings.h>
+
+#include <base/Files.h>
+#include <base/Path.h>
+#include <base/Text.h>
+#include <dshow/AviReader.h>
+#include <wmenc/Encoder.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using namespace client_test;
+
+TEST(RecordingNames, AFileBelongsToAStemOnlyWhenItsWholeNameHasTheStemsForm)
+{
+    struct Case {
+        const char* stem;
+        const char* file;
+        bool belongs;
+    };
+    const Case cases[] = {
+        { "News_%Y%m%d", "News_20261209_1.wmv", true },
+        { "News_%Y%m%d", "news_20261209_9999.WMV", true },
+        { "News_%Y%m%d", "News_20261209.wmv", true }, // the name without instance number
+        { "News_%Y%m%d", "News_late_20261209_1.wmv", false },
+        { "News_late_%Y%m%d", "News_20261209_1.wmv", false },
+        { "News_%Y%m%d", "News_2026129_1.wmv", false }, // a digit short
+        { "News_%Y%m%d", "News_20261209_1.avi", false },
+        { "News_%Y%m%d", "News_20261209_0.wmv", false },
+        { "News_%Y%m%d", "News_20261209_12345.wmv", false },
+        { "News", "News_1.wmv", true },
+        { "News", "News_late_1.wmv", false },
+        { "tv", "tv_3.avi", true },
+        { "tv_%a %H-%M", "tv_Wed 20-15_1.avi", true },
+        { "tv_%a %H-%M", "tv_ 20-15_1.avi", false },
+        { "tv_%#d", "tv_9_1.avi", true },
+        { "50%%", "50%_1.avi", true },
+        { "50%%", "50x_1.avi", false },
+    };
+    for (const Case& c : cases) {
+        const char* extension = std::string_view(c.stem).starts_with("News") ? "wmv" : "avi";
+        EXPECT_EQ(IsRecordingOf(c.stem, extension, c.file), c.belongs) << c.stem << " / " << c.file;
+    }
+
+    EXPECT_EQ(MakeRecordingStem(nullptr, ""), "tv");
+    EXPECT_EQ(MakeRecordingStem("", "%Y"), "tv_%Y");
+    EXPECT_EQ(MakeRecordingStem("100% Sport", "%d"), "100%% Sport_%d");
+    EXPECT_EQ(MakeRecordingStem("..\\..\\etc/x", ""), "..-..-etc-x");
+    EXPECT_EQ(RecordingStemPrefix("News_%Y%m%d"), "News_");
+    EXPECT_EQ(RecordingStemPrefix("100%% Sport_%d"), "100% Sport_");
+}
+
+class ClientRecording : public ClientTest {
+protected:
+    void SetUp() override
+    {
+        ClientTest::SetUp();
+        wmenc::register_classes();
+        base::Clock::set_wall_ms(base::Clock::make_wall_ms(2026, 12, 9, 20, 15, 0));
+        folder = test_support::make_temp_dir("recordings");
+        base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, base::to_windows_path(folder));
+        Settings.ImprovedFilePattern[0] = 0;
+        Settings.FileInstanceMode = 0;
+    }
+    std::string make_name(const char* base, const char* extension, LONG keep = -1)
+    {
+        char path[260] = {};
+        EXPECT_TRUE(client->MakeRecordFileName(MakeRecordingStem(base, Settings.ImprovedFilePattern).c_str(), extension, path, keep));
+        return path;
+    }
+    std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
+    // A file with a creation time `minutes` after 2026-12-01 00:00.
+    void older_file(const std::string& name, int minutes)
+    {
+        std::ofstream(folder + "/" + name) << "old";
+        FILETIME time = base::filetime_from_unix_ms(base::Clock::make_wall_ms(2026, 12, 1, 0, minutes, 0));
+        ASSERT_TRUE(base::set_creation_time(windows(name).c_str(), time));
+    }
+    // Lets the capture run until the file holds `frames` frames' worth (on the streaming pace).
+    static void let_it_record(int milliseconds)
+    {
+        for (int i = 0; i < milliseconds; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            pump();
+        }
+    }
+
+    std::string folder;
+};
+
+TEST_F(ClientRecording, NamesCarryTheDateAndTheFirstFreeInstanceNumber)
+{
+    open();
+    base::copy_bounded(Settings.ImprovedFilePattern, sizeof Settings.ImprovedFilePattern, "%Y%m%d");
+    EXPECT_EQ(make_name("News", "wmv"), windows("News_20261209_1.wmv"));
+    std::ofstream(folder + "/News_20261209_1.wmv") << "x";
+    EXPECT_EQ(make_name("News", "wmv"), windows("News_20261209_2.wmv"));
+
+    // With the plain-name mode the number appears only once the plain name is taken.
+    Settings.FileInstanceMode = 1;
+    EXPECT_EQ(make_name("News", "avi"), windows("News_20261209.avi"));
+    std::ofstream(folder + "/News_20261209.avi") << "x";
+    EXPECT_EQ(make_name("News", "avi"), windows("News_20261209_1.avi"));
+
+    // A folder ending in a backslash gets no second one; an event's name stays literal and inside the folder.
+    std::string slashed = base::to_windows_path(folder) + "\\";
+    base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, slashed);
+    Settings.FileInstanceMode = 0;
+    EXPECT_EQ(make_name("tv", "avi"), slashed + "tv_20261209_1.avi");
+    EXPECT_EQ(make_name("100%d ..\\up", "avi"), slashed + "100%d ..-up_20261209_1.avi");
+}
+
+TEST_F(ClientRecording, KeepingTwoDeletesTheTwoOldestOfThreeAndNeverAnotherEventsFiles)
+{
+    open();
+    older_file("News_1.wmv", 1);
+    older_file("News_late_1.wmv", 2);
+    older_file("News_2.wmv", 3);
+    older_file("News_3.wmv", 4);
+    older_file("News_late_2.wmv", 5);
+    older_file("News_4.avi", 0);
+
+    EXPECT_EQ(make_name("News", "wmv", 2), windows("News_1.wmv"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/News_1.wmv"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/News_2.wmv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_3.wmv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_4.avi"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_late_1.wmv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_late_2.wmv"));
+
+    // Keep -1 (the menu's) and keep 0 delete nothing; keep 1 leaves none of the older ones.
+    EXPECT_EQ(make_name("News_late", "wmv", -1), windows("News_late_3.wmv"));
+    EXPECT_EQ(make_name("News_late", "wmv", 0), windows("News_late_3.wmv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_late_2.wmv"));
+    EXPECT_EQ(make_name("News_late", "wmv", 1), windows("News_late_1.wmv"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/News_late_2.wmv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/News_3.wmv"));
+}
+
+TEST_F(ClientRecording, WhenEveryInstanceNumberIsTakenNothingIsOverwrittenAndTheUserIsTold)
+{
+    Settings.DefaultMediaFormat = 0;
+    for (int n = 1; n <= 9999; ++n)
+        std::ofstream(folder + "/tv_" + std::to_string(n) + ".avi");
+    open();
+    char path[260];
+    EXPECT_FALSE(client->MakeRecordFileName("tv", "avi", path, -1));
+    command(1808);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_NE(Settings.ActivityState, ActivityRecording);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/tv_9999.avi"), 0u);
+    ASSERT_EQ(box_texts().size(), 1u);
+    EXPECT_NE(box_texts()[0].find("tv_1.avi"), std::string::npos) << box_texts()[0];
+}
+
+TEST_F(ClientRecording, RecordFromTheMenuWritesAnAviOfTheChannelAndStopBringsThePictureBack)
+{
+    Settings.DefaultMediaFormat = 0;
+    Settings.Channel = 6;
+    open();
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    // A low recording level is raised before recording.
+    SMixer probe(MIXER_OBJECTF_WAVEIN, "<default>", nullptr);
+    probe.SetRecordVolume("Line-In", 40);
+
+    command(1808);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_EQ(Settings.ActivityState, ActivityRecording);
+    EXPECT_NEAR(probe.GetRecordVolume("Line-In"), 110, 1); // levels round through the card's scale
+    let_it_record(400);
+    command(1807);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(Settings.ActivityState, ActivityTv);
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+
+    dshow::AviReader reader;
+    ASSERT_EQ(reader.open(folder + "/tv_1.avi"), S_OK) << reader.problem();
+    ASSERT_EQ(reader.streams().size(), 2u);
+    EXPECT_EQ(reader.streams()[0].bitmap.biWidth, 720);
+    EXPECT_GT(reader.streams()[0].chunks, 0u);
+    EXPECT_FALSE(reader.streams()[1].video);
+}
+
+TEST_F(ClientRecording, RecordAudioInAviModeWritesASoundOnlyWaveFile)
+{
+    Settings.DefaultMediaFormat = 0;
+    open();
+    command(1819); // TV goes on for it
+    ASSERT_NE(Tv, nullptr);
+    ASSERT_TRUE(Tv->IsRecording());
+    let_it_record(300);
+    command(1807);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+
+    std::ifstream in(folder + "/tv_1.wav", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    DWORD riff = 0;
+    std::memcpy(&riff, bytes.data() + 4, 4);
+    EXPECT_EQ(riff + 8, bytes.size());
+    if (!test_support::have_ffprobe())
+        GTEST_SKIP() << "ffprobe is not installed";
+    auto probe = test_support::ffprobe(folder + "/tv_1.wav", "a:0", "stream=codec_name,sample_rate,channels", false);
+    EXPECT_EQ(probe["codec_name"], "pcm_s16le") << probe["error"];
+    EXPECT_EQ(probe["sample_rate"], "44100");
+    EXPECT_EQ(test_support::ffprobe(folder + "/tv_1.wav", "v", "stream=codec_name", false).count("codec_name"), 0u);
+}
+
+TEST_F(ClientRecording, AFormatOtherThanAviOrWindowsMediaIsRefused)
+{
+    Settings.DefaultMediaFormat = 1;
+    open();
+    command(1808);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_EQ(box_texts(), std::vector<std::string> { "improper mode" });
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+
+TEST_F(ClientRecording, WindowsMediaRecordingsNameTheWindowWhileTheyRunAndGiveThePictureBackAtStop)
+{
+    Settings.DefaultMediaFormat = 3;
+    open();
+    command(1800);
+    ASSERT_NE(Tv, nullptr);
+    command(1808);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_FALSE(Tv->HasCaptureDevice()) << "the encoder has the card";
+    EXPECT_EQ(window_text(frame->GetHandle()), "tv_1.wmv Orbivane");
+    let_it_record(300);
+    command(1807);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(Tv->HasCaptureDevice());
+    EXPECT_TRUE(Tv->IsVideoShown());
+    EXPECT_EQ(window_text(frame->GetHandle()), "Orbivane");
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wmv"));
+
+    command(1819);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_TRUE(Tv->HasCaptureDevice()) << "sound only leaves the card to the engine";
+    let_it_record(300);
+    command(1807);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wma"));
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+}
+
+TEST_F(ClientRecording, AWindowsMediaFileThatCannotBeMadeIsReportedAndTheRecordingStopped)
+{
+    Settings.DefaultMediaFormat = 3;
+    std::string missing = base::to_windows_path(folder) + "\\missing";
+    base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, missing);
+    open();
+    command(1808);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_NE(Settings.ActivityState, ActivityRecording);
+    ASSERT_FALSE(box_texts().empty());
+    EXPECT_EQ(box_texts().back(),
+        "Cannot write to this file: \n     " + missing + "\\tv_1.wmv\nIf directory exists, may be read-only.");
+}
+
+}

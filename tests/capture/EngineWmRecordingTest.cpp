@@ -1,0 +1,156 @@
+// The Windows Media hand-over: for a picture the engine gives the device to the recording
+// target and takes it back afterwards; for sound only its own graph stays as it is.
+
+#include "EngineFixture.h"
+
+#include "PlainWindow.h"
+#include "AsfFile.h"
+#include "TempHome.h"
+
+#include <base/Path.h>
+#include <dshow/SystemFilters.h>
+#include <media/WMFileIn.h>
+#include <sim/SoundCard.h>
+#include <wmenc/Encoder.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using namespace engine_test;
+
+class WmTv : public STv {
+public:
+    using STv::m_captureFilter;
+    using STv::m_graph;
+    using STv::m_running;
+
+    explicit WmTv(HWND client)
+        : STv("", client, 0, 0, nullptr, nullptr)
+    {
+    }
+};
+
+
+class EngineWm : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        wmenc::register_classes();
+        dshow::register_audio_renderer_devices();
+        sound_cards = sim::install_sound_cards({ sim::default_sound_card() });
+        folder = test_support::make_temp_dir("wm");
+        client = plain_window("client");
+        SetWindowPos(client, nullptr, 0, 0, 400, 300, 0);
+        ShowWindow(client, SW_SHOW);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(client);
+        sim::install_sound_cards({});
+        EngineTest::TearDown();
+    }
+    std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
+    // Lets the devices stream for `ms` of their time.
+    static void run_for(std::int64_t ms)
+    {
+        std::int64_t from = base::Clock::ticks_ms();
+        for (int i = 0; i < 20000 && base::Clock::ticks_ms() - from < ms; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    std::vector<std::shared_ptr<sim::SoundCard>> sound_cards;
+    std::string folder;
+    HWND client = nullptr;
+};
+
+TEST_F(EngineWm, SoundOnlyLeavesTheEnginesPreviewAndDeviceAlone)
+{
+    sim::install_cards({ card() });
+    struct Case {
+        LONG flags;
+        const char* name;
+    };
+    // No video bit, or ".wma" (written in small letters) in the path.
+    for (const Case& c : { Case { 5, "a.wmv" }, Case { 15, "b.wma" }, Case { 15, "c.wma.wmv" } }) {
+        SCOPED_TRACE(c.name);
+        WmTv tv(client);
+        tv.STvShow(true);
+        IBaseFilter* device = tv.m_captureFilter;
+        EXPECT_TRUE(tv.StartWmRecording(windows(c.name).c_str(), c.flags, "<default>", "", "", "", ""));
+        EXPECT_TRUE(tv.IsRecording());
+        EXPECT_EQ(tv.m_captureFilter.p, device);
+        EXPECT_TRUE(tv.m_running);
+        run_for(500);
+        EXPECT_TRUE(tv.StopRecording(true));
+        EXPECT_FALSE(tv.IsRecording());
+        EXPECT_EQ(tv.m_captureFilter.p, device);
+        EXPECT_TRUE(tv.IsVideoShown());
+        EXPECT_TRUE(test_support::is_asf_file(folder + "/" + c.name));
+        tv.STvShow(false);
+    }
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+}
+
+TEST_F(EngineWm, APictureRecordingTakesTheDeviceAwayAndGivesItBackWhenAsked)
+{
+    auto busy = card();
+    busy.busy_while_open = true; // the encoder can open the card only once the engine let it go
+    sim::install_cards({ busy });
+    {
+        WmTv tv(client);
+        tv.SetChannel(6);
+        tv.STvShow(true);
+        ASSERT_TRUE(tv.StartWmRecording(windows("tv.WMA").c_str(), 15, "<default>", "", "Copyright", "Recorded", "Orbivane"));
+        EXPECT_FALSE(tv.HasCaptureDevice());
+        EXPECT_TRUE(tv.IsVideoShown()); // the target's preview
+        ASSERT_NE(tv.GetRecordingTarget(), nullptr);
+        char title[260] = {};
+        EXPECT_TRUE(static_cast<WMFileIn*>(tv.GetRecordingTarget())->GetAttribute("title", title));
+        EXPECT_STREQ(title, "Orbivane");
+        run_for(2500);
+        EXPECT_GE(tv.GetElapsedSeconds(), 1);
+        EXPECT_GT(tv.GetFileSize(), 0);
+        ASSERT_TRUE(tv.StopRecording(true));
+        EXPECT_TRUE(tv.HasCaptureDevice());
+        EXPECT_TRUE(tv.IsVideoShown());
+        EXPECT_TRUE(tv.m_running);
+        EXPECT_EQ(tv.GetChannel(), 6);
+        tv.STvShow(false);
+    }
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv.WMA"));
+    {
+        WmTv tv(client);
+        tv.STvShow(true);
+        ASSERT_TRUE(tv.StartWmRecording(windows("off.wmv").c_str(), 15, "<default>", "", nullptr, nullptr, nullptr));
+        run_for(300);
+        EXPECT_TRUE(tv.StopRecording(false));
+        EXPECT_FALSE(tv.HasCaptureDevice()); // the caller switches TV off next
+    }
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+}
+
+TEST_F(EngineWm, AnAviCaptureIsStoppedBeforeTheHandOver)
+{
+    sim::install_cards({ card() });
+    WmTv tv(client);
+    tv.STvShow(true);
+    ASSERT_TRUE(tv.StartCapture(windows("first.avi").c_str(), nullptr, nullptr, nullptr));
+    run_for(300);
+    ASSERT_TRUE(tv.StartWmRecording(windows("then.wmv").c_str(), 15, "<default>", "", "", "", ""));
+    EXPECT_FALSE(tv.HasCaptureDevice());
+    run_for(300);
+    ASSERT_TRUE(tv.StopRecording(true));
+    EXPECT_FALSE(tv.IsRecording());
+    EXPECT_TRUE(tv.IsVideoShown());
+    tv.STvShow(false);
+    EXPECT_TRUE(std::filesystem::file_size(folder + "/first.avi") > 0);
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/then.wmv"));
+}
+
+}
