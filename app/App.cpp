@@ -5,6 +5,9 @@
 #include "SettingsSequence.h"
 
 #include <dialogs/SetApp.h>
+#include <dialogs/SetAvi.h>
+#include <dialogs/SetFile.h>
+#include <dialogs/SetSound.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -108,6 +111,9 @@ void App::CmPreferences()
     {
         OWL::TPropertySheet sheet(main, "Options", 0, false, PSH_NOAPPLYNOW);
         new TSetApp(&sheet);
+        new TSetAvi(&sheet, &format);
+        new TSetSound(&sheet);
+        new TSetFile(&sheet, &format);
         sheet.Execute();
     }
     Settings.DefaultMediaFormat = format;

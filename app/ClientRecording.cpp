@@ -119,6 +119,7 @@ void TClient::StartRecording(const char* base, LONG action, LONG keep, LONG kind
         return;
     }
     if (Tv->IsRecording()) {
+        SetPlayRecordButtons(false, true);
         Settings.ActivityState = ActivityRecording;
         LayoutVideo();
         UpdateStateIcon();

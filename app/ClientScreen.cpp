@@ -18,6 +18,7 @@
 #include <owl/DecoratedFrame.h>
 #include <owl/Module.h>
 #include <user/Menus.h>
+#include <user/SystemMetrics.h>
 #include <user/Paint.h>
 
 #include <algorithm>
@@ -106,6 +107,8 @@ void TClient::LayoutVideo()
             next = extra;
         }
     }
+    // A 4:3 picture of the widest frame would be taller than any frame may be.
+    next = std::min(next, GetSystemMetrics(SM_CYMAXTRACK));
     SetWindowPos(frame, nullptr, 0, 0, width, next, SWP_NOMOVE);
 }
 

@@ -1,7 +1,14 @@
 #include "SetAvi.h"
 
+#include <resources/SettingsPages.h>
 #include <settings/Settings.h>
 #include <settings/SettingsValues.h>
+
+#include <base/Text.h>
+#include <com/BStr.h>
+#include <com/ComPtr.h>
+#include <com/Variant.h>
+#include <dshow/DeviceEnumerator.h>
 
 namespace {
 
@@ -25,4 +32,102 @@ void SaveAviSettings(HKEY key)
 {
     WriteFixedTextValue(key, "VideoCodec", Settings.VideoCodec, codec_length);
     WriteFixedTextValue(key, "AudioCodec", Settings.AudioCodec, codec_length);
+}
+
+namespace {
+
+const ContextHelpWin::HelpPair avi_help[] = {
+    { 2101, 2101 }, { 2102, 2101 }, { 2103, 105 }, { 2104, 105 }, { 2106, 2106 }, { 2107, 2106 }, { 2105, 2105 }, { 0, 0 },
+};
+
+}
+
+TSetAvi::TSetAvi(OWL::TPropertySheet* parent, LONG* defaultMediaFormat, OWL::TModule* module)
+    : TPropertyPage(parent, IDD_SET_AVI, module)
+    , ContextHelpWin(parent, avi_help, IDD_SET_AVI)
+    , m_video(new OWL::TComboBox(this, 2101, codec_length))
+    , m_audio(new OWL::TComboBox(this, 2106, codec_length))
+    , m_default(new OWL::TCheckBox(this, 2105))
+    , m_format(defaultMediaFormat)
+{
+    RegisterSettingsPages();
+    SetFlags(GetFlags() | PSP_HASHELP);
+    OnChildNotify(2105, BN_CLICKED, [this](LPARAM) { return FormatClicked(), 0; });
+}
+
+void TSetAvi::ListCompressors(REFCLSID category, OWL::TComboBox* combo)
+{
+    CComPtr<ICreateDevEnum> devices;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+            reinterpret_cast<void**>(&devices))))
+        return;
+    CComPtr<IEnumMoniker> monikers;
+    if (devices->CreateClassEnumerator(category, &monikers, 0) != S_OK || !monikers)
+        return;
+    for (;;) {
+        CComPtr<IMoniker> moniker;
+        if (monikers->Next(1, &moniker, nullptr) != S_OK)
+            return;
+        CComPtr<IPropertyBag> bag;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))))
+            return;
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = nullptr;
+        if (FAILED(bag->Read(u"FriendlyName", &value, nullptr)) || value.vt != VT_BSTR || !value.bstrVal) {
+            VariantClear(&value);
+            return;
+        }
+        char name[codec_length] = {};
+        WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, name, sizeof name, nullptr, nullptr);
+        name[sizeof name - 1] = '\0';
+        VariantClear(&value);
+        combo->AddString(name);
+    }
+}
+
+void TSetAvi::FillList(REFCLSID category, OWL::TComboBox* combo, const char* chosen)
+{
+    combo->ClearList();
+    combo->AddString(NoCompression);
+    ListCompressors(category, combo);
+    combo->SetSelIndex(0);
+    if (chosen[0] && combo->SetSelString(chosen) < 0)
+        combo->SetSelIndex(0);
+}
+
+void TSetAvi::SetupWindow()
+{
+    TPropertyPage::SetupWindow();
+    FillList(CLSID_VideoCompressorCategory, m_video, Settings.VideoCodec);
+    FillList(CLSID_AudioCompressorCategory, m_audio, Settings.AudioCodec);
+    m_default->SetCheck(*m_format == 0 ? OWL::BF_CHECKED : OWL::BF_UNCHECKED);
+}
+
+void TSetAvi::FormatClicked()
+{
+    // The WinMedia page's box works the other way round on the same value.
+    *m_format = m_default->GetCheck() == OWL::BF_CHECKED ? 0 : 3;
+}
+
+int TSetAvi::SetActive(PSHNOTIFY& notify)
+{
+    m_default->SetCheck(*m_format == 0 ? OWL::BF_CHECKED : OWL::BF_UNCHECKED);
+    TPropertyPage::SetActive(notify);
+    return 0;
+}
+
+void TSetAvi::ReadChoice(OWL::TComboBox* combo, char* codec)
+{
+    combo->GetText(codec, codec_length);
+    if (lstrcmpiA(codec, NoCompression) == 0)
+        codec[0] = '\0';
+}
+
+int TSetAvi::Apply(PSHNOTIFY& notify)
+{
+    ReadChoice(m_video, Settings.VideoCodec);
+    ReadChoice(m_audio, Settings.AudioCodec);
+    return TPropertyPage::Apply(notify);
 }

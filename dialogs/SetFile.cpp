@@ -1,5 +1,10 @@
 #include "SetFile.h"
 
+#include "DirPick.h"
+#include "PatternDialog.h"
+
+#include <resources/SettingsPages.h>
+#include <settings/FilePattern.h>
 #include <settings/Settings.h>
 #include <settings/SettingsValues.h>
 
@@ -8,7 +13,11 @@
 #include <base/SystemInfo.h>
 #include <base/Text.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dshow/MediaFormats.h>
+#include <user/CommonControls.h>
 
 namespace {
 
@@ -40,11 +49,15 @@ void default_directory(char* path, std::size_t capacity)
         return;
     auto get_folder = reinterpret_cast<SHGetFolderPathAndSubDirAFunction>(GetProcAddress(shell, "SHGetFolderPathAndSubDirA"));
     if (get_folder) {
+        // A failed call keeps the current folder.
         char folder[MAX_PATH] = "";
-        get_folder(nullptr, CSIDL_COMMON_APPDATA_CREATE, nullptr, 0, "Orbivane", folder);
-        folder[MAX_PATH - 1] = '\0';
-        base::copy_bounded(path, capacity, folder);
-        append_backslash(path, capacity);
+        if (get_folder(nullptr, CSIDL_COMMON_APPDATA_CREATE, nullptr, 0, "Orbivane", folder) >= 0) {
+            folder[MAX_PATH - 1] = '\0';
+            if (folder[0]) {
+                base::copy_bounded(path, capacity, folder);
+                append_backslash(path, capacity);
+            }
+        }
     }
     FreeLibrary(shell);
 }
@@ -80,4 +93,131 @@ void SaveFileSettings(HKEY key)
     WriteTextValue(key, "DefaultDirectory", Settings.DefaultDirectory);
     WriteTextValue(key, "ImprovedFilePattern", Settings.ImprovedFilePattern);
     WriteByteValue(key, "FileInstanceMode", Settings.FileInstanceMode);
+}
+
+const ContextHelpWin::HelpPair FileHelp[] = {
+    { 1307, 11 }, { 1309, 11 }, { 1304, 10 }, { 1303, 10 }, { 1306, 10 }, { 1305, 10 }, { 1301, 1308 },
+    { 1308, 1308 }, { 1302, 1302 }, { 1311, 1311 }, { 1312, 1311 }, { 1310, 1310 }, { 4201, 4201 },
+    { 4202, 4201 }, { 4203, 4203 }, { 4204, 4204 }, { 4205, 4205 }, { 4207, 4207 }, { 4209, 4209 }, { 0, 0 },
+};
+
+void MakeExampleName(const char* pattern, bool alwaysInstance, LONG format, char* out, std::size_t size)
+{
+    std::string text = "Event";
+    if (pattern && pattern[0])
+        text += std::string("_") + pattern;
+    if (alwaysInstance)
+        text += "_1";
+    switch (format) {
+    case 1: text += ".mp3"; break;
+    case 2: text += ".ogg"; break;
+    case 3: text += ".wmv"; break;
+    default: text += ".avi"; break;
+    }
+    FormatFilePattern(text.c_str(), out, std::min<std::size_t>(size, 260));
+}
+
+DWORD DefaultRecordingRate()
+{
+    if (Settings.AudioFormat && Settings.AudioFormatSize >= static_cast<LONG>(sizeof(WAVEFORMATEX))) {
+        WAVEFORMATEX format;
+        std::memcpy(&format, Settings.AudioFormat, sizeof format);
+        if (format.nAvgBytesPerSec)
+            return format.nAvgBytesPerSec;
+    }
+    return 44100 * 2 * 2;
+}
+
+TSetFile::TSetFile(OWL::TPropertySheet* parent, LONG* defaultMediaFormat, OWL::TModule* module)
+    : TPropertyPage(parent, IDD_SET_FILE, module)
+    , ContextHelpWin(parent, FileHelp, IDD_SET_FILE)
+    , m_size(new OWL::TEdit(this, 1304))
+    , m_estimate(new OWL::TStatic(this, 1307, 30))
+    , m_browse(new OWL::TButton(this, 1302))
+    , m_folder(new OWL::TStatic(this, 1308, 260))
+    , m_example(new OWL::TStatic(this, 1311))
+    , m_pattern {}
+    , m_mode(0)
+    , m_format(defaultMediaFormat)
+{
+    RegisterSettingsPages();
+    SetFlags(GetFlags() | PSP_HASHELP);
+    m_size->SetValidator(new OWL::TRangeValidator(0, 9999));
+    OnChildNotify(1304, EN_CHANGE, [this](LPARAM) { return UpdateTimeEstimate(), 0; });
+    OnCommand(1302, [this] { Browse(); });
+    OnCommand(1310, [this] { EditPattern(); });
+}
+
+void TSetFile::SetupWindow()
+{
+    TPropertyPage::SetupWindow();
+    char size[16];
+    std::snprintf(size, sizeof size, "%ld", static_cast<long>(Settings.FileSize));
+    m_size->SetText(size);
+    HWND spin = GetDlgItem(GetHandle(), 1305);
+    SendMessageA(spin, UDM_SETRANGE32, 1, 9999);
+    SendMessageA(spin, UDM_SETPOS32, 0, Settings.FileSize);
+    UpdateTimeEstimate();
+    base::copy_bounded(m_pattern, sizeof m_pattern, Settings.ImprovedFilePattern);
+    m_mode = Settings.FileInstanceMode;
+    UpdateExample();
+    m_folder->SetText(Settings.DefaultDirectory);
+}
+
+void TSetFile::UpdateTimeEstimate()
+{
+    DWORD rate = DefaultRecordingRate();
+    if (rate == 0)
+        return;
+    char text[29] = {};
+    m_size->GetText(text, sizeof text);
+    double megabytes = std::atof(text);
+    double minutes = megabytes * 1048576.0 / rate / 60.0;
+    char estimate[64];
+    std::snprintf(estimate, sizeof estimate, "%.1f minutes", minutes);
+    m_estimate->SetText(estimate);
+}
+
+void TSetFile::UpdateExample()
+{
+    char example[260];
+    MakeExampleName(m_pattern, (m_mode & 1) == 0, *m_format, example, sizeof example);
+    m_example->SetText(example);
+}
+
+int TSetFile::SetActive(PSHNOTIFY& notify)
+{
+    UpdateExample();
+    TPropertyPage::SetActive(notify);
+    return 0;
+}
+
+int TSetFile::Apply(PSHNOTIFY& notify)
+{
+    Settings.FileInstanceMode = m_mode;
+    char text[9] = {};
+    m_size->GetText(text, sizeof text);
+    LONG size = std::atol(text);
+    Settings.FileSize = size < 1 ? 1 : size;
+    base::copy_bounded(Settings.ImprovedFilePattern, sizeof Settings.ImprovedFilePattern, m_pattern);
+    m_folder->GetText(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory);
+    return TPropertyPage::Apply(notify);
+}
+
+void TSetFile::Browse()
+{
+    char path[260];
+    base::copy_bounded(path, sizeof path, Settings.DefaultDirectory);
+    if (TDirPick(GetHandle(), path).Execute() == 1)
+        m_folder->SetText(path);
+}
+
+void TSetFile::EditPattern()
+{
+    char pattern[260];
+    base::copy_bounded(pattern, sizeof pattern, m_pattern);
+    if (TPatternDialog(this, pattern, *m_format, &m_mode).Execute() == IDOK) {
+        base::copy_bounded(m_pattern, sizeof m_pattern, pattern);
+        UpdateExample();
+    }
 }

@@ -122,7 +122,8 @@ user::DialogTemplate dir_pick_dialog()
     t.controls = {
         { "STATIC", "Look &in:", 1091, SS_LEFT, 0, 8, 8, 40, 10 },
         { "STATIC", "", 1137, Sunken | SS_LEFT, 0, 50, 7, 202, 12 },
-        { "LISTBOX", "", 1120, Tab | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 0, 8, 24, 244, 100 },
+        { "STATIC", "", 1120, SS_LEFT, 0, 8, 170, 10, 10 },
+        { "LISTBOX", "", 1121, Tab | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 0, 8, 24, 244, 100 },
         { "STATIC", "File &name:", 1090, SS_LEFT, 0, 8, 130, 50, 10 },
         { "EDIT", "", 1152, Tab | WS_BORDER | ES_AUTOHSCROLL, 0, 60, 128, 136, 12 },
         { "STATIC", "Files of &type:", 1089, SS_LEFT, 0, 8, 148, 50, 10 },

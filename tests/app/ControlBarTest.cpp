@@ -1,6 +1,11 @@
 #include "BarFixture.h"
 
+#include "TempHome.h"
+
 #include <resources/CommandIds.h>
+
+#include <base/Path.h>
+#include <base/Text.h>
 
 #include <shell/Help.h>
 #include <shell/Testing.h>
@@ -253,6 +258,31 @@ TEST_F(BarTest, ARightClickOnAGadgetShowsItsHelp)
             EXPECT_EQ(help[0].window, frame->GetHandle());
         }
     }
+}
+
+TEST_F(BarTest, TheRecordButtonRecordsAndStaysDownUntilStop)
+{
+    std::string folder = test_support::make_temp_dir("bar-recordings");
+    base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, base::to_windows_path(folder));
+    Settings.DefaultMediaFormat = 0;
+    Settings.ImprovedFilePattern[0] = 0;
+    open_with_bars();
+    idle();
+    click(button(1800));
+    ASSERT_NE(Tv, nullptr);
+    idle();
+    click(button(1808));
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_EQ(button(1808).GetButtonState(), OWL::TButtonGadget::Down);
+    EXPECT_EQ(button(1806).GetButtonState(), OWL::TButtonGadget::Up);
+    idle();
+    EXPECT_FALSE(button(1800).GetEnabled()) << "no TV off while recording";
+    EXPECT_FALSE(button(1803).GetEnabled()) << "nor surfing";
+    click(button(1807));
+    EXPECT_FALSE(Tv->IsRecording());
+    EXPECT_EQ(button(1808).GetButtonState(), OWL::TButtonGadget::Up);
+    idle();
+    EXPECT_TRUE(button(1800).GetEnabled());
 }
 
 }

@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 
 #include <app/App.h>
+#include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <app/CommandLine.h>
 #include <app/MainFrame.h>
@@ -297,6 +298,51 @@ TEST_F(StartupTest, CommandsFromTheFrameReachTheApplication)
     SendMessageA(frame, WM_COMMAND, CM_SAVESETTINGS, 0);
     EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER));
     EXPECT_TRUE(settings_saved(HKEY_LOCAL_MACHINE));
+}
+
+TEST_F(StartupTest, PreferencesShowsThePagesAndSavesAndAppliesEvenWhenCancelled)
+{
+    App app;
+    app.InitMainWindow();
+    HWND frame = app.GetMainWindow()->Create() ? app.GetMainWindow()->GetHandle() : nullptr;
+    ASSERT_NE(frame, nullptr);
+    Settings.DefaultMediaFormat = 3;
+    Settings.OnTop = 1; // changed behind the frame's back: the command re-applies it
+    EXPECT_FALSE(GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    std::vector<std::string> tabs;
+    user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
+        EXPECT_EQ(d.caption, "Options");
+        EXPECT_EQ(d.owner, frame);
+        HWND tab_control = reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETTABCONTROL, 0, 0));
+        for (int i = 0; i < static_cast<int>(SendMessageA(tab_control, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+            char text[64] = {};
+            TCITEMA item {};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tab_control, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            tabs.push_back(text);
+        }
+        EXPECT_EQ(GetDlgItem(d.dialog, ID_APPLY_NOW), nullptr);
+        SendMessageA(d.dialog, PSM_SETCURSEL, 1, 0);
+        HWND avi = reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0));
+        user::testing::press_dialog_button(avi, 2105);
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
+    SendMessageA(frame, WM_COMMAND, CM_PREFERENCES, 0);
+    EXPECT_EQ(tabs, (std::vector<std::string> { "General", "AVI/WAV", "Sound device", "File" }));
+    EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER)) << "Cancel still saves";
+    EXPECT_TRUE(GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST) << "and re-applies the options";
+    EXPECT_EQ(Settings.DefaultMediaFormat, 0) << "the format box acts at once, whatever the sheet returns";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
+    BYTE format = 9;
+    DWORD size = 1;
+    EXPECT_EQ(RegQueryValueExA(key, "DefaultMediaFormat", nullptr, nullptr, &format, &size), ERROR_SUCCESS);
+    EXPECT_EQ(format, 0);
+    RegCloseKey(key);
+    Settings.OnTop = 0;
 }
 
 TEST_F(StartupTest, CloseSavesSettingsFirstThenEndsTheLoop)

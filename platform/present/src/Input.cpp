@@ -63,12 +63,21 @@ unsigned button_mask(unsigned button)
     }
 }
 
-// The mouse message at (x, y) in the X window, posted in client coordinates of the window that
-// has the capture, or else of the window there. The cursor position follows.
-void post_mouse(XWin& w, UINT message, int x, int y, WPARAM keys)
+// The mouse message at a screen (root) point over the X window, posted in client coordinates of
+// the window that has the capture, or else of the window there. The cursor position follows. Without a window
+// manager, a left press on the caption drags the window until the button is released.
+void post_mouse(Session& s, XWin& w, UINT message, POINT screen, WPARAM keys)
 {
-    POINT screen { w.rect.left + x, w.rect.top + y };
     SetCursorPos(screen.x, screen.y);
+    if (s.drag.hwnd == w.hwnd) {
+        if (message == WM_MOUSEMOVE) {
+            SetWindowPos(w.hwnd, nullptr, s.drag.start.left + screen.x - s.drag.grab.x,
+                s.drag.start.top + screen.y - s.drag.grab.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+        if (message == WM_LBUTTONUP)
+            s.drag.hwnd = nullptr;
+    }
     HWND target = GetCapture();
     if (!target)
         target = window_at(w.hwnd, screen);
@@ -82,6 +91,11 @@ void post_mouse(XWin& w, UINT message, int x, int y, WPARAM keys)
             : message == WM_RBUTTONUP     ? WM_NCRBUTTONUP
                                           : 0;
         if (hit != HTCLIENT && hit != HTNOWHERE && nc) {
+            if (hit == HTCAPTION && message == WM_LBUTTONDOWN && !s.managed && !IsZoomed(target)) {
+                RECT start;
+                GetWindowRect(target, &start);
+                s.drag = { target, screen, start };
+            }
             PostMessageA(target, nc, static_cast<WPARAM>(hit),
                 MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)));
             return;
@@ -98,7 +112,7 @@ void activate(XWin& w)
         SetForegroundWindow(w.hwnd);
 }
 
-void button(XWin& w, const XButtonEvent& e, bool down)
+void button(Session& s, XWin& w, const XButtonEvent& e, bool down)
 {
     UINT message = 0;
     switch (e.button) {
@@ -108,7 +122,7 @@ void button(XWin& w, const XButtonEvent& e, bool down)
     case Button4:
     case Button5:
         if (down) {
-            POINT screen { w.rect.left + e.x, w.rect.top + e.y };
+            POINT screen { e.x_root, e.y_root };
             WORD delta = static_cast<WORD>(e.button == Button4 ? kWheelDelta : -kWheelDelta);
             HWND target = window_at(w.hwnd, screen);
             PostMessageA(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(mouse_keys(e.state)), delta),
@@ -120,7 +134,7 @@ void button(XWin& w, const XButtonEvent& e, bool down)
     if (down)
         activate(w);
     unsigned state = down ? (e.state | button_mask(e.button)) : (e.state & ~button_mask(e.button));
-    post_mouse(w, message, e.x, e.y, mouse_keys(state));
+    post_mouse(s, w, message, { e.x_root, e.y_root }, mouse_keys(state));
 }
 
 void key(XKeyEvent& e, bool down)
@@ -130,23 +144,45 @@ void key(XKeyEvent& e, bool down)
         user::key_input(vk, down);
 }
 
-// Where the X window is on the root, whether or not a window manager framed it.
+// Where the X window is on the root, whether or not a window manager framed it; the window
+// rectangle around it. While the manager's maximised state and the window's differ, the window
+// keeps its rectangle: the system command that follows the state moves it.
 void configured(Session& s, XWin& w, const XConfigureEvent& e)
 {
     if (e.serial < w.configure_serial)
         return; // answers a request older than the last one
+    w.zoom_requested = false;
     int x = e.x, y = e.y;
     if (!e.send_event) {
         Window child;
         XTranslateCoordinates(s.display, w.id, s.root, 0, 0, &x, &y, &child);
     }
-    RECT now { x, y, x + e.width, y + e.height };
+    RECT now { x - w.inset.left, y - w.inset.top, x + e.width + w.inset.right, y + e.height + w.inset.bottom };
     if (now.left == w.rect.left && now.top == w.rect.top && now.right == w.rect.right && now.bottom == w.rect.bottom)
         return;
     if (IsIconic(w.hwnd))
         return;
     w.rect = now;
-    SetWindowPos(w.hwnd, nullptr, x, y, e.width, e.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (s.managed && !w.bare && x_maximised(s, w.id) != (IsZoomed(w.hwnd) != FALSE))
+        return;
+    SetWindowPos(w.hwnd, nullptr, now.left, now.top, now.right - now.left, now.bottom - now.top,
+        SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The manager maximised or restored the X window: the window is asked to follow.
+void state_changed(Session& s, XWin& w)
+{
+    if (!s.managed || w.bare || IsIconic(w.hwnd))
+        return;
+    bool zoomed = x_maximised(s, w.id);
+    if (zoomed == w.zoomed)
+        return;
+    w.zoomed = zoomed;
+    if (zoomed == (IsZoomed(w.hwnd) != FALSE))
+        return;
+    w.zoom_asked = true;
+    w.asked_at = w.show_calls;
+    PostMessageA(w.hwnd, WM_SYSCOMMAND, zoomed ? SC_MAXIMIZE : SC_RESTORE, 0);
 }
 
 // WM_STATE's state: 1 normal, 3 iconic, 0 withdrawn (or not known).
@@ -166,6 +202,7 @@ long wm_state(Session& s, Window id)
     return state;
 }
 
+constexpr long kNormalState = 1;
 constexpr long kIconicState = 3;
 
 void unmapped(Session& s, XWin& w)
@@ -177,7 +214,25 @@ void unmapped(Session& s, XWin& w)
     if (wm_state(s, w.id) == kIconicState) {
         w.iconic = true;
         w.asked = XWin::Asked::Minimise;
+        w.asked_at = w.show_calls;
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    }
+}
+
+// A manager that iconifies without unmapping (or restores) says so in WM_STATE.
+void wm_state_changed(Session& s, XWin& w)
+{
+    long state = wm_state(s, w.id);
+    if (state == kIconicState && !w.iconic && IsWindowVisible(w.hwnd) && !IsIconic(w.hwnd)) {
+        w.iconic = true;
+        w.asked = XWin::Asked::Minimise;
+        w.asked_at = w.show_calls;
+        PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    } else if (state == kNormalState && w.iconic && w.asked != XWin::Asked::Minimise && IsIconic(w.hwnd)) {
+        w.iconic = false;
+        w.asked = XWin::Asked::Restore;
+        w.asked_at = w.show_calls;
+        PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
 }
 
@@ -188,6 +243,7 @@ void mapped(XWin& w)
     w.iconic = false;
     if (IsIconic(w.hwnd) && was_iconic && w.asked != XWin::Asked::Minimise) {
         w.asked = XWin::Asked::Restore;
+        w.asked_at = w.show_calls;
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
     if (w.asked == XWin::Asked::Minimise)
@@ -200,6 +256,11 @@ void handle_event(Session& s, XEvent& event)
 {
     if (tray_event(s, event))
         return;
+    if (event.type == PropertyNotify && event.xproperty.window == s.root) {
+        if (event.xproperty.atom == s.net_supporting_wm_check)
+            s.managed = window_manager_runs(s);
+        return;
+    }
     XWin* w = s.by_id(event.xany.window);
     if (!w)
         return;
@@ -208,10 +269,10 @@ void handle_event(Session& s, XEvent& event)
         if (event.xexpose.count == 0)
             repaint(s, *w);
         break;
-    case ButtonPress: button(*w, event.xbutton, true); break;
-    case ButtonRelease: button(*w, event.xbutton, false); break;
+    case ButtonPress: button(s, *w, event.xbutton, true); break;
+    case ButtonRelease: button(s, *w, event.xbutton, false); break;
     case MotionNotify:
-        post_mouse(*w, WM_MOUSEMOVE, event.xmotion.x, event.xmotion.y, mouse_keys(event.xmotion.state));
+        post_mouse(s, *w, WM_MOUSEMOVE, { event.xmotion.x_root, event.xmotion.y_root }, mouse_keys(event.xmotion.state));
         break;
     case KeyPress: key(event.xkey, true); break;
     case KeyRelease: key(event.xkey, false); break;
@@ -222,10 +283,16 @@ void handle_event(Session& s, XEvent& event)
     case ConfigureNotify: configured(s, *w, event.xconfigure); break;
     case UnmapNotify: unmapped(s, *w); break;
     case MapNotify: mapped(*w); break;
+    case PropertyNotify:
+        if (event.xproperty.atom == s.net_wm_state)
+            state_changed(s, *w);
+        else if (event.xproperty.atom == s.wm_state)
+            wm_state_changed(s, *w);
+        break;
     case ClientMessage:
         if (event.xclient.message_type == s.wm_protocols
             && static_cast<Atom>(event.xclient.data.l[0]) == s.wm_delete_window)
-            PostMessageA(w->hwnd, WM_CLOSE, 0, 0);
+            PostMessageA(w->hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
     default: break;
     }

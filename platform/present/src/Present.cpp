@@ -2,6 +2,7 @@
 
 #include <present/Present.h>
 #include <user/Messages.h>
+#include <user/SystemMetrics.h>
 #include <user/Window.h>
 
 #include "MessageBoxWindow.h"
@@ -119,6 +120,15 @@ bool start()
     s->wm_state = XInternAtom(display, "WM_STATE", False);
     s->net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
     s->utf8_string = XInternAtom(display, "UTF8_STRING", False);
+    s->net_supporting_wm_check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    s->net_wm_state = XInternAtom(display, "_NET_WM_STATE", False);
+    s->net_wm_state_max_vert = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    s->net_wm_state_max_horz = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+    s->motif_wm_hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    // A manager that starts or ends later changes the root's check property.
+    XSelectInput(display, s->root, PropertyChangeMask);
+    s->managed = detail::window_manager_runs(*s);
+    user::set_screen_size(DisplayWidth(display, s->screen), DisplayHeight(display, s->screen));
     std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(s->screen);
     s->tray_selection = XInternAtom(display, tray.c_str(), False);
     s->tray_opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
@@ -155,6 +165,7 @@ void stop()
         usleep(2000);
     }
     s_thread.join();
+    user::set_screen_size(0, 0);
     close(s_wake[0]);
     close(s_wake[1]);
     s_wake[0] = s_wake[1] = -1;

@@ -1,11 +1,15 @@
 // Keeping X windows in line with the top-level windows, and showing their surfaces.
 
 #include <user/Desktop.h>
+#include <user/NonClient.h>
 #include <user/Paint.h>
 
 #include "Session.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
+
+#include <algorithm>
 
 #include <cstring>
 #include <set>
@@ -30,6 +34,19 @@ bool same_rect(const RECT& a, const RECT& b)
 unsigned width_of(const RECT& r) { return static_cast<unsigned>(std::max<LONG>(1, r.right - r.left)); }
 unsigned height_of(const RECT& r) { return static_cast<unsigned>(std::max<LONG>(1, r.bottom - r.top)); }
 
+constexpr RECT kNoInset { 0, 0, 0, 0 };
+
+// Captionless popups (menus, message-box-less popups) are placed and stacked by us.
+bool is_bare(const user::TopLevelWindow& t)
+{
+    return (t.style & WS_POPUP) && (t.style & WS_CAPTION) != WS_CAPTION;
+}
+
+RECT inset_for(const Session& s, const user::TopLevelWindow& t)
+{
+    return s.managed && !is_bare(t) ? user::decoration_insets(t.handle) : kNoInset;
+}
+
 void set_title(Session& s, XWin& w, const std::string& title)
 {
     XStoreName(s.display, w.id, title.c_str());
@@ -38,15 +55,53 @@ void set_title(Session& s, XWin& w, const std::string& title)
     w.title = title;
 }
 
-void set_position_hints(Session& s, XWin& w)
+// Where the window goes (static gravity: the manager puts its frame around that spot), and, for
+// a window without a sizing border, the one size it may have.
+void set_position_hints(Session& s, XWin& w, DWORD style)
 {
+    RECT r = x_rect(w);
     XSizeHints hints {};
-    hints.flags = USPosition | USSize;
-    hints.x = w.rect.left;
-    hints.y = w.rect.top;
-    hints.width = static_cast<int>(width_of(w.rect));
-    hints.height = static_cast<int>(height_of(w.rect));
+    hints.flags = USPosition | USSize | PWinGravity;
+    hints.x = r.left;
+    hints.y = r.top;
+    hints.width = static_cast<int>(width_of(r));
+    hints.height = static_cast<int>(height_of(r));
+    hints.win_gravity = StaticGravity;
+    if (!(style & WS_THICKFRAME) && !w.bare) {
+        hints.flags |= PMinSize | PMaxSize;
+        hints.min_width = hints.max_width = hints.width;
+        hints.min_height = hints.max_height = hints.height;
+    }
     XSetWMNormalHints(s.display, w.id, &hints);
+}
+
+// The manager's buttons and functions as the styles have them (the Motif hints most managers read).
+void set_frame_hints(Session& s, XWin& w, DWORD style)
+{
+    enum : unsigned long { kFunctions = 1, kDecorations = 2 };
+    enum : unsigned long { kResize = 2, kMove = 4, kMinimise = 8, kMaximise = 16, kClose = 32 };
+    enum : unsigned long { kBorder = 2, kResizeHandle = 4, kTitle = 8, kMenu = 16, kMinButton = 32, kMaxButton = 64 };
+    unsigned long functions = kMove, decorations = kBorder | kTitle;
+    if (style & WS_THICKFRAME) {
+        functions |= kResize;
+        decorations |= kResizeHandle;
+    }
+    if (style & WS_SYSMENU) {
+        functions |= kClose;
+        decorations |= kMenu;
+    }
+    if (style & WS_MINIMIZEBOX) {
+        functions |= kMinimise;
+        decorations |= kMinButton;
+    }
+    if (style & WS_MAXIMIZEBOX) {
+        functions |= kMaximise;
+        decorations |= kMaxButton;
+    }
+    long hints[5] = { static_cast<long>(kFunctions | kDecorations), static_cast<long>(functions),
+        static_cast<long>(decorations), 0, 0 };
+    XChangeProperty(s.display, w.id, s.motif_wm_hints, s.motif_wm_hints, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(hints), 5);
 }
 
 XWin create(Session& s, const user::TopLevelWindow& t)
@@ -54,22 +109,75 @@ XWin create(Session& s, const user::TopLevelWindow& t)
     XWin w;
     w.hwnd = t.handle;
     w.rect = t.rect;
+    w.bare = is_bare(t);
+    w.inset = inset_for(s, t);
+    RECT r = x_rect(w);
     XSetWindowAttributes attributes {};
     attributes.background_pixel = WhitePixel(s.display, s.screen);
     attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask
         | PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-    // Captionless popups (menus) are placed and stacked by us, not framed by the window manager.
-    bool bare = (t.style & WS_POPUP) && (t.style & WS_CAPTION) != WS_CAPTION;
-    attributes.override_redirect = bare ? True : False;
-    w.id = XCreateWindow(s.display, s.root, t.rect.left, t.rect.top, width_of(t.rect), height_of(t.rect), 0,
-        s.depth, InputOutput, s.visual, CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
+    attributes.override_redirect = w.bare ? True : False;
+    w.id = XCreateWindow(s.display, s.root, r.left, r.top, width_of(r), height_of(r), 0, s.depth, InputOutput,
+        s.visual, CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
     Atom protocols[] = { s.wm_delete_window };
     XSetWMProtocols(s.display, w.id, protocols, 1);
-    set_position_hints(s, w);
+    set_position_hints(s, w, t.style);
+    if (!w.bare)
+        set_frame_hints(s, w, t.style);
     set_title(s, w, t.title);
     XClassHint class_hint { const_cast<char*>("orbivane"), const_cast<char*>(t.class_name.c_str()) };
     XSetClassHint(s.display, w.id, &class_hint);
     return w;
+}
+
+// Asks the manager to maximise or restore the X window (the _NET_WM_STATE client message).
+void request_zoom(Session& s, XWin& w, bool zoomed)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w.id;
+    event.xclient.message_type = s.net_wm_state;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = zoomed ? 1 : 0; // add, remove
+    event.xclient.data.l[1] = static_cast<long>(s.net_wm_state_max_vert);
+    event.xclient.data.l[2] = static_cast<long>(s.net_wm_state_max_horz);
+    event.xclient.data.l[3] = 1; // from an application
+    XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    w.zoomed = zoomed;
+    w.zoom_requested = true;
+}
+
+void move_x_window(Session& s, XWin& w, const user::TopLevelWindow& t)
+{
+    w.rect = t.rect;
+    RECT r = x_rect(w);
+    w.configure_serial = NextRequest(s.display);
+    set_position_hints(s, w, t.style);
+    XMoveResizeWindow(s.display, w.id, r.left, r.top, width_of(r), height_of(r));
+}
+
+// The rectangle follows: the X window is moved to the window's, except that a window the manager
+// maximised takes the manager's rectangle.
+void follow_rect(Session& s, XWin& w, const user::TopLevelWindow& t)
+{
+    bool zoomed = (t.style & WS_MAXIMIZE) != 0;
+    if (s.managed && !w.bare) {
+        if (w.zoom_asked)
+            return; // the window has not followed the manager yet
+        if (zoomed != w.zoomed) {
+            request_zoom(s, w, zoomed);
+            if (zoomed)
+                return;
+        }
+        if (zoomed) {
+            if (!w.zoom_requested && !same_rect(w.rect, t.rect))
+                SetWindowPos(w.hwnd, nullptr, w.rect.left, w.rect.top, w.rect.right - w.rect.left,
+                    w.rect.bottom - w.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+    }
+    if (!same_rect(w.rect, t.rect))
+        move_x_window(s, w, t);
 }
 
 // Shows the surface when its pixels or size changed since last shown (or always, when forced).
@@ -86,17 +194,70 @@ void show_surface(Session& s, XWin& w, bool force)
 
 }
 
+RECT x_rect(const XWin& w)
+{
+    return { w.rect.left + w.inset.left, w.rect.top + w.inset.top, w.rect.right - w.inset.right,
+        w.rect.bottom - w.inset.bottom };
+}
+
+bool window_manager_runs(Session& s)
+{
+    auto check_of = [&](Window id) {
+        Atom type;
+        int format;
+        unsigned long count, after;
+        unsigned char* data = nullptr;
+        Window named = 0;
+        if (XGetWindowProperty(s.display, id, s.net_supporting_wm_check, 0, 1, False, XA_WINDOW, &type, &format,
+                &count, &after, &data)
+                == Success
+            && data && count == 1 && format == 32)
+            named = static_cast<Window>(reinterpret_cast<unsigned long*>(data)[0]);
+        if (data)
+            XFree(data);
+        return named;
+    };
+    Window check = check_of(s.root);
+    return check && check_of(check) == check;
+}
+
+bool x_maximised(Session& s, Window id)
+{
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    bool vert = false, horz = false;
+    if (XGetWindowProperty(s.display, id, s.net_wm_state, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
+            &data)
+            == Success
+        && data && format == 32) {
+        auto atoms = reinterpret_cast<unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            vert = vert || atoms[i] == s.net_wm_state_max_vert;
+            horz = horz || atoms[i] == s.net_wm_state_max_horz;
+        }
+    }
+    if (data)
+        XFree(data);
+    return vert && horz;
+}
+
 void repaint(Session& s, XWin& w)
 {
     if (w.shown.empty() || !w.mapped)
+        return;
+    int x = w.inset.left, y = w.inset.top;
+    int width = w.shown.width() - w.inset.left - w.inset.right;
+    int height = w.shown.height() - w.inset.top - w.inset.bottom;
+    if (width <= 0 || height <= 0)
         return;
     XImage* image = XCreateImage(s.display, s.visual, static_cast<unsigned>(s.depth), ZPixmap, 0,
         reinterpret_cast<char*>(w.shown.pixels()), static_cast<unsigned>(w.shown.width()),
         static_cast<unsigned>(w.shown.height()), 32, static_cast<int>(w.shown.stride()));
     if (!image)
         return;
-    XPutImage(s.display, w.id, s.gc, image, 0, 0, 0, 0, static_cast<unsigned>(w.shown.width()),
-        static_cast<unsigned>(w.shown.height()));
+    XPutImage(s.display, w.id, s.gc, image, x, y, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
     image->data = nullptr; // the surface keeps its pixels
     XDestroyImage(image);
 }
@@ -115,13 +276,20 @@ void sync_windows(Session& s)
         }
         present.insert(t.handle);
         XWin& w = it->second;
+        w.show_calls = t.show_calls;
+        if (t.show_calls != w.asked_at) {
+            w.asked = XWin::Asked::Nothing;
+            w.zoom_asked = false;
+        }
         if (w.title != t.title)
             set_title(s, w, t.title);
-        if (!minimised && !same_rect(w.rect, t.rect)) {
-            w.rect = t.rect;
-            w.configure_serial = NextRequest(s.display);
-            set_position_hints(s, w);
-            XMoveResizeWindow(s.display, w.id, t.rect.left, t.rect.top, width_of(t.rect), height_of(t.rect));
+        if (!minimised) {
+            RECT inset = inset_for(s, t);
+            if (!same_rect(inset, w.inset)) { // a manager came or went
+                w.inset = inset;
+                move_x_window(s, w, t);
+            }
+            follow_rect(s, w, t);
         }
         if (!visible) {
             if (w.mapped || w.iconic)
@@ -130,15 +298,11 @@ void sync_windows(Session& s)
             w.iconic = false;
             w.asked = XWin::Asked::Nothing;
         } else if (minimised) {
-            if (w.asked == XWin::Asked::Minimise)
-                w.asked = XWin::Asked::Nothing;
             if (w.asked == XWin::Asked::Nothing && !w.iconic) {
                 w.iconic = true;
                 XIconifyWindow(s.display, w.id, s.screen);
             }
         } else {
-            if (w.asked == XWin::Asked::Restore)
-                w.asked = XWin::Asked::Nothing;
             if (w.asked == XWin::Asked::Minimise)
                 continue;
             if (!w.mapped || w.iconic) {

@@ -18,12 +18,25 @@ struct XWin {
     Window id = 0;
     HWND hwnd = nullptr;
     std::string title;
-    RECT rect { 0, 0, 0, 0 };     // what the X window was last set to (or reported), in screen pixels
+    // The window rectangle the X window was last set to (or reported), in the program's screen
+    // coordinates. Under a window manager the X window shows it without the border and caption
+    // the manager draws instead: `inset` says how much of each side that is (0 without a manager).
+    RECT rect { 0, 0, 0, 0 };
+    RECT inset { 0, 0, 0, 0 };
+    bool bare = false;            // override-redirect: placed and stacked by us, never framed
+    // Maximised by the manager: what the X window's _NET_WM_STATE says (or was asked to say).
+    bool zoomed = false;
+    bool zoom_asked = false;      // the manager changed it; the window's SC_ message is on its way
+    bool zoom_requested = false;  // we asked the manager; its ConfigureNotify has not come yet
     bool mapped = false;          // mapped as far as we know
     bool iconic = false;          // iconified on our request or by the window manager
     // The window manager iconified (or restored) the X window and the message asking the window
     // to follow is on its way: until the window follows, the X window is left as it is.
     enum class Asked { Nothing, Minimise, Restore } asked = Asked::Nothing;
+    // The window's ShowWindow count when the message asking it to follow was posted (asked or
+    // zoom_asked); any other count means it has acted.
+    unsigned asked_at = 0;
+    unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
     gdi::Surface shown;           // the pixels last put on screen
 };
@@ -51,6 +64,19 @@ struct Session {
     Atom wm_state = 0;
     Atom net_wm_name = 0;
     Atom utf8_string = 0;
+    Atom net_supporting_wm_check = 0;
+    Atom net_wm_state = 0;
+    Atom net_wm_state_max_vert = 0;
+    Atom net_wm_state_max_horz = 0;
+    Atom motif_wm_hints = 0;
+    bool managed = false;         // a window manager runs (it frames the captioned windows)
+    // A caption dragged without a window manager: the window, where the pointer took it, and
+    // the window's rectangle then.
+    struct Drag {
+        HWND hwnd = nullptr;
+        POINT grab { 0, 0 };
+        RECT start { 0, 0, 0, 0 };
+    } drag;
     std::map<HWND, XWin> windows;
     Atom tray_selection = 0;      // _NET_SYSTEM_TRAY_S<screen>
     Atom tray_opcode = 0;         // _NET_SYSTEM_TRAY_OPCODE
@@ -61,6 +87,13 @@ struct Session {
     XWin* by_id(Window id);
 };
 
+// Whether a window manager runs: the root's _NET_SUPPORTING_WM_CHECK names a live window that
+// names itself.
+bool window_manager_runs(Session& s);
+// Reads the X window's _NET_WM_STATE: maximised both ways.
+bool x_maximised(Session& s, Window id);
+// The X window's geometry for a window rectangle.
+RECT x_rect(const XWin& w);
 // Brings the X windows in line with the top-level windows and puts changed pixels on screen.
 void sync_windows(Session& s);
 // Puts the window's last pixels on screen again (expose).

@@ -7,6 +7,8 @@
 #include <gdi/Colors.h>
 #include <gdi/Drawing.h>
 #include <user/Keyboard.h>
+#include <user/Menus.h>
+#include <user/Messages.h>
 #include <user/NonClient.h>
 #include <user/Paint.h>
 
@@ -53,6 +55,81 @@ LRESULT erase_background(HWND window, HDC dc)
     GetClientRect(window, &client);
     FillRect(dc, &client, brush);
     return 1;
+}
+
+LRESULT set_icon(HWND window, WPARAM which, HICON icon)
+{
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return 0;
+    HICON& slot = which == ICON_BIG ? w->icon_big : w->icon_small;
+    HICON previous = slot;
+    slot = icon;
+    return reinterpret_cast<LRESULT>(previous);
+}
+
+// The system menu's commands, as the window's state allows them, at a screen point.
+void system_menu(HWND window, POINT at)
+{
+    DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    if (!(style & WS_SYSMENU))
+        return;
+    bool iconic = (style & WS_MINIMIZE) != 0, zoomed = (style & WS_MAXIMIZE) != 0;
+    auto state = [](bool enabled) { return MF_STRING | (enabled ? 0u : MF_GRAYED); };
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, state(iconic || zoomed), SC_RESTORE, "&Restore");
+    if (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) {
+        AppendMenuA(menu, state((style & WS_MINIMIZEBOX) && !iconic), SC_MINIMIZE, "Mi&nimize");
+        AppendMenuA(menu, state((style & WS_MAXIMIZEBOX) && !zoomed), SC_MAXIMIZE, "Ma&ximize");
+    }
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, SC_CLOSE, "&Close\tAlt+F4");
+    UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
+    DestroyMenu(menu);
+    if (chosen)
+        SendMessageA(window, WM_SYSCOMMAND, chosen, 0);
+}
+
+void system_menu_below_icon(HWND window)
+{
+    RECT icon = user::caption_button(window, HTSYSMENU);
+    RECT wr;
+    GetWindowRect(window, &wr);
+    system_menu(window, { wr.left + icon.left, wr.top + icon.bottom });
+}
+
+// A caption button's press is remembered; its release over the same button runs its command.
+void press_button(HWND window, int hit)
+{
+    Guard guard(lock());
+    if (auto w = find(window))
+        w->pressed_button = hit;
+}
+
+void release_button(HWND window, int hit)
+{
+    int pressed = 0;
+    {
+        Guard guard(lock());
+        auto w = find(window);
+        if (!w)
+            return;
+        pressed = w->pressed_button;
+        w->pressed_button = 0;
+    }
+    if (pressed != hit)
+        return;
+    WPARAM command = hit == HTCLOSE ? SC_CLOSE
+        : hit == HTMINBUTTON        ? SC_MINIMIZE
+        : IsZoomed(window)          ? SC_RESTORE
+                                    : SC_MAXIMIZE;
+    SendMessageA(window, WM_SYSCOMMAND, command, 0);
+}
+
+bool is_caption_button(WPARAM hit)
+{
+    return hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON;
 }
 
 }
@@ -168,6 +245,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         } else if (wparam == VK_F4 && (lparam & (1 << 29))) {
             HWND root = GetAncestor(window, GA_ROOT);
             PostMessageA(root ? root : window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else if (wparam == VK_SPACE && (lparam & (1 << 29))) {
+            HWND root = GetAncestor(window, GA_ROOT);
+            system_menu_below_icon(root ? root : window);
         } else {
             menu_bar_key(window, wparam, lparam);
         }
@@ -192,7 +272,19 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         if (wparam == HTMENU)
             track_menu_bar(window,
                 user::menu_bar_item_at(window, { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) }));
+        else if (wparam == HTSYSMENU)
+            system_menu_below_icon(window);
+        else if (is_caption_button(wparam))
+            press_button(window, static_cast<int>(wparam));
         return 0;
+    case WM_NCLBUTTONUP:
+        if (is_caption_button(wparam))
+            release_button(window, static_cast<int>(wparam));
+        return 0;
+    case WM_SETICON:
+        return set_icon(window, wparam, reinterpret_cast<HICON>(lparam));
+    case WM_GETICON:
+        return reinterpret_cast<LRESULT>(user::window_icon(window, static_cast<int>(wparam)));
     }
     return 0;
 }

@@ -63,7 +63,7 @@ std::vector<TopLevelWindow> top_level_windows()
         if (!w || w->life == Life::Gone)
             continue;
         out.push_back({ h, w->cls ? w->cls->name : std::string(), w->text, GetCurrentProcessId(), w->thread, w->style,
-            w->ex_style, w->rect });
+            w->ex_style, w->rect, w->show_calls });
     }
     return out;
 }

@@ -57,7 +57,7 @@ MINMAXINFO min_max_info(HWND window)
     DWORD ex = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
     RECT in = insets_for(style & ~(WS_CAPTION | WS_VSCROLL | WS_HSCROLL), ex, false);
     MINMAXINFO info {};
-    info.ptMaxSize = { kScreenWidth + in.left + in.right, kScreenHeight + in.top + in.bottom };
+    info.ptMaxSize = { screen_width() + in.left + in.right, screen_height() + in.top + in.bottom };
     info.ptMaxPosition = { -in.left, -in.top };
     info.ptMinTrackSize = { GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK) };
     info.ptMaxTrackSize = { GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK) };
@@ -160,6 +160,11 @@ BOOL ShowWindow(HWND window, int command)
     }
     if (window == desktop_handle())
         return TRUE;
+    {
+        Guard guard(lock());
+        if (auto w = find(window))
+            ++w->show_calls;
+    }
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     BOOL was_visible = (style & WS_VISIBLE) ? TRUE : FALSE;
     bool top = !(style & WS_CHILD);

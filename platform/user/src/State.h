@@ -66,6 +66,10 @@ struct Window {
     bool restore_maximized = false;   // minimised from maximised
     HWND last_popup = nullptr;        // the owned popup last active
     std::shared_ptr<gdi::Surface> surface;   // top-level windows only
+    HICON icon_big = nullptr;         // WM_SETICON
+    HICON icon_small = nullptr;
+    int pressed_button = 0;
+    unsigned show_calls = 0;          // ShowWindow calls on it so far           // the caption button (HT* code) pressed and not yet released
 };
 
 // The window, while it exists (creating, alive or being destroyed); null otherwise.

@@ -3,9 +3,37 @@
 #include <base/Errors.h>
 #include <user/SystemMetrics.h>
 
+#include "State.h"
+
+#include <atomic>
+
+namespace user {
+
+namespace {
+
+std::atomic<int> s_width { kScreenWidth };
+std::atomic<int> s_height { kScreenHeight };
+
+}
+
+int screen_width() { return s_width.load(); }
+int screen_height() { return s_height.load(); }
+
+void set_screen_size(int width, int height)
+{
+    bool fixed = width <= 0 || height <= 0;
+    s_width.store(fixed ? kScreenWidth : width);
+    s_height.store(fixed ? kScreenHeight : height);
+    detail::Guard guard(detail::lock());
+    detail::desktop().rect = { 0, 0, s_width.load(), s_height.load() };
+}
+
+}
+
 int GetSystemMetrics(int index)
 {
     using namespace user;
+    const int kScreenWidth = screen_width(), kScreenHeight = screen_height();
     switch (index) {
     case SM_CXSCREEN:
     case SM_CXVIRTUALSCREEN:
@@ -76,7 +104,7 @@ int GetSystemMetrics(int index)
 BOOL SystemParametersInfoA(UINT action, UINT, PVOID pvparam, UINT)
 {
     if (action == SPI_GETWORKAREA && pvparam) {
-        *static_cast<RECT*>(pvparam) = { 0, 0, user::kScreenWidth, user::kScreenHeight };
+        *static_cast<RECT*>(pvparam) = { 0, 0, user::screen_width(), user::screen_height() };
         return TRUE;
     }
     SetLastError(ERROR_INVALID_PARAMETER);

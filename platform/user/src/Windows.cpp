@@ -151,8 +151,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
     }
     if (width == CW_USEDEFAULT) {
         if (overlapped) {
-            width = user::kScreenWidth * 5 / 8;
-            height = user::kScreenHeight * 5 / 8;
+            width = user::screen_width() * 5 / 8;
+            height = user::screen_height() * 5 / 8;
         } else {
             width = 0;
             height = 0;

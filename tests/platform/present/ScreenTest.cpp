@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <DesktopHelper.h>
 #include <XvfbServer.h>
 
 #include <present/Present.h>
@@ -148,47 +149,57 @@ protected:
         return window;
     }
 
-    // The X window titled `title` among the root's children, or 0.
-    static Window find_x_window(const std::string& title)
+    // Every X window below `parent` (a window manager puts the program's windows in its frames).
+    static void all_windows(Window parent, std::vector<Window>& out)
     {
-        Window root_return, parent, *children = nullptr;
+        Window root_return, parent_return, *children = nullptr;
         unsigned count = 0;
-        Window found = 0;
-        XSync(s_display, False);
-        if (XQueryTree(s_display, DefaultRootWindow(s_display), &root_return, &parent, &children, &count)) {
-            for (unsigned i = 0; i < count && !found; ++i) {
-                char* name = nullptr;
-                if (XFetchName(s_display, children[i], &name) && name) {
-                    if (title == name)
-                        found = children[i];
-                    XFree(name);
-                }
-            }
+        if (!XQueryTree(s_display, parent, &root_return, &parent_return, &children, &count))
+            return;
+        for (unsigned i = 0; i < count; ++i) {
+            out.push_back(children[i]);
+            all_windows(children[i], out);
         }
         if (children)
             XFree(children);
-        return found;
+    }
+
+    static std::vector<Window> all_windows()
+    {
+        XSync(s_display, False);
+        std::vector<Window> out;
+        all_windows(DefaultRootWindow(s_display), out);
+        return out;
+    }
+
+    // The X window titled `title`, or 0.
+    static Window find_x_window(const std::string& title)
+    {
+        for (Window id : all_windows()) {
+            char* name = nullptr;
+            bool found = false;
+            if (XFetchName(s_display, id, &name) && name) {
+                found = title == name;
+                XFree(name);
+            }
+            if (found)
+                return id;
+        }
+        return 0;
     }
 
     // How many X windows of a window class there are.
     static int count_class(const std::string& class_name)
     {
-        Window root_return, parent, *children = nullptr;
-        unsigned count = 0;
         int found = 0;
-        XSync(s_display, False);
-        if (XQueryTree(s_display, DefaultRootWindow(s_display), &root_return, &parent, &children, &count)) {
-            for (unsigned i = 0; i < count; ++i) {
-                XClassHint hint {};
-                if (XGetClassHint(s_display, children[i], &hint)) {
-                    found += hint.res_class && class_name == hint.res_class;
-                    XFree(hint.res_name);
-                    XFree(hint.res_class);
-                }
+        for (Window id : all_windows()) {
+            XClassHint hint {};
+            if (XGetClassHint(s_display, id, &hint)) {
+                found += hint.res_class && class_name == hint.res_class;
+                XFree(hint.res_name);
+                XFree(hint.res_class);
             }
         }
-        if (children)
-            XFree(children);
         return found;
     }
 
@@ -198,20 +209,23 @@ protected:
         return XGetWindowAttributes(s_display, id, &a) && a.map_state == IsViewable;
     }
 
-    // Whether the X window's pixels are the window's surface.
-    static bool pixels_match(Window id, HWND hwnd)
+    // Whether the X window's pixels are the window's surface (without the `inset` a window
+    // manager's frame takes).
+    static bool pixels_match(Window id, HWND hwnd, RECT inset = { 0, 0, 0, 0 })
     {
         gdi::Surface surface;
         if (!user::copy_window_surface(hwnd, surface) || surface.empty())
             return false;
-        XImage* image = XGetImage(s_display, id, 0, 0, static_cast<unsigned>(surface.width()),
-            static_cast<unsigned>(surface.height()), AllPlanes, ZPixmap);
+        int width = surface.width() - inset.left - inset.right, height = surface.height() - inset.top - inset.bottom;
+        XImage* image = XGetImage(s_display, id, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+            AllPlanes, ZPixmap);
         if (!image)
             return false;
         bool same = true;
-        for (int y = 0; y < surface.height() && same; ++y)
-            for (int x = 0; x < surface.width() && same; ++x)
-                same = (XGetPixel(image, x, y) & 0xFFFFFFu) == (surface.pixel(x, y) & 0xFFFFFFu);
+        for (int y = 0; y < height && same; ++y)
+            for (int x = 0; x < width && same; ++x)
+                same = (XGetPixel(image, x, y) & 0xFFFFFFu)
+                    == (surface.pixel(x + inset.left, y + inset.top) & 0xFFFFFFu);
         XDestroyImage(image);
         return same;
     }
@@ -567,4 +581,223 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
     XDestroyWindow(s_display, manager);
     XSync(s_display, False);
     DestroyIcon(icon);
+}
+
+TEST_F(ScreenTest, CaptionButtonsAndDragWorkWithoutAWindowManager)
+{
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(make("Screen buttons", 40, 50, 300, 200));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen buttons")) != 0 && viewable(id); }));
+    // The whole window is shown, its own caption included.
+    EXPECT_TRUE(pump_until([&] { return pixels_match(id, window); }));
+    auto centre = [&](int hit) {
+        RECT r = user::caption_button(window, hit), wr;
+        GetWindowRect(window, &wr);
+        return std::to_string(wr.left + (r.left + r.right) / 2) + " " + std::to_string(wr.top + (r.top + r.bottom) / 2);
+    };
+
+    // Dragged by the caption.
+    ASSERT_EQ(run("xdotool mousemove 140 60 mousedown 1 mousemove 170 80 mousemove 200 100 mouseup 1"), 0);
+    EXPECT_TRUE(pump_until([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.left == 100 && r.top == 90 && r.right == 400 && r.bottom == 290;
+    }));
+    EXPECT_TRUE(pump_until([&] {
+        RECT g = x_geometry(id);
+        return g.left == 100 && g.top == 90;
+    }));
+
+    // Maximised and restored by its button, minimised by the other.
+    auto x_follows = [&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        RECT g = x_geometry(id);
+        return g.left == r.left && g.top == r.top && g.right == r.right && g.bottom == r.bottom;
+    };
+    ASSERT_EQ(run("xdotool mousemove " + centre(HTMAXBUTTON) + " click 1"), 0);
+    EXPECT_TRUE(pump_until([&] { return IsZoomed(window) && x_follows(); }));
+    ASSERT_EQ(run("xdotool mousemove " + centre(HTMAXBUTTON) + " click 1"), 0);
+    EXPECT_TRUE(pump_until([&] { return !IsZoomed(window) && x_follows(); }));
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove " + centre(HTMINBUTTON) + " click 1"), 0);
+    EXPECT_TRUE(pump_until([&] { return IsIconic(window) != FALSE; }));
+    WPARAM command = 0;
+    EXPECT_TRUE(got(WM_SYSCOMMAND, &command));
+    EXPECT_EQ(command, WPARAM(SC_MINIMIZE));
+    ShowWindow(window, SW_RESTORE);
+    ASSERT_TRUE(pump_until([&] { return viewable(id); }));
+
+    // Closed by its close button.
+    g_got.clear();
+    ASSERT_EQ(run("xdotool mousemove " + centre(HTCLOSE) + " click 1"), 0);
+    EXPECT_TRUE(pump_until([&] { return !IsWindow(window); }));
+    EXPECT_TRUE(got(WM_SYSCOMMAND, &command));
+    EXPECT_EQ(command, WPARAM(SC_CLOSE));
+}
+
+// The same display with openbox managing it.
+class ManagedScreenTest : public ScreenTest {
+protected:
+    static inline DesktopHelper* s_manager = nullptr;
+
+    static void SetUpTestSuite()
+    {
+        ScreenTest::SetUpTestSuite();
+        if (!s_display)
+            return;
+        s_manager = new DesktopHelper;
+        if (!s_manager->start(s_name, { "/usr/bin/openbox", "--sm-disable" },
+                [] { return DesktopHelper::window_manager_frames(s_display); })) {
+            delete s_manager;
+            s_manager = nullptr;
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        present::stop();
+        delete s_manager;
+        s_manager = nullptr;
+        ScreenTest::TearDownTestSuite();
+    }
+
+    void SetUp() override
+    {
+        if (!s_manager)
+            GTEST_SKIP() << "Xvfb or openbox is not available";
+        ScreenTest::SetUp();
+    }
+
+    static void send_to_root(Window id, const char* type, long l0, long l1 = 0, long l2 = 0)
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = id;
+        event.xclient.message_type = XInternAtom(s_display, type, False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = l0;
+        event.xclient.data.l[1] = l1;
+        event.xclient.data.l[2] = l2;
+        event.xclient.data.l[3] = 2; // from a pager
+        XSendEvent(s_display, DefaultRootWindow(s_display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+            &event);
+        XFlush(s_display);
+    }
+
+    // The manager's frame widths around the X window (_NET_FRAME_EXTENTS: left, right, top, bottom).
+    static std::vector<long> frame_extents(Window id)
+    {
+        Atom type;
+        int format;
+        unsigned long count = 0, after;
+        unsigned char* data = nullptr;
+        std::vector<long> out;
+        if (XGetWindowProperty(s_display, id, XInternAtom(s_display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                XA_CARDINAL, &type, &format, &count, &after, &data)
+                == Success
+            && data && count == 4)
+            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
+        if (data)
+            XFree(data);
+        return out;
+    }
+
+    static bool same(const RECT& a, const RECT& b)
+    {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    }
+
+    // The window rectangle less the border and caption the manager draws instead.
+    RECT inner(RECT r) const
+    {
+        RECT inset = user::decoration_insets(window);
+        return { r.left + inset.left, r.top + inset.top, r.right - inset.right, r.bottom - inset.bottom };
+    }
+};
+
+TEST_F(ManagedScreenTest, TheManagerFramesTheWindowInPlaceOfItsOwnCaption)
+{
+    ASSERT_TRUE(make("Managed frame", 60, 80, 300, 220));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Managed frame")) != 0 && viewable(id); }));
+    ASSERT_TRUE(pump_until([&] { return frame_extents(id).size() == 4; }));
+    EXPECT_GT(frame_extents(id)[2], 0) << "the manager draws a title bar";
+    // The X window is the window below its caption and border, where the window says it is.
+    RECT wr { 60, 80, 360, 300 };
+    EXPECT_TRUE(pump_until([&] { return same(x_geometry(id), inner(wr)); }));
+    RECT now;
+    GetWindowRect(window, &now);
+    EXPECT_TRUE(same(now, wr));
+    EXPECT_TRUE(pump_until([&] { return pixels_match(id, window, user::decoration_insets(window)); }));
+    XImage* corner = XGetImage(s_display, id, 2, 2, 1, 1, AllPlanes, ZPixmap);
+    ASSERT_TRUE(corner);
+    EXPECT_EQ(XGetPixel(corner, 0, 0) & 0xFFFFFFu, gdi::pixel_from_colorref(kFill) & 0xFFFFFFu)
+        << "no caption drawn inside the frame";
+    XDestroyImage(corner);
+
+    // Moved by the program: the X window follows, the window rectangle stays the program's.
+    SetWindowPos(window, nullptr, 120, 140, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(pump_until([&] { return same(x_geometry(id), inner({ 120, 140, 440, 380 })); }));
+}
+
+TEST_F(ManagedScreenTest, TheManagersButtonsBecomeSystemCommands)
+{
+    ASSERT_TRUE(make("Managed buttons", 60, 80, 300, 220));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Managed buttons")) != 0 && viewable(id); }));
+    ASSERT_TRUE(pump_until([&] { return frame_extents(id).size() == 4; }));
+    auto command_got = [&](WPARAM command) {
+        for (const auto& g : g_got)
+            if (g.message == WM_SYSCOMMAND && (g.wparam & 0xFFF0) == command)
+                return true;
+        return false;
+    };
+    Atom vert = XInternAtom(s_display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    Atom horz = XInternAtom(s_display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+
+    // Maximised by the manager: the window is maximised and takes the manager's rectangle.
+    send_to_root(id, "_NET_WM_STATE", 1, static_cast<long>(vert), static_cast<long>(horz));
+    EXPECT_TRUE(pump_until([&] { return command_got(SC_MAXIMIZE) && IsZoomed(window); }));
+    EXPECT_TRUE(pump_until([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        RECT g = x_geometry(id);
+        return same(inner(r), g) && g.right - g.left > 600;
+    }));
+    send_to_root(id, "_NET_WM_STATE", 0, static_cast<long>(vert), static_cast<long>(horz));
+    EXPECT_TRUE(pump_until([&] { return command_got(SC_RESTORE) && !IsZoomed(window); }));
+    EXPECT_TRUE(pump_until([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        return same(r, { 60, 80, 360, 300 }) && same(x_geometry(id), inner(r));
+    }));
+
+    // Maximised by the program: the manager is asked, and its rectangle is the window's. (A new
+    // title on screen tells that the display has seen the restored window first.)
+    SetWindowTextA(window, "Managed buttons restored");
+    ASSERT_TRUE(pump_until([&] { return find_x_window("Managed buttons restored") == id; }));
+    ShowWindow(window, SW_MAXIMIZE);
+    EXPECT_TRUE(pump_until([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        return same(inner(r), x_geometry(id)) && x_geometry(id).right - x_geometry(id).left > 600;
+    }));
+    ShowWindow(window, SW_RESTORE);
+    EXPECT_TRUE(pump_until([&] { return same(x_geometry(id), inner({ 60, 80, 360, 300 })); }));
+
+    // Minimised by the manager.
+    g_got.clear();
+    if (access("/usr/bin/xdotool", X_OK) == 0) {
+        ASSERT_EQ(run("xdotool windowminimize " + std::to_string(id)), 0);
+        EXPECT_TRUE(pump_until([&] { return command_got(SC_MINIMIZE) && IsIconic(window); }));
+        ShowWindow(window, SW_RESTORE);
+        ASSERT_TRUE(pump_until([&] { return viewable(id); }));
+    }
+
+    // Closed by the manager.
+    send_to_root(id, "_NET_CLOSE_WINDOW", CurrentTime, 2);
+    EXPECT_TRUE(pump_until([&] { return command_got(SC_CLOSE) && !IsWindow(window); }));
 }

@@ -217,3 +217,110 @@ TEST_F(NonClientTest, F10AndAltMnemonicOpenTheMenuBar)
     EXPECT_EQ(journal[1].call.menu, GetSubMenu(menu, 2));
     EXPECT_EQ(journal[2].call.menu, GetSubMenu(menu, 1));
 }
+
+TEST_F(NonClientTest, CaptionButtonsFollowTheStylesAndAnswerTheirHitCodes)
+{
+    struct Case {
+        DWORD style;
+        DWORD ex_style;
+        bool sysmenu, boxes;
+    } cases[] = {
+        { WS_OVERLAPPEDWINDOW, 0, true, true },
+        { WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, true, true },
+        { WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, false, false },
+        { WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, false, false },
+        { WS_POPUP | WS_CAPTION, 0, false, false },
+    };
+    for (const auto& c : cases) {
+        HWND window = CreateWindowExA(c.ex_style, "TestWindow", "Buttons", c.style | WS_VISIBLE, 10, 20, 300, 200,
+            nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(window);
+        pump();
+        auto has = [&](int hit) {
+            RECT r = user::caption_button(window, hit);
+            return r.right > r.left;
+        };
+        EXPECT_EQ(has(HTCLOSE), (c.style & WS_SYSMENU) != 0) << c.style;
+        EXPECT_EQ(has(HTSYSMENU), c.sysmenu) << c.style;
+        EXPECT_EQ(has(HTMINBUTTON), c.boxes) << c.style;
+        EXPECT_EQ(has(HTMAXBUTTON), c.boxes) << c.style;
+        gdi::Surface s = surface_of(window);
+        for (int hit : { HTCLOSE, HTMINBUTTON, HTMAXBUTTON }) {
+            if (!has(hit))
+                continue;
+            RECT r = user::caption_button(window, hit);
+            // A box the styles leave out is shown greyed and answers as caption.
+            bool enabled = hit == HTCLOSE || (hit == HTMINBUTTON && (c.style & WS_MINIMIZEBOX))
+                || (hit == HTMAXBUTTON && (c.style & WS_MAXIMIZEBOX));
+            EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, screen_lparam(centre_on_screen(window, r))),
+                enabled ? hit : HTCAPTION)
+                << c.style << " " << hit;
+            EXPECT_GT(count_pixels(s, r, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT)), 3) << hit;
+        }
+        if (c.sysmenu) {
+            RECT icon = user::caption_button(window, HTSYSMENU);
+            EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, screen_lparam(centre_on_screen(window, icon))), HTSYSMENU);
+        }
+        DestroyWindow(window);
+    }
+}
+
+TEST_F(NonClientTest, PressAndReleaseOnACaptionButtonSendsItsSystemCommand)
+{
+    HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, "Buttons");
+    pump();
+    auto click = [&](int down, int up) {
+        message_log().clear();
+        RECT r = user::caption_button(frame, down);
+        LPARAM at = screen_lparam(centre_on_screen(frame, r));
+        SendMessageA(frame, WM_NCLBUTTONDOWN, static_cast<WPARAM>(down), at);
+        SendMessageA(frame, WM_NCLBUTTONUP, static_cast<WPARAM>(up), at);
+        auto commands = got(frame, WM_SYSCOMMAND);
+        return commands.empty() ? WPARAM(0) : commands[0].wparam;
+    };
+    EXPECT_EQ(click(HTMAXBUTTON, HTMAXBUTTON), WPARAM(SC_MAXIMIZE));
+    EXPECT_TRUE(IsZoomed(frame));
+    EXPECT_EQ(click(HTMAXBUTTON, HTMAXBUTTON), WPARAM(SC_RESTORE));
+    EXPECT_FALSE(IsZoomed(frame));
+    EXPECT_EQ(click(HTMINBUTTON, HTCLOSE), WPARAM(0)); // released elsewhere: nothing
+    EXPECT_EQ(click(HTMINBUTTON, HTMINBUTTON), WPARAM(SC_MINIMIZE));
+    EXPECT_TRUE(IsIconic(frame));
+    ShowWindow(frame, SW_RESTORE);
+    EXPECT_EQ(click(HTCLOSE, HTCLOSE), WPARAM(SC_CLOSE));
+    EXPECT_FALSE(IsWindow(frame));
+}
+
+TEST_F(NonClientTest, SystemMenuOpensFromTheIconAndAltSpaceAndSendsTheChoice)
+{
+    HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, "System menu");
+    pump();
+    std::vector<std::pair<std::string, UINT>> shown;
+    user::testing::set_popup_menu_script([&](const user::PopupMenuCall& call) {
+        for (int i = 0; i < GetMenuItemCount(call.menu); ++i) {
+            char text[64] = "";
+            GetMenuStringA(call.menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            shown.emplace_back(text, GetMenuState(call.menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED);
+        }
+        return user::testing::find_menu_command(call.menu, "Maximize");
+    });
+    RECT icon = user::caption_button(frame, HTSYSMENU);
+    RECT wr;
+    GetWindowRect(frame, &wr);
+    SendMessageA(frame, WM_NCLBUTTONDOWN, HTSYSMENU, screen_lparam(centre_on_screen(frame, icon)));
+    EXPECT_TRUE(IsZoomed(frame));
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[0], std::make_pair(std::string("&Restore"), UINT(MF_GRAYED)));
+    EXPECT_EQ(shown[2], std::make_pair(std::string("Ma&ximize"), UINT(0)));
+    EXPECT_EQ(shown[4].first, "&Close\tAlt+F4");
+    auto journal = user::testing::popup_menu_journal();
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0].call.y, wr.top + icon.bottom);
+
+    // Alt+Space, from the frame or a child: the same menu; now Restore is offered.
+    HWND child = make(WS_CHILD | WS_VISIBLE, frame, 5, "", { 0, 0, 50, 50 });
+    shown.clear();
+    SendMessageA(child, WM_SYSKEYDOWN, VK_SPACE, 1 | (1 << 29));
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[0].second, 0u);
+    EXPECT_EQ(shown[2].second, UINT(MF_GRAYED));
+}

@@ -8,7 +8,14 @@
 // showing the window's surface (refreshed whenever its pixels change). X input comes back as the
 // messages the windows expect: mouse buttons and motion are posted to the window under the
 // pointer, keys go through user::key_input, focus activates, moving and resizing the X window
-// moves and resizes the window, the close box posts WM_CLOSE and iconifying posts SC_MINIMIZE.
+// moves and resizes the window.
+// Where a window manager runs (_NET_SUPPORTING_WM_CHECK), it frames each captioned window: the X
+// window shows the window below its own caption and border (user::decoration_insets), placed so
+// that window rectangles stay the program's; the manager's buttons become WM_SYSCOMMAND (close
+// SC_CLOSE, iconify SC_MINIMIZE, maximise SC_MAXIMIZE, un-maximise and de-iconify SC_RESTORE),
+// and the window's own minimise and maximise are asked of the manager. Without a manager the
+// window shows whole, its own caption buttons included, and a press on its caption drags it.
+// The screen's size (GetSystemMetrics) is the display's while running.
 // While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
 // mouse or keyboard) instead of answering with the default button, and TrackPopupMenu shows the
 // menu as a borderless window to choose from. Each X window's class hint names the window class.

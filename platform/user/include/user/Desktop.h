@@ -33,6 +33,9 @@ struct TopLevelWindow {
     DWORD style = 0;             // WS_VISIBLE, WS_MINIMIZE and WS_MAXIMIZE tell the show state
     DWORD ex_style = 0;          // WS_EX_TOPMOST
     RECT rect { 0, 0, 0, 0 };
+    // ShowWindow calls on it so far (this process's windows): a change tells that the window has
+    // acted on a show request, even when its state is the same again.
+    unsigned show_calls = 0;
 };
 
 // This process's top-level windows, topmost first.

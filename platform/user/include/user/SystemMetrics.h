@@ -3,7 +3,8 @@
 // The fixed virtual screen and the metrics of the layer's one plain window style.
 //
 // The screen is 1280 x 1024 with one monitor; the work area is the whole screen. The values are
-// fixed so that window and control rectangles are the same on every machine.
+// fixed so that window and control rectangles are the same on every machine, except that the
+// display module sets the screen's size to the real display's while the windows are on it.
 
 #include <base/Types.h>
 
@@ -67,6 +68,12 @@ namespace user {
 
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
+
+// The screen's size now (kScreenWidth x kScreenHeight unless set).
+int screen_width();
+int screen_height();
+// Sets the screen's size (0, 0: back to the fixed size); the desktop window follows.
+void set_screen_size(int width, int height);
 
 }
 
