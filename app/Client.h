@@ -200,6 +200,8 @@ protected:
     // The tick's status text (recording time and size, indexing, dropped frames, playback
     // position) and the end of a played file.
     void UpdateStatus();
+    void ShowRecordingStatus();
+    void ShowDropStatus();
     // A scheduled event starts: tune, TV on with or without video, mute the line when needed,
     // record under its name. -1 starts nothing but the stop of what plays.
     void StartTimerEvent(int i);

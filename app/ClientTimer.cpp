@@ -3,12 +3,14 @@
 
 #include "App.h"
 #include "Client.h"
+#include "TickStatus.h"
 #include "TimerEventStore.h"
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
 #include <dialogs/SchedDialog.h>
 #include <media/Mixer.h>
+#include <media/WMFileIn.h>
 #include <settings/Settings.h>
 
 #include <base/Text.h>
@@ -41,6 +43,31 @@ void TClient::UpdateStatus()
 {
     if (m_positionDrag)
         return;
+    if (Tv && Tv->IsRecording()) {
+        ShowRecordingStatus();
+        return;
+    }
+    if (Tv && Tv->IsVideoShown())
+        ShowDropStatus();
+}
+
+void TClient::ShowRecordingStatus()
+{
+    // After a Windows Media recording the writer indexes the file: its progress.
+    auto* writer = dynamic_cast<WMFileIn*>(Tv->GetRecordingTarget());
+    if (writer && !writer->IsEncoding()) {
+        char text[260] = {};
+        writer->GetStatusText(text);
+        SetStatusText(text);
+        return;
+    }
+    SetStatusText(RecordingStatusText(Tv->GetElapsedSeconds(), Tv->GetFileSize()).c_str());
+}
+
+void TClient::ShowDropStatus()
+{
+    float ratio = 0.0f;
+    SetStatusText(Tv->GetStatistic("dropratio", &ratio) ? DropStatusText(ratio).c_str() : "");
 }
 
 void TClient::StartTimerEvent(int i)
@@ -83,6 +110,8 @@ void TClient::StartTimerEvent(int i)
     } else {
         m_eventName[0] = '\0';
     }
+    if (action & 3)
+        StartRecording(m_eventName, action, known ? Settings.Events[i].Keep : -1, 3);
     m_busy = false;
 }
 

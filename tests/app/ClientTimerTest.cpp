@@ -4,7 +4,14 @@
 #include <app/TickStatus.h>
 #include <app/TimerEventStore.h>
 
+#include <TempHome.h>
+
+#include <base/Path.h>
+#include <base/Text.h>
+#include <wmenc/Encoder.h>
+
 #include <climits>
+#include <filesystem>
 #include <cstring>
 
 namespace {
@@ -39,6 +46,10 @@ protected:
     void SetUp() override
     {
         ClientTest::SetUp();
+        wmenc::register_classes();
+        folder = test_support::make_temp_dir("timer-recordings");
+        base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, base::to_windows_path(folder));
+        Settings.ImprovedFilePattern[0] = 0;
         event_test::clear_table();
         Settings.TimerEnable = 1;
         // The poll remembers the last minute it looked at, across tests: make it one no test uses.
@@ -58,6 +69,8 @@ protected:
         SendMessageA(client->GetHandle(), WM_TIMER, TClient::TimerId, 0);
         pump();
     }
+
+    std::string folder;
 };
 
 TEST_F(ClientTimerTest, TvOnEventShowsItsChannelAndSwitchesTvOffAgainAtItsEnd)
@@ -123,10 +136,16 @@ TEST_F(ClientTimerTest, RecordingEventMutesTheSilentLineAndUnmutesAtTheEnd)
     ASSERT_NE(Tv, nullptr);
     EXPECT_TRUE(Settings.Mute);
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 1u);
-    EXPECT_FALSE(Tv->IsVideoShown()) << "a video recording shows the picture itself";
+    EXPECT_TRUE(Tv->IsRecording());
+    EXPECT_EQ(Tv->GetChannel(), 5);
+    EXPECT_EQ(Settings.ActivityState, ActivityRecording);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/Film_1.wmv"));
+    tick_at(1, 20, 11);
+    EXPECT_TRUE(Tv && Tv->IsRecording());
     tick_at(1, 20, 12);
     EXPECT_FALSE(Settings.Mute);
     EXPECT_EQ(Tv, nullptr);
+    EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u) << "unmuted by the mute command at the end";
 }
 
 TEST_F(ClientTimerTest, RecordingWhileTvIsAudibleLeavesTheLineAndTv)
@@ -139,8 +158,12 @@ TEST_F(ClientTimerTest, RecordingWhileTvIsAudibleLeavesTheLineAndTv)
     tick_at(1, 20, 20);
     EXPECT_FALSE(Settings.Mute);
     EXPECT_EQ(line_in_value(MIXERCONTROL_CONTROLTYPE_MUTE), 0u);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_TRUE(Tv->IsRecording());
+    EXPECT_TRUE(std::filesystem::exists(folder + "/Songs_1.wma"));
     tick_at(1, 20, 21);
-    EXPECT_NE(Tv, nullptr);
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_FALSE(Tv->IsRecording());
     EXPECT_FALSE(Settings.Mute);
 }
 
