@@ -17,6 +17,7 @@
 #include <sim/MachineClock.h>
 #include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
+#include <user/SessionEnd.h>
 #include <user/User.h>
 #include <wmenc/Encoder.h>
 
@@ -109,6 +110,7 @@ int OwlMain(int argc, char* argv[])
     }
 
     std::set_terminate(on_terminate);
+    user::end_session_on_signals();
     present::start(); // shows the windows when a display is there; headless otherwise
     int result = -1;
     try {

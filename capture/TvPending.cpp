@@ -1,5 +1,5 @@
 // Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
-// Studio PCTV and Bt848 workarounds and the tuner property-page control.
+// Studio PCTV and Bt848 workarounds.
 // None of their objects is ever created, so there is nothing to drop.
 
 #include <capture/Tv.h>
@@ -17,19 +17,6 @@ void STv::StudioPctvWorkaround()
 }
 
 bool STv::Bt848SetChannel(LONG, bool)
-{
-    return false;
-}
-
-void STv::CreateTunerPageControl()
-{
-}
-
-void STv::DeleteTunerPageControl()
-{
-}
-
-bool STv::TunerPageSetChannel(LONG)
 {
     return false;
 }

@@ -30,6 +30,8 @@ bool STv::StartWmRecording(const char* path, LONG mediaFlags, const char* audioD
         STvShow(false);
         TearDownGraph();
         m_videoShown = 1; // the target's preview shows the picture
+        // The tuner page's frame shows the device too.
+        DeleteTunerPageControl();
         if (m_captureFilter) {
             if (m_graph)
                 m_graph->RemoveFilter(m_captureFilter);

@@ -289,3 +289,35 @@ TEST(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
 }
 
 }
+
+TEST(EndToEnd, TheSessionsEndingSignalsCloseTheProgramWithItsSettingsSaved)
+{
+    for (int number : { SIGTERM, SIGHUP, SIGINT }) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Channel");
+            RegCloseKey(key);
+        }
+        registry::restart();
+        ASSERT_NE(saved_channel(HKEY_CURRENT_USER), "5");
+        pid_t pid = start({});
+        ASSERT_TRUE(main_window()) << number;
+        kill(pid, number);
+        EXPECT_EQ(wait_exit(pid), 0) << "closed as the user closes it, signal " << number;
+        registry::restart();
+        EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "5") << "saved at signal " << number;
+    }
+}
+
+TEST(EndToEnd, WithoutADisplayTheProgramSaysSoOnceAndRunsWithoutWindows)
+{
+    std::string errors = ::testing::TempDir() + "no-display.txt";
+    pid_t pid = start({}, { "DISPLAY=", "ORBIVANE_HEADLESS=" }, errors);
+    HWND window = main_window();
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(pid), 0);
+    std::ifstream in(errors);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "orbivane: no X display (DISPLAY is not set); running without windows\n");
+}

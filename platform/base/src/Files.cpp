@@ -1,21 +1,21 @@
+// Files through handles (open, read, write, seek, size), their deletion, moving and copying with
+// Windows sharing, and the metadata and path tests the file API's parts share (FileSystem.h).
+
 #include <base/Errors.h>
 #include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
 
-#include <algorithm>
+#include "FileSystem.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-#include <vector>
 
 namespace base {
 
@@ -76,72 +76,6 @@ bool share_conflict(const FileKey& key, DWORD access, DWORD share)
             return true;
     }
     return false;
-}
-
-std::string parent_of(const std::string& linux_path)
-{
-    auto cut = linux_path.find_last_of('/');
-    if (cut == std::string::npos)
-        return ".";
-    return cut == 0 ? "/" : linux_path.substr(0, cut);
-}
-
-bool is_directory(const std::string& linux_path)
-{
-    struct stat st;
-    return stat(linux_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Without the owner's write permission a file or folder counts as read-only, for every user.
-bool read_only(const struct stat& st) { return !(st.st_mode & S_IWUSR); }
-
-bool folder_read_only(const std::string& linux_path)
-{
-    struct stat st;
-    return stat(parent_of(linux_path).c_str(), &st) == 0 && read_only(st);
-}
-
-// The error for a path that is not there: the file, or a folder on its way.
-DWORD missing_error(const std::string& linux_path)
-{
-    return is_directory(parent_of(linux_path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-}
-
-BOOL fail(DWORD code)
-{
-    SetLastError(code);
-    return FALSE;
-}
-
-struct Info {
-    DWORD attributes;
-    FILETIME created;
-    FILETIME accessed;
-    FILETIME written;
-    ULONGLONG size;
-};
-
-bool query(const std::string& linux_path, Info& info)
-{
-    struct statx sx;
-    if (statx(AT_FDCWD, linux_path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
-        return false;
-    bool directory = S_ISDIR(sx.stx_mode);
-    info.attributes = directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (!(sx.stx_mode & S_IWUSR))
-        info.attributes |= FILE_ATTRIBUTE_READONLY;
-    std::string_view name = file_name_of(linux_path);
-    if (name.size() > 1 && name[0] == '.' && name != "..")
-        info.attributes |= FILE_ATTRIBUTE_HIDDEN;
-    info.written = filetime_from_unix_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
-    info.accessed = filetime_from_unix_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
-    info.created = (sx.stx_mask & STATX_BTIME) ? filetime_from_unix_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : info.written;
-    info.size = directory ? 0 : sx.stx_size;
-    std::lock_guard lock(s_files_mutex);
-    auto it = s_creation_override.find(FileKey(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino));
-    if (it != s_creation_override.end())
-        info.created = it->second;
-    return true;
 }
 
 bool key_of(const std::string& linux_path, FileKey& key, bool follow = true)
@@ -208,6 +142,68 @@ std::shared_ptr<FileObject> file_of(HANDLE handle)
     if (!file)
         SetLastError(ERROR_INVALID_HANDLE);
     return file;
+}
+
+}
+
+namespace files {
+
+std::string parent_of(const std::string& linux_path)
+{
+    auto cut = linux_path.find_last_of('/');
+    if (cut == std::string::npos)
+        return ".";
+    return cut == 0 ? "/" : linux_path.substr(0, cut);
+}
+
+bool is_directory(const std::string& linux_path)
+{
+    struct stat st;
+    return stat(linux_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Without the owner's write permission a file or folder counts as read-only, for every user.
+bool read_only(const struct stat& st) { return !(st.st_mode & S_IWUSR); }
+
+bool folder_read_only(const std::string& linux_path)
+{
+    struct stat st;
+    return stat(parent_of(linux_path).c_str(), &st) == 0 && read_only(st);
+}
+
+// The error for a path that is not there: the file, or a folder on its way.
+DWORD missing_error(const std::string& linux_path)
+{
+    return is_directory(parent_of(linux_path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+BOOL fail(DWORD code)
+{
+    SetLastError(code);
+    return FALSE;
+}
+
+bool query(const std::string& linux_path, Info& info)
+{
+    struct statx sx;
+    if (statx(AT_FDCWD, linux_path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return false;
+    bool directory = S_ISDIR(sx.stx_mode);
+    info.attributes = directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!(sx.stx_mode & S_IWUSR))
+        info.attributes |= FILE_ATTRIBUTE_READONLY;
+    std::string_view name = file_name_of(linux_path);
+    if (name.size() > 1 && name[0] == '.' && name != "..")
+        info.attributes |= FILE_ATTRIBUTE_HIDDEN;
+    info.written = filetime_from_unix_time(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    info.accessed = filetime_from_unix_time(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    info.created = (sx.stx_mask & STATX_BTIME) ? filetime_from_unix_time(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : info.written;
+    info.size = directory ? 0 : sx.stx_size;
+    std::lock_guard lock(s_files_mutex);
+    auto it = s_creation_override.find(FileKey(makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino));
+    if (it != s_creation_override.end())
+        info.created = it->second;
+    return true;
 }
 
 // Copies a result into a caller's buffer the Windows way: the length without the terminator,
@@ -285,113 +281,7 @@ bool is_open_in_process(const char* windows_path)
 }
 
 using namespace base;
-
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer)
-{
-    char* cwd = getcwd(nullptr, 0);
-    if (!cwd) {
-        SetLastError(error_from_errno(errno));
-        return 0;
-    }
-    std::string text = to_windows_path(cwd);
-    std::free(cwd);
-    return return_text(text, buffer, size);
-}
-
-BOOL SetCurrentDirectoryA(LPCSTR path)
-{
-    if (!path || !*path)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::string linux_path = resolve_path(path);
-    struct stat st;
-    if (stat(linux_path.c_str(), &st) != 0)
-        return fail(missing_error(linux_path));
-    if (!S_ISDIR(st.st_mode))
-        return fail(ERROR_DIRECTORY);
-    if (chdir(linux_path.c_str()) != 0)
-        return fail(error_from_errno(errno));
-    return TRUE;
-}
-
-DWORD GetTempPathA(DWORD size, LPSTR buffer)
-{
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && *tmp && is_directory(tmp) ? tmp : "/tmp";
-    std::string text = to_windows_path(folder);
-    if (text.back() != '\\')
-        text += '\\';
-    return return_text(text, buffer, size);
-}
-
-DWORD GetShortPathNameA(LPCSTR long_path, LPSTR short_path, DWORD size)
-{
-    if (!long_path) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::string linux_path = resolve_path(long_path);
-    struct stat st;
-    if (stat(linux_path.c_str(), &st) != 0) {
-        SetLastError(missing_error(linux_path));
-        return 0;
-    }
-    return return_text(long_path, short_path, size);
-}
-
-BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
-{
-    if (!path || !*path)
-        return fail(ERROR_PATH_NOT_FOUND);
-    std::string linux_path = resolve_path(path);
-    while (linux_path.size() > 1 && linux_path.back() == '/')
-        linux_path.pop_back();
-    struct stat st;
-    if (lstat(linux_path.c_str(), &st) == 0)
-        return fail(ERROR_ALREADY_EXISTS);
-    if (!is_directory(parent_of(linux_path)))
-        return fail(ERROR_PATH_NOT_FOUND);
-    if (folder_read_only(linux_path))
-        return fail(ERROR_ACCESS_DENIED);
-    if (mkdir(linux_path.c_str(), 0777) != 0)
-        return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : error_from_errno(errno));
-    return TRUE;
-}
-
-BOOL RemoveDirectoryA(LPCSTR path)
-{
-    if (!path)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::string linux_path = resolve_path(path);
-    struct stat st;
-    if (lstat(linux_path.c_str(), &st) != 0)
-        return fail(missing_error(linux_path));
-    if (!S_ISDIR(st.st_mode))
-        return fail(ERROR_DIRECTORY);
-    if (rmdir(linux_path.c_str()) != 0)
-        return fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : error_from_errno(errno));
-    return TRUE;
-}
-
-BOOL MakeSureDirectoryPathExists(LPCSTR path)
-{
-    if (!path)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::string_view text(path);
-    auto cut = text.find_last_of("\\/");
-    if (cut == std::string_view::npos)
-        return TRUE;
-    std::string folders = to_linux_path(text.substr(0, cut + 1));
-    for (std::size_t at = 1; at <= folders.size(); ++at) {
-        if (at != folders.size() && folders[at] != '/')
-            continue;
-        std::string level = resolve_path(folders.substr(0, at));
-        if (level.empty() || is_directory(level))
-            continue;
-        if (mkdir(level.c_str(), 0777) != 0 && !is_directory(level))
-            return fail(error_from_errno(errno));
-    }
-    return TRUE;
-}
+using namespace base::files;
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags, HANDLE)
 {
@@ -672,160 +562,6 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists)
     }
     if (DWORD code = copy_file(from, to))
         return fail(code);
-    return TRUE;
-}
-
-namespace base {
-
-namespace {
-
-// A snapshot of the names that matched; each entry's data is read when it is returned.
-class Find final : public KernelObject {
-public:
-    std::string folder;
-    std::vector<std::string> names;
-    std::size_t next = 0;
-};
-
-bool fill_find_data(const Find& find, const std::string& name, LPWIN32_FIND_DATAA data)
-{
-    Info info;
-    std::string full = find.folder == "/" ? "/" + name : find.folder + "/" + name;
-    if (!query(full, info))
-        return false;
-    std::memset(data, 0, sizeof(*data));
-    data->dwFileAttributes = info.attributes;
-    data->ftCreationTime = info.created;
-    data->ftLastAccessTime = info.accessed;
-    data->ftLastWriteTime = info.written;
-    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(info.size);
-    copy_bounded(data->cFileName, sizeof(data->cFileName), name);
-    return true;
-}
-
-bool next_entry(Find& find, LPWIN32_FIND_DATAA data)
-{
-    while (find.next < find.names.size()) {
-        if (fill_find_data(find, find.names[find.next++], data))
-            return true;
-    }
-    return false;
-}
-
-
-}
-
-}
-
-HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
-{
-    if (!pattern || !data) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::string_view text(pattern);
-    auto cut = text.find_last_of("\\/");
-    std::string leaf(cut == std::string_view::npos ? text : text.substr(cut + 1));
-    auto find = std::make_shared<Find>();
-    if (cut == std::string_view::npos)
-        find->folder.assign(1, '.');
-    else if (cut == 0 || (cut == 2 && text[1] == ':'))
-        find->folder.assign(1, '/');
-    else
-        find->folder = resolve_path(text.substr(0, cut));
-    if (!is_directory(find->folder)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (!leaf.empty()) {
-        if (DIR* dir = opendir(find->folder.c_str())) {
-            while (auto* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name.size() < MAX_PATH && match_wildcard(leaf, name) && !(find->folder == "/" && (name == "." || name == "..")))
-                    find->names.push_back(std::move(name));
-            }
-            closedir(dir);
-        }
-    }
-    // A stable order: the dot entries, then by name ignoring case.
-    std::sort(find->names.begin(), find->names.end(), [](const std::string& a, const std::string& b) {
-        auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
-        if (rank(a) != rank(b))
-            return rank(a) < rank(b);
-        auto fa = folded_ascii(a), fb = folded_ascii(b);
-        return fa != fb ? fa < fb : a < b;
-    });
-    if (!next_entry(*find, data)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    return Handles::add(std::move(find));
-}
-
-BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA data)
-{
-    auto find = Handles::get<Find>(handle);
-    if (!find || !data)
-        return fail(ERROR_INVALID_HANDLE);
-    if (!next_entry(*find, data))
-        return fail(ERROR_NO_MORE_FILES);
-    return TRUE;
-}
-
-BOOL FindClose(HANDLE handle)
-{
-    if (!Handles::get<Find>(handle))
-        return fail(ERROR_INVALID_HANDLE);
-    Handles::remove(handle);
-    return TRUE;
-}
-
-DWORD GetFileAttributesA(LPCSTR path)
-{
-    if (!path) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    std::string linux_path = resolve_path(path);
-    Info info;
-    if (!query(linux_path, info)) {
-        SetLastError(missing_error(linux_path));
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    return info.attributes;
-}
-
-BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID out)
-{
-    if (!path || !out || level != GetFileExInfoStandard)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::string linux_path = resolve_path(path);
-    Info info;
-    if (!query(linux_path, info))
-        return fail(missing_error(linux_path));
-    auto* data = static_cast<LPWIN32_FILE_ATTRIBUTE_DATA>(out);
-    data->dwFileAttributes = info.attributes;
-    data->ftCreationTime = info.created;
-    data->ftLastAccessTime = info.accessed;
-    data->ftLastWriteTime = info.written;
-    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(info.size);
-    return TRUE;
-}
-
-BOOL SetFileAttributesA(LPCSTR path, DWORD attributes)
-{
-    if (!path)
-        return fail(ERROR_INVALID_PARAMETER);
-    std::string linux_path = resolve_path(path);
-    struct stat st;
-    if (stat(linux_path.c_str(), &st) != 0)
-        return fail(missing_error(linux_path));
-    mode_t mode = st.st_mode & 07777;
-    mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~0222) : (mode | S_IWUSR);
-    if (chmod(linux_path.c_str(), mode) != 0)
-        return fail(error_from_errno(errno));
     return TRUE;
 }
 

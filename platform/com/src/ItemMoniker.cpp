@@ -1,5 +1,4 @@
 #include <com/LeafMoniker.h>
-#include <com/RunningObjectTable.h>
 
 #include "Text.h"
 
@@ -23,15 +22,12 @@ public:
         *out = nullptr;
         if (left)
             return E_NOTIMPL;
-        IRunningObjectTable* table = nullptr;
-        HRESULT hr = GetRunningObjectTable(0, &table);
+        IUnknown* object = nullptr;
+        HRESULT hr = ask_running_object_table([&](IRunningObjectTable* table) {
+            return SUCCEEDED(table->GetObject(this, &object)) ? S_OK : MK_E_NOOBJECT;
+        });
         if (FAILED(hr))
             return hr;
-        IUnknown* object = nullptr;
-        hr = table->GetObject(this, &object);
-        table->Release();
-        if (FAILED(hr))
-            return MK_E_NOOBJECT;
         hr = object->QueryInterface(iid, out);
         object->Release();
         return hr;

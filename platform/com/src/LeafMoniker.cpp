@@ -1,5 +1,4 @@
 #include <com/LeafMoniker.h>
-#include <com/RunningObjectTable.h>
 
 #include "Text.h"
 
@@ -80,17 +79,22 @@ STDMETHODIMP LeafMoniker::IsEqual(IMoniker* other)
     return equal ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP LeafMoniker::IsRunning(IBindCtx*, IMoniker* left, IMoniker*)
+HRESULT LeafMoniker::ask_running_object_table(const std::function<HRESULT(IRunningObjectTable*)>& ask)
 {
-    if (left)
-        return E_NOTIMPL;
     IRunningObjectTable* table = nullptr;
     HRESULT hr = GetRunningObjectTable(0, &table);
     if (FAILED(hr))
         return hr;
-    hr = table->IsRunning(this);
+    hr = ask(table);
     table->Release();
     return hr;
+}
+
+STDMETHODIMP LeafMoniker::IsRunning(IBindCtx*, IMoniker* left, IMoniker*)
+{
+    if (left)
+        return E_NOTIMPL;
+    return ask_running_object_table([this](IRunningObjectTable* table) { return table->IsRunning(this); });
 }
 
 STDMETHODIMP LeafMoniker::GetTimeOfLastChange(IBindCtx*, IMoniker* left, FILETIME* time)
@@ -99,13 +103,7 @@ STDMETHODIMP LeafMoniker::GetTimeOfLastChange(IBindCtx*, IMoniker* left, FILETIM
         return E_POINTER;
     if (left)
         return E_NOTIMPL;
-    IRunningObjectTable* table = nullptr;
-    HRESULT hr = GetRunningObjectTable(0, &table);
-    if (FAILED(hr))
-        return hr;
-    hr = table->GetTimeOfLastChange(this, time);
-    table->Release();
-    return hr;
+    return ask_running_object_table([this, time](IRunningObjectTable* table) { return table->GetTimeOfLastChange(this, time); });
 }
 
 STDMETHODIMP LeafMoniker::Inverse(IMoniker** inverse) { return not_offered(inverse); }

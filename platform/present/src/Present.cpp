@@ -2,6 +2,7 @@
 
 #include <present/Present.h>
 #include <user/Messages.h>
+#include <user/SessionEnd.h>
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
 
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -28,6 +30,7 @@ std::thread s_thread;
 std::atomic<bool> s_running { false };
 std::atomic<bool> s_stop { false };
 std::atomic<bool> s_finished { false };
+std::atomic<bool> s_lost { false }; // the X connection broke; the thread is parked
 int s_wake[2] = { -1, -1 };
 
 constexpr int kRefreshMs = 30;
@@ -43,7 +46,7 @@ struct ExitGuard {
         (void)!write(s_wake[1], &byte, 1);
         for (int i = 0; i < 500 && !s_finished.load(); ++i)
             usleep(2000);
-        if (s_finished.load())
+        if (s_finished.load() && !s_lost.load())
             s_thread.join();
         else
             s_thread.detach();
@@ -61,13 +64,30 @@ int on_x_error(Display* display, XErrorEvent* error)
     return s_previous_handler ? s_previous_handler(display, error) : 0;
 }
 
+// Headless when asked (ORBIVANE_HEADLESS set and not "0") or when there is no display; the
+// latter is said once when nobody asked for it.
 bool headless()
 {
     const char* flag = std::getenv("ORBIVANE_HEADLESS");
     if (flag && *flag && std::strcmp(flag, "0") != 0)
         return true;
     const char* display = std::getenv("DISPLAY");
-    return !display || !*display;
+    if (display && *display)
+        return false;
+    if (!flag || !*flag)
+        std::fprintf(stderr, "orbivane: no X display (DISPLAY is not set); running without windows\n");
+    return true;
+}
+
+// The X connection is gone (the X server ended): the program is closed as at the session's end.
+// Xlib ends the process when this returns, so the display thread stays here instead.
+int on_x_io_error(Display*)
+{
+    user::end_session();
+    s_lost.store(true);
+    s_finished.store(true);
+    for (;;)
+        pause();
 }
 
 void run(detail::Session* session)
@@ -104,10 +124,18 @@ bool start()
     if (headless())
         return false;
     Display* display = XOpenDisplay(nullptr);
-    if (!display)
+    if (!display) {
+        const char* flag = std::getenv("ORBIVANE_HEADLESS");
+        if (!flag || !*flag)
+            std::fprintf(stderr, "orbivane: cannot open the X display %s; running without windows\n",
+                std::getenv("DISPLAY"));
         return false;
+    }
     static std::once_flag handler_once;
-    std::call_once(handler_once, [] { s_previous_handler = XSetErrorHandler(on_x_error); });
+    std::call_once(handler_once, [] {
+        s_previous_handler = XSetErrorHandler(on_x_error);
+        XSetIOErrorHandler(on_x_io_error);
+    });
     auto* s = new detail::Session;
     s->display = display;
     s->screen = DefaultScreen(display);
@@ -125,6 +153,8 @@ bool start()
     s->net_wm_state_max_vert = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
     s->net_wm_state_max_horz = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     s->motif_wm_hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    s->net_wm_pid = XInternAtom(display, "_NET_WM_PID", False);
+    s->net_wm_icon = XInternAtom(display, "_NET_WM_ICON", False);
     // A manager that starts or ends later changes the root's check property.
     XSelectInput(display, s->root, PropertyChangeMask);
     s->managed = detail::window_manager_runs(*s);
@@ -164,7 +194,10 @@ void stop()
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
         usleep(2000);
     }
-    s_thread.join();
+    if (s_lost.load())
+        s_thread.detach();
+    else
+        s_thread.join();
     user::set_screen_size(0, 0);
     close(s_wake[0]);
     close(s_wake[1]);

@@ -25,7 +25,9 @@
 
 #include <com/Moniker.h>
 #include <com/Object.h>
+#include <com/RunningObjectTable.h>
 
+#include <functional>
 #include <string>
 
 namespace com {
@@ -63,6 +65,9 @@ protected:
     virtual bool same_as(const LeafMoniker& other) const = 0;
 
     void* find_interface(REFIID iid) override;
+
+    // Calls `ask` with the running-object table; its result, or the table's failure.
+    static HRESULT ask_running_object_table(const std::function<HRESULT(IRunningObjectTable*)>& ask);
 
 private:
     CLSID m_clsid;
