@@ -74,6 +74,18 @@ App::App()
     OnCommand(CM_EXIT, [this] { CmExit(); });
     OnCommand(CM_HELPCONTENTS, [this] { CmHelpContents(); });
     OnCommand(CM_HELPUSING, [] { });
+    // A recent file chosen from the menu is opened and played.
+    OnRegisteredMessage("MRUFILEMESSAGE", [this](WPARAM id, LPARAM) {
+        char path[260] {};
+        OWL::TFrameWindow* main = GetMainWindow();
+        auto* client = main ? dynamic_cast<TClient*>(main->GetClientWindow()) : nullptr;
+        if (client && GetMenuText(static_cast<UINT>(id), path, sizeof path) > 0) {
+            client->OpenMediaFile(path);
+            if (client->GetPlayer())
+                SendMessageA(client->GetHandle(), WM_COMMAND, CM_PLAY, 0);
+        }
+        return LRESULT(0);
+    });
 }
 
 App::~App()

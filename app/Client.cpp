@@ -79,6 +79,14 @@ void TClient::SetupWindow()
     OWL::TWindow::SetupWindow();
     if (Settings.LatestDirectory[0])
         SetCurrentDirectoryA(Settings.LatestDirectory);
+    m_openData.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+    m_openData.FileName[0] = '\0';
+    m_openData.FilterIndex = 0;
+    m_openData.DefExt = "wmv";
+    m_openData.SetFilter("All media files (*.wmv,*.wma,*.avi,*.wav,*.mp3,*.mpg)|*.wmv;*.wma;*.avi;*.wav;*.mp3;*.mpg|"
+                         "WindowsMedia Video files (*.wmv)|*.wmv|WindowsMedia Audio files (*.wma)|*.wma|"
+                         "WindowsMedia files (*.wmv,*.wma)|*.wmv;*.wma|AVI files (*.avi)|*.avi|WAV files (*.wav)|*.wav|"
+                         "MP3 files (*.mp3)|*.mp3|MPG files (*.mpg)|*.mpg|All files (*.*)|*.*|");
     BuildControlBar();
     if (!SetTimer(GetHandle(), TimerId, TimerPeriod, nullptr))
         MessageBoxA(GetHandle(), "Windows timer error\n(EvTimer)", "Orbivane", MB_OK);

@@ -12,9 +12,12 @@
 //     auto* client = new TClient(nullptr);
 //     auto* frame = new SDIDecFrame(..., client, ...);
 
+#include <owl/OpenSaveDialog.h>
 #include <owl/Window.h>
 
 #include <base/Types.h>
+
+#include <string>
 
 class SBitmapToggle;
 class SControlBar;
@@ -90,6 +93,14 @@ public:
     // timer event is starting (then TunerRequestRefused). lParam is not examined.
     LRESULT ReleaseTunerRequest(WPARAM family, LPARAM lparam);
 
+    // Opens `path` in the player (TV goes off, an open file is closed first); a file that cannot
+    // play shows its reason and leaves no file open. Also the recent-files list's way in.
+    void OpenMediaFile(const char* path);
+    VideoFile* GetPlayer() const { return m_player; }
+    // The playback position and duration texts as last shown (empty with no file open).
+    const std::string& GetPositionText() const { return m_positionShown; }
+    const std::string& GetDurationText() const { return m_durationShown; }
+
     LONG GetSelectedChannel() const { return m_selectedChannel; }
     SMixer* GetMixer() const { return m_mixer; }
 
@@ -152,9 +163,16 @@ protected:
     void CmSaveAs();
     void CmClose();
     void CmProperties();
+    // Goes to `seconds` (bounded by a known duration), moving the slider when `updateSlider`.
+    void SeekTo(int seconds, bool updateSlider);
+    // The position text for `position` seconds (-1: the player's position now).
+    void ShowPositionText(int position, bool updateSlider);
+    void ShowDurationText();
     // The main window's caption: the open file's or the Windows Media recording's name before
-    // the program's title.
+    // the program's title; then the texts.
     void UpdateTitle();
+    // The file-open (or, `save`, file-save) dialog over `owner` with the open data; true on OK.
+    bool RunFileDialog(OWL::TWindow* owner, bool save);
     void PlayerSetVolume(LONG volume);
     void PlayerSetMute(bool mute);
     void PlayerGraphEvents(WPARAM wparam, LPARAM lparam);
@@ -208,6 +226,9 @@ protected:
     LONG m_selectedChannel = 0;
     SMixer* m_mixer = nullptr;
     bool m_positionDrag = false;
+    OWL::TOpenSaveDialog::TData m_openData;
+    std::string m_positionShown;
+    std::string m_durationShown;
     bool m_muteBeforeEvent = false;
     bool m_tvOffBeforeEvent = false;
     LONG m_runningEvent = -1;

@@ -7,6 +7,8 @@
 
 #include "ControlBar.h"
 #include "PrivateMessages.h"
+#include <media/VideoFile.h>
+
 #include "TvEngine.h"
 
 #include <capture/Tv.h>
@@ -165,4 +167,6 @@ void TClient::FitVideo()
 {
     if (Tv)
         Tv->FitVideoWindow();
+    if (m_player)
+        m_player->FitWindow();
 }

@@ -4,12 +4,13 @@
 // tuner request, which the radio program exchanges with the main frame. The frame, the tray window
 // and the client window include this one header so the values cannot drift apart.
 
+#include <media/VideoFile.h>
 #include <user/Messages.h>
 
 constexpr UINT WM_TRAYTV = WM_USER + 78;            // tray menu: switch TV on or off
 constexpr UINT WM_TRAYMUTE = WM_USER + 79;          // tray menu: toggle mute
 constexpr UINT WM_HIDETOTRAY = WM_USER + 121;       // frame: hide to the tray after a minimised start
-constexpr UINT WM_GRAPHNOTIFY = WM_USER + 137;      // player's graph events, relayed to the player
+// WM_GRAPHNOTIFY (WM_USER + 137): the player's graph events, relayed to the player (media/VideoFile.h).
 constexpr UINT WM_DEFERREDSTART = WM_USER + 138;    // client set-up: start TV once the frame is up
 constexpr UINT WM_TUNERREQUEST = WM_USER + 147;     // radio program: wants or returns the tuner
 constexpr UINT WM_POSITIONUPDATE = WM_USER + 170;   // player: step the position slider

@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("XDG_DATA_HOME");
     setenv("ORBIVANE_HEADLESS", "1", 1);
+    setenv("ORBIVANE_AUDIO", "none", 1);
     test_support::set_temp_home(home);
     int result = RUN_ALL_TESTS();
     if (!std::getenv("ORBIVANE_KEEP_TEST_HOME"))

@@ -1,6 +1,10 @@
+#include "SoundOutput.h"
+
 #include <dshow/AudioRenderer.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace dshow {
 
@@ -24,10 +28,10 @@ public:
 AudioRenderer::AudioRenderer(REFCLSID clsid)
     : ScheduledRenderer(clsid)
 {
-    make_pin<Input>(u"Audio Input pin (rendered)");
+    m_input = make_pin<Input>(u"Audio Input pin (rendered)");
 }
 
-AudioRenderer::~AudioRenderer() = default;
+AudioRenderer::~AudioRenderer() { close_device(); }
 
 void* AudioRenderer::find_interface(REFIID iid)
 {
@@ -84,11 +88,133 @@ ULONG AudioRenderer::rendered_samples() const
     return m_samples;
 }
 
-HRESULT AudioRenderer::present(IMediaSample* sample)
+bool AudioRenderer::device_open() const { return device() != nullptr; }
+
+std::shared_ptr<detail::SoundOutput> AudioRenderer::device() const
+{
+    std::lock_guard guard(m_device_lock);
+    return m_device;
+}
+
+HRESULT AudioRenderer::on_pause()
+{
+    bool from_stopped = state() == State_Stopped;
+    ScheduledRenderer::on_pause();
+    if (from_stopped)
+        open_device();
+    else
+        discard_queued();
+    return S_OK;
+}
+
+HRESULT AudioRenderer::on_stop()
+{
+    ScheduledRenderer::on_stop();
+    close_device();
+    std::lock_guard guard(m_play_lock);
+    m_queued_until = 0;
+    return S_OK;
+}
+
+void AudioRenderer::on_flush(bool flushing)
+{
+    if (!flushing)
+        return;
+    discard_queued();
+    std::lock_guard guard(m_play_lock);
+    m_queued_until = 0;
+}
+
+REFERENCE_TIME AudioRenderer::lead() const { return device() ? detail::SoundOutput::latency() : 0; }
+
+REFERENCE_TIME AudioRenderer::queued_until() const
 {
     std::lock_guard guard(m_play_lock);
-    m_bytes += static_cast<ULONGLONG>(std::max<LONG>(sample->GetActualDataLength(), 0));
+    return m_queued_until;
+}
+
+void AudioRenderer::open_device()
+{
+    MediaType type = m_input->connection_type();
+    const WAVEFORMATEX* wave = type.wave_format();
+    std::shared_ptr<detail::SoundOutput> opened = wave ? detail::SoundOutput::open(*wave) : nullptr;
+    std::lock_guard guard(m_device_lock);
+    m_device = std::move(opened);
+    if (wave)
+        m_format = *wave;
+}
+
+void AudioRenderer::close_device()
+{
+    std::shared_ptr<detail::SoundOutput> closing;
+    {
+        std::lock_guard guard(m_device_lock);
+        closing = std::move(m_device);
+    }
+    if (closing)
+        closing->discard();
+}
+
+void AudioRenderer::discard_queued()
+{
+    if (auto open = device())
+        open->discard();
+}
+
+// The sound at the renderer's volume and balance (hundredths of a decibel of attenuation).
+void AudioRenderer::apply_volume(const BYTE* in, std::size_t bytes, std::vector<BYTE>& out) const
+{
+    LONG volume, balance;
+    {
+        std::lock_guard guard(m_play_lock);
+        volume = m_volume;
+        balance = m_balance;
+    }
+    auto gain = [](LONG attenuation) { return attenuation <= -10000 ? 0.0 : std::pow(10.0, attenuation / 2000.0); };
+    double left = gain(volume + std::min<LONG>(-balance, 0));
+    double right = gain(volume + std::min<LONG>(balance, 0));
+    out.assign(in, in + bytes);
+    if (left == 1.0 && right == 1.0)
+        return;
+    bool stereo = m_format.nChannels == 2;
+    if (m_format.wBitsPerSample == 16) {
+        for (std::size_t i = 0; i + 1 < bytes; i += 2) {
+            std::int16_t value;
+            std::memcpy(&value, out.data() + i, 2);
+            double g = stereo && (i / 2) % 2 == 1 ? right : left;
+            value = static_cast<std::int16_t>(std::lround(value * g));
+            std::memcpy(out.data() + i, &value, 2);
+        }
+    } else {
+        for (std::size_t i = 0; i < bytes; ++i) {
+            double g = stereo && i % 2 == 1 ? right : left;
+            out[i] = static_cast<BYTE>(std::lround(128 + (static_cast<int>(out[i]) - 128) * g));
+        }
+    }
+}
+
+HRESULT AudioRenderer::present(IMediaSample* sample)
+{
+    LONG length = std::max<LONG>(sample->GetActualDataLength(), 0);
+    std::shared_ptr<detail::SoundOutput> open = device();
+    if (open) {
+        BYTE* data = nullptr;
+        sample->GetPointer(&data);
+        std::vector<BYTE> scaled;
+        apply_volume(data, static_cast<std::size_t>(length), scaled);
+        if (!open->write(scaled.data(), scaled.size())) {
+            // The device went away: go on silently on the clock.
+            std::lock_guard guard(m_device_lock);
+            m_device.reset();
+            open.reset();
+        }
+    }
+    REFERENCE_TIME start = 0, stop = 0;
+    bool timed = sample->GetTime(&start, &stop) == S_OK;
+    std::lock_guard guard(m_play_lock);
+    m_bytes += static_cast<ULONGLONG>(length);
     ++m_samples;
+    m_queued_until = open && timed ? stop : 0;
     return S_OK;
 }
 

@@ -1,4 +1,5 @@
 #include <dshow/BaseFilter.h>
+#include <dshow/EventInterfaces.h>
 #include <dshow/Pins.h>
 
 #include "Enumerators.h"
@@ -248,6 +249,14 @@ HRESULT BaseFilter::remove_pin(BasePin* pin)
     m_removed_pins.push_back(std::move(*it));
     m_pins.erase(it);
     return S_OK;
+}
+
+void BaseFilter::notify_event(LONG code, LONG_PTR param1, LONG_PTR param2)
+{
+    IFilterGraph* joined = graph();
+    CComPtr<IMediaEventSink> sink;
+    if (joined && SUCCEEDED(joined->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink))))
+        sink->Notify(code, param1, param2);
 }
 
 }

@@ -1,9 +1,13 @@
 #include "FilterGraphImpl.h"
 #include "Enumerators.h"
 
+#include <base/Handles.h>
+#include <base/Sync.h>
 #include <base/Text.h>
 #include <com/ClassRegistry.h>
+#include <dshow/FileSource.h>
 #include <dshow/SystemFilters.h>
+#include <dshow/VfwErrors.h>
 
 #include <algorithm>
 #include <map>
@@ -144,6 +148,7 @@ std::vector<RegisteredFilter> registered_graph_filters(FilterRole role)
 FilterGraph::FilterGraph()
 {
     create_system_clock(&m_clock);
+    m_event_handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
 FilterGraph::~FilterGraph()
@@ -167,6 +172,8 @@ FilterGraph::~FilterGraph()
         entry.filter->SetSyncSource(nullptr);
     }
     m_filters.clear();
+    if (m_event_handle)
+        CloseHandle(m_event_handle);
 }
 
 std::vector<FilterGraph::Entry> FilterGraph::snapshot() const
@@ -473,13 +480,60 @@ HRESULT FilterGraph::render(IPin* output, int depth)
     return VFW_E_CANNOT_RENDER;
 }
 
-STDMETHODIMP FilterGraph::RenderFile(LPCWSTR, LPCWSTR) { return E_NOTIMPL; }
-
-STDMETHODIMP FilterGraph::AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter** filter)
+STDMETHODIMP FilterGraph::RenderFile(LPCWSTR file, LPCWSTR)
 {
-    if (filter)
-        *filter = nullptr;
-    return E_NOTIMPL;
+    CComPtr<IBaseFilter> source;
+    HRESULT hr = AddSourceFilter(file, file, &source);
+    if (FAILED(hr))
+        return hr;
+    int undecodable = static_cast<FileSource*>(static_cast<IBaseFilter*>(source))->undecodable_streams();
+    int rendered = 0, audio_failed = 0, video_failed = 0;
+    for (auto& pin : free_pins(source, PINDIR_OUTPUT)) {
+        bool video = false;
+        CComPtr<IEnumMediaTypes> types;
+        AM_MEDIA_TYPE* offered = nullptr;
+        if (SUCCEEDED(pin->EnumMediaTypes(&types)) && types && types->Next(1, &offered, nullptr) == S_OK) {
+            video = IsEqualGUID(offered->majortype, MEDIATYPE_Video);
+            DeleteMediaType(offered);
+        }
+        if (SUCCEEDED(Render(pin)))
+            ++rendered;
+        else
+            ++(video ? video_failed : audio_failed);
+    }
+    if (rendered == 0) {
+        RemoveFilter(source);
+        return undecodable ? VFW_E_UNSUPPORTED_STREAM : VFW_E_CANNOT_RENDER;
+    }
+    if (undecodable)
+        return VFW_S_PARTIAL_RENDER;
+    if (audio_failed && !video_failed)
+        return VFW_S_AUDIO_NOT_RENDERED;
+    if (video_failed && !audio_failed)
+        return VFW_S_VIDEO_NOT_RENDERED;
+    return audio_failed ? VFW_S_PARTIAL_RENDER : S_OK;
+}
+
+STDMETHODIMP FilterGraph::AddSourceFilter(LPCWSTR file, LPCWSTR name, IBaseFilter** filter)
+{
+    if (!filter)
+        return E_POINTER;
+    *filter = nullptr;
+    if (!file)
+        return E_POINTER;
+    CComPtr<IBaseFilter> source;
+    CComPtr<IFileSourceFilter> loader;
+    if (FAILED(CoCreateInstance(CLSID_FileSource, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&source)))
+        || FAILED(source->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&loader))))
+        return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+    HRESULT hr = loader->Load(file, nullptr);
+    if (FAILED(hr))
+        return hr;
+    hr = AddFilter(source, name ? name : file);
+    if (FAILED(hr))
+        return hr;
+    *filter = source.Detach();
+    return S_OK;
 }
 
 STDMETHODIMP FilterGraph::SetLogFile(DWORD_PTR) { return S_OK; }

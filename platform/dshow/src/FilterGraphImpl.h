@@ -6,8 +6,12 @@
 
 #include <com/ComPtr.h>
 #include <com/Object.h>
+#include <dshow/EventInterfaces.h>
 #include <dshow/FilterGraph.h>
+#include <dshow/SeekingInterfaces.h>
 
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,7 +34,8 @@ struct RegisteredFilter {
 std::vector<RegisteredFilter> registered_graph_filters(FilterRole role);
 
 class FilterGraph final
-    : public com::Object<IGraphBuilder, IMediaControl, IMediaPosition, IBasicAudio, IVideoWindow, IPersistStream> {
+    : public com::Object<IGraphBuilder, IMediaControl, IMediaPosition, IBasicAudio, IVideoWindow, IPersistStream, IMediaEventEx,
+                         IMediaEventSink, IMediaSeeking> {
 public:
     FilterGraph();
     ~FilterGraph() override;
@@ -88,6 +93,22 @@ public:
     // IVideoWindow
     DSHOW_VIDEO_WINDOW_MEMBERS
 
+    // IMediaEvent, IMediaEventEx (GraphEvents.cpp)
+    STDMETHODIMP GetEventHandle(OAEVENT* handle) override;
+    STDMETHODIMP GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG timeout_ms) override;
+    STDMETHODIMP WaitForCompletion(LONG timeout_ms, LONG* code) override;
+    STDMETHODIMP CancelDefaultHandling(LONG code) override;
+    STDMETHODIMP RestoreDefaultHandling(LONG code) override;
+    STDMETHODIMP FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) override;
+    STDMETHODIMP SetNotifyWindow(OAHWND window, LONG message, LONG_PTR instance) override;
+    STDMETHODIMP SetNotifyFlags(LONG flags) override;
+    STDMETHODIMP GetNotifyFlags(LONG* flags) override;
+    // IMediaEventSink
+    STDMETHODIMP Notify(LONG code, LONG_PTR param1, LONG_PTR param2) override;
+
+    // IMediaSeeking (GraphSeeking.cpp)
+    DSHOW_MEDIA_SEEKING_MEMBERS
+
     // IPersistStream
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     STDMETHODIMP IsDirty() override;
@@ -120,6 +141,22 @@ private:
     HRESULT video_window(CComPtr<IVideoWindow>& window) const;
     HRESULT basic_audio(CComPtr<IBasicAudio>& audio) const;
 
+    // Events: queues one for the application and tells the notify window.
+    void queue_event(LONG code, LONG_PTR param1, LONG_PTR param2);
+    // Counts the renderers that will send EC_COMPLETE (connected filters without outputs) and
+    // forgets the notices received; called when the graph starts streaming anew.
+    void reset_completion();
+    // Every renderer has finished since the graph started streaming.
+    bool completed() const;
+    // The position is no longer the end: the graph stopped (its position kept) or sought.
+    void forget_completion();
+    // Seeking: the filters that seek (the sources), and the media position now.
+    std::vector<CComPtr<IMediaSeeking>> seeking_filters() const;
+    REFERENCE_TIME media_position() const;
+    // Stops the filters and starts them again in the state they had, from `position` at `rate`.
+    HRESULT restart_at(REFERENCE_TIME position, double rate);
+    HRESULT stop_filters();
+
     mutable std::recursive_mutex m_lock;
     std::vector<Entry> m_filters;
     CComPtr<IReferenceClock> m_clock;
@@ -128,6 +165,27 @@ private:
     // Stream time: what ran before the last Run, and the reference time of that Run.
     REFERENCE_TIME m_position_before { 0 };
     REFERENCE_TIME m_run_start { 0 };
+    // Media position of stream time 0, and the playback rate (seeking graphs).
+    REFERENCE_TIME m_segment_start { 0 };
+    double m_rate { 1.0 };
+
+    struct Event {
+        LONG code;
+        LONG_PTR param1;
+        LONG_PTR param2;
+    };
+    mutable std::mutex m_event_lock;
+    std::condition_variable m_event_changed;
+    std::deque<Event> m_events;
+    HANDLE m_event_handle { nullptr };
+    HWND m_notify_window { nullptr };
+    UINT m_notify_message { 0 };
+    LONG_PTR m_notify_instance { 0 };
+    LONG m_notify_flags { 0 };
+    bool m_handle_complete { true };
+    int m_renderers { 0 };
+    int m_completes { 0 };
+    bool m_completed { false };
 };
 
 }

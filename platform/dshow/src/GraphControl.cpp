@@ -41,6 +41,8 @@ STDMETHODIMP FilterGraph::Pause()
     std::lock_guard guard(m_lock);
     if (m_state == State_Paused)
         return S_OK;
+    if (m_state == State_Stopped)
+        reset_completion();
     auto order = downstream_first();
     for (auto& filter : order) {
         HRESULT hr = filter->Pause();
@@ -69,15 +71,15 @@ STDMETHODIMP FilterGraph::Pause()
 STDMETHODIMP FilterGraph::Stop()
 {
     std::lock_guard guard(m_lock);
-    auto order = downstream_first();
-    HRESULT result = S_OK;
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        HRESULT hr = (*it)->Stop();
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
+    // A file keeps its position: the next Run goes on from where it stopped.
+    auto seeking = seeking_filters();
+    if (!seeking.empty())
+        m_segment_start = media_position();
+    HRESULT result = stop_filters();
+    for (auto& filter : seeking) {
+        LONGLONG at = m_segment_start;
+        filter->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     }
-    m_state = State_Stopped;
-    m_position_before = 0;
     return result;
 }
 
@@ -99,7 +101,7 @@ STDMETHODIMP FilterGraph::GetState(LONG timeout_ms, OAFilterState* out)
     return result;
 }
 
-STDMETHODIMP FilterGraph::RenderFile(BSTR) { return E_NOTIMPL; }
+STDMETHODIMP FilterGraph::RenderFile(BSTR file) { return RenderFile(file, nullptr); }
 
 STDMETHODIMP FilterGraph::AddSourceFilter(BSTR, IDispatch** filter)
 {
@@ -131,6 +133,10 @@ STDMETHODIMP FilterGraph::get_CurrentPosition(REFTIME* time)
     if (!time)
         return E_POINTER;
     std::lock_guard guard(m_lock);
+    if (!seeking_filters().empty()) {
+        *time = static_cast<double>(media_position()) / UNITS;
+        return S_OK;
+    }
     REFERENCE_TIME position = m_position_before;
     if (m_state == State_Running) {
         REFERENCE_TIME now = 0;
@@ -141,39 +147,47 @@ STDMETHODIMP FilterGraph::get_CurrentPosition(REFTIME* time)
     return S_OK;
 }
 
-STDMETHODIMP FilterGraph::get_Rate(double* rate)
+STDMETHODIMP FilterGraph::get_Rate(double* rate) { return GetRate(rate); }
+STDMETHODIMP FilterGraph::put_Rate(double rate) { return SetRate(rate); }
+
+// A live graph has no duration and cannot seek; a file's graph passes these to IMediaSeeking.
+STDMETHODIMP FilterGraph::get_Duration(REFTIME* length)
 {
-    if (!rate)
+    if (!length)
         return E_POINTER;
-    *rate = 1.0;
-    return S_OK;
+    LONGLONG duration = 0;
+    HRESULT hr = GetDuration(&duration);
+    if (SUCCEEDED(hr))
+        *length = static_cast<double>(duration) / UNITS;
+    return hr;
 }
 
-STDMETHODIMP FilterGraph::put_Rate(double rate) { return rate == 1.0 ? S_OK : E_NOTIMPL; }
+STDMETHODIMP FilterGraph::put_CurrentPosition(REFTIME time)
+{
+    LONGLONG position = static_cast<LONGLONG>(time * UNITS);
+    return SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+}
 
-// A live graph has no duration and cannot seek.
-STDMETHODIMP FilterGraph::get_Duration(REFTIME*) { return E_NOTIMPL; }
-STDMETHODIMP FilterGraph::put_CurrentPosition(REFTIME) { return E_NOTIMPL; }
-STDMETHODIMP FilterGraph::get_StopTime(REFTIME*) { return E_NOTIMPL; }
+STDMETHODIMP FilterGraph::get_StopTime(REFTIME* time) { return get_Duration(time); }
 STDMETHODIMP FilterGraph::put_StopTime(REFTIME) { return E_NOTIMPL; }
-STDMETHODIMP FilterGraph::get_PrerollTime(REFTIME*) { return E_NOTIMPL; }
+STDMETHODIMP FilterGraph::get_PrerollTime(REFTIME* time)
+{
+    if (!time)
+        return E_POINTER;
+    *time = 0;
+    return S_OK;
+}
 STDMETHODIMP FilterGraph::put_PrerollTime(REFTIME) { return E_NOTIMPL; }
 
 STDMETHODIMP FilterGraph::CanSeekForward(LONG* can)
 {
     if (!can)
         return E_POINTER;
-    *can = OAFALSE;
+    *can = seeking_filters().empty() ? OAFALSE : OATRUE;
     return S_OK;
 }
 
-STDMETHODIMP FilterGraph::CanSeekBackward(LONG* can)
-{
-    if (!can)
-        return E_POINTER;
-    *can = OAFALSE;
-    return S_OK;
-}
+STDMETHODIMP FilterGraph::CanSeekBackward(LONG* can) { return CanSeekForward(can); }
 
 // Forwarding to the renderers
 
@@ -188,6 +202,8 @@ std::vector<CComPtr<Interface>> FilterGraph::filters_with() const
     }
     return list;
 }
+
+std::vector<CComPtr<IMediaSeeking>> FilterGraph::seeking_filters() const { return filters_with<IMediaSeeking>(); }
 
 HRESULT FilterGraph::video_window(CComPtr<IVideoWindow>& window) const
 {

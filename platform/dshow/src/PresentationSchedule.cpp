@@ -14,14 +14,29 @@ void PresentationSchedule::pause()
     m_changed.notify_all();
 }
 
-void PresentationSchedule::run(REFERENCE_TIME start)
+bool PresentationSchedule::run(REFERENCE_TIME start)
 {
+    bool ended;
     {
         std::lock_guard guard(m_lock);
         m_running = true;
         m_run_start = start;
+        ended = m_end_pending;
+        m_end_pending = false;
     }
     m_changed.notify_all();
+    return ended;
+}
+
+bool PresentationSchedule::end_of_stream()
+{
+    std::lock_guard guard(m_lock);
+    if (released())
+        return false;
+    if (m_running)
+        return true;
+    m_end_pending = true;
+    return false;
 }
 
 void PresentationSchedule::stop()
@@ -30,6 +45,7 @@ void PresentationSchedule::stop()
         std::lock_guard guard(m_lock);
         m_running = false;
         m_stopping = true;
+        m_end_pending = false;
     }
     m_changed.notify_all();
 }
@@ -39,16 +55,25 @@ void PresentationSchedule::set_flushing(bool flushing)
     {
         std::lock_guard guard(m_lock);
         m_flushing = flushing;
+        m_end_pending = false;
     }
     m_changed.notify_all();
 }
 
-bool PresentationSchedule::wait(IMediaSample* sample, IReferenceClock* clock)
+bool PresentationSchedule::wait(IMediaSample* sample, IReferenceClock* clock, REFERENCE_TIME lead)
 {
     REFERENCE_TIME start = 0, stop = 0;
-    bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    if (FAILED(sample->GetTime(&start, &stop)) || !clock) {
+        std::lock_guard guard(m_lock);
+        return !released();
+    }
+    return wait_until(start - lead, clock);
+}
+
+bool PresentationSchedule::wait_until(REFERENCE_TIME stream_time, IReferenceClock* clock)
+{
     std::unique_lock guard(m_lock);
-    if (!timed || !clock)
+    if (!clock)
         return !released();
     for (;;) {
         if (released())
@@ -59,7 +84,7 @@ bool PresentationSchedule::wait(IMediaSample* sample, IReferenceClock* clock)
         }
         REFERENCE_TIME now = 0;
         clock->GetTime(&now);
-        REFERENCE_TIME wait = m_run_start + start - now;
+        REFERENCE_TIME wait = m_run_start + stream_time - now;
         if (wait <= 0)
             return true;
         std::int64_t deadline = base::Clock::ticks_ms() + (wait + MILLISECONDS - 1) / MILLISECONDS;

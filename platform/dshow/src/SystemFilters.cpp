@@ -3,6 +3,7 @@
 #include <dshow/AviMux.h>
 #include <dshow/Compressors.h>
 #include <dshow/DeviceEnumerator.h>
+#include <dshow/FileSource.h>
 #include <dshow/FileWriter.h>
 #include <dshow/FilterGraph.h>
 #include <dshow/SmartTee.h>
@@ -44,6 +45,7 @@ void register_system_filters()
     com::register_class(CLSID_SmartTee, factory_of<SmartTee>());
     com::register_class(CLSID_AviDest, factory_of<AviMux>());
     com::register_class(CLSID_FileWriter, factory_of<FileWriter>());
+    com::register_class(CLSID_FileSource, factory_of<FileSource>());
     com::register_class(CLSID_WavDest, factory_of<WavDest>());
     com::register_class(CLSID_DSoundRender, factory_of<AudioRenderer>(CLSID_DSoundRender));
     com::register_class(CLSID_AudioRender, factory_of<AudioRenderer>(CLSID_AudioRender));

@@ -113,6 +113,9 @@ protected:
     virtual HRESULT on_pause() { return S_OK; }
     virtual HRESULT on_run(REFERENCE_TIME) { return S_OK; }
     virtual HRESULT on_stop() { return S_OK; }
+    // Tells the graph of an event (IMediaEventSink::Notify); nothing outside a graph.
+    void notify_event(LONG code, LONG_PTR param1, LONG_PTR param2);
+
     // What GetState returns besides the state: VFW_S_CANT_CUE for a live source while paused.
     virtual HRESULT state_result(FILTER_STATE) const { return S_OK; }
 

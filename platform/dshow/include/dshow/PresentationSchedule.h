@@ -7,6 +7,10 @@
 // A timestamped sample waits while paused and, while running, until its start time on the
 // clock (late ones go at once); a sample without a time (a Smart Tee's preview) goes at once.
 // Stop and flushing release a waiting sample unpresented.
+//
+// The end of the stream: end_of_stream() answers true when the renderer is to send EC_COMPLETE
+// now (running); while paused the notice waits, and run() answers true when it is due then.
+// Stop and flushing forget it.
 
 #include <dshow/FilterInterfaces.h>
 #include <dshow/SampleInterfaces.h>
@@ -20,13 +24,17 @@ class PresentationSchedule {
 public:
     void pause();
     // `start` is the stream time's origin on the reference clock (IMediaFilter::Run).
-    void run(REFERENCE_TIME start);
+    bool run(REFERENCE_TIME start);
     void stop();
     void set_flushing(bool flushing);
 
-    // Blocks until `sample` is due on `clock` (none: at once); false when stop or flushing
-    // released it.
-    bool wait(IMediaSample* sample, IReferenceClock* clock);
+    // Blocks until `sample` is due on `clock` (none: at once), `lead` before its start time;
+    // false when stop or flushing released it.
+    bool wait(IMediaSample* sample, IReferenceClock* clock, REFERENCE_TIME lead = 0);
+    // Blocks until stream time `stream_time` on `clock`, as wait() does for a sample.
+    bool wait_until(REFERENCE_TIME stream_time, IReferenceClock* clock);
+    // The upstream end arrived (after the last sample was presented).
+    bool end_of_stream();
 
 private:
     bool released() const { return m_stopping || m_flushing; }
@@ -36,6 +44,7 @@ private:
     bool m_running { false };
     bool m_stopping { false };
     bool m_flushing { false };
+    bool m_end_pending { false };
     REFERENCE_TIME m_run_start { 0 };
 };
 

@@ -21,6 +21,10 @@
 //     };
 //
 // A renderer that overrides on_pause, on_run or on_stop calls the base's too.
+//
+// The end of the stream: once the last sample was presented (and, for a renderer that queues
+// what it presents, once queued_until() has passed on the clock), the renderer sends EC_COMPLETE
+// to its graph when running; while paused the notice waits for Run. Stop and flushing forget it.
 
 #include <dshow/BaseFilter.h>
 #include <dshow/Pins.h>
@@ -62,6 +66,13 @@ protected:
 
     // Shows or plays one sample that is due, on the upstream streaming thread.
     virtual HRESULT present(IMediaSample* sample) = 0;
+    // How long before its start time a sample is presented (a device with a buffer hears it
+    // that much later).
+    virtual REFERENCE_TIME lead() const { return 0; }
+    // Stream time at which what was presented has been heard or seen; 0 when nothing waits.
+    virtual REFERENCE_TIME queued_until() const { return 0; }
+    // The input's flushing begins (true) or ends (false).
+    virtual void on_flush(bool) { }
 
 private:
     PresentationSchedule m_schedule;

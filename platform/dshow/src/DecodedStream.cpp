@@ -1,0 +1,293 @@
+#include "DecodedStream.h"
+
+#include <dshow/VfwErrors.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+
+namespace dshow::detail {
+
+namespace {
+
+constexpr AVRational kUnits { 1, static_cast<int>(UNITS) };
+
+void quiet_libraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+HRESULT open_input(const std::string& path, AVFormatContext*& format)
+{
+    quiet_libraries();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return VFW_E_NOT_FOUND;
+    format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    if (avformat_find_stream_info(format, nullptr) < 0) {
+        avformat_close_input(&format);
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    }
+    return S_OK;
+}
+
+REFERENCE_TIME file_origin(const AVFormatContext* format)
+{
+    return format->start_time != AV_NOPTS_VALUE ? av_rescale_q(format->start_time, AV_TIME_BASE_Q, kUnits) : 0;
+}
+
+REFERENCE_TIME frame_period(const AVStream* stream)
+{
+    AVRational rate = stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        return UNITS / 25;
+    return std::max<REFERENCE_TIME>(av_rescale_q(1, av_inv_q(rate), kUnits), 1);
+}
+
+int output_channels(int channels) { return std::clamp(channels, 1, 2); }
+
+}
+
+HRESULT probe_media_file(const std::string& linux_path, FileInfo& info)
+{
+    AVFormatContext* format = nullptr;
+    HRESULT hr = open_input(linux_path, format);
+    if (FAILED(hr))
+        return hr;
+    info = {};
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+        info.duration = av_rescale_q(format->duration, AV_TIME_BASE_Q, kUnits);
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVStream* stream = format->streams[i];
+        const AVCodecParameters* params = stream->codecpar;
+        bool video = params->codec_type == AVMEDIA_TYPE_VIDEO;
+        if (!video && params->codec_type != AVMEDIA_TYPE_AUDIO)
+            continue;
+        if (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            continue; // a cover picture, not a stream to play
+        FileStreamInfo entry;
+        entry.index = static_cast<int>(i);
+        entry.video = video;
+        bool known = video ? params->width >= 2 && params->height >= 1 : params->sample_rate > 0 && params->ch_layout.nb_channels > 0;
+        entry.decodable = known && avcodec_find_decoder(params->codec_id) != nullptr;
+        if (entry.decodable) {
+            if (video)
+                entry.type = MediaType::video(MEDIASUBTYPE_YUY2, make_yuy2_format(params->width & ~1, params->height, frame_period(stream)));
+            else
+                entry.type = MediaType::audio(make_pcm_format(static_cast<DWORD>(params->sample_rate),
+                                                              static_cast<WORD>(output_channels(params->ch_layout.nb_channels)), 16));
+        }
+        info.streams.push_back(std::move(entry));
+    }
+    avformat_close_input(&format);
+    return S_OK;
+}
+
+struct DecodedStream::State {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVStream* stream = nullptr;
+    SwsContext* scaler = nullptr;
+    SwrContext* resampler = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    int index = -1;
+    bool video = false;
+    int width = 0, height = 0; // video out
+    int rate = 0, channels = 0; // sound out
+    REFERENCE_TIME origin = 0;
+    REFERENCE_TIME period = 0; // video frame
+    double speed = 1.0;
+    REFERENCE_TIME skip_until = 0; // nothing that ends before this is given out
+    REFERENCE_TIME next_time = 0; // for frames without a time
+    bool draining = false;
+
+    ~State()
+    {
+        sws_freeContext(scaler);
+        swr_free(&resampler);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&codec);
+        avformat_close_input(&format);
+    }
+
+    // Decodes until a frame is in `frame`; false at the end or on an error that ends the stream.
+    bool receive()
+    {
+        for (;;) {
+            int result = avcodec_receive_frame(codec, frame);
+            if (result == 0)
+                return true;
+            if (result != AVERROR(EAGAIN) || draining)
+                return false;
+            if (av_read_frame(format, packet) < 0) {
+                draining = true;
+                avcodec_send_packet(codec, nullptr);
+                continue;
+            }
+            // A damaged packet is dropped; the stream goes on with the next one.
+            if (packet->stream_index == index)
+                avcodec_send_packet(codec, packet);
+            av_packet_unref(packet);
+        }
+    }
+
+    REFERENCE_TIME frame_start()
+    {
+        std::int64_t stamp = frame->best_effort_timestamp;
+        if (stamp == AV_NOPTS_VALUE)
+            return next_time;
+        return av_rescale_q(stamp, stream->time_base, kUnits) - origin;
+    }
+
+    bool picture(std::vector<BYTE>& data)
+    {
+        scaler = sws_getCachedContext(scaler, width, frame->height, static_cast<AVPixelFormat>(frame->format), width, height,
+                                      AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!scaler || frame->width < width)
+            return false;
+        data.resize(static_cast<std::size_t>(width) * 2 * height);
+        uint8_t* planes[4] = { data.data(), nullptr, nullptr, nullptr };
+        int strides[4] = { width * 2, 0, 0, 0 };
+        return sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
+    }
+
+    bool sound(std::vector<BYTE>& data)
+    {
+        if (!resampler) {
+            AVChannelLayout out {};
+            av_channel_layout_default(&out, channels);
+            int in_rate = std::max(1, static_cast<int>(std::lround(frame->sample_rate * speed)));
+            int failed = swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
+                                             static_cast<AVSampleFormat>(frame->format), in_rate, 0, nullptr);
+            av_channel_layout_uninit(&out);
+            if (failed < 0 || swr_init(resampler) < 0) {
+                swr_free(&resampler);
+                return false;
+            }
+        }
+        int room = swr_get_out_samples(resampler, frame->nb_samples);
+        if (room <= 0)
+            return true;
+        data.resize(static_cast<std::size_t>(room) * channels * 2);
+        uint8_t* out[1] = { data.data() };
+        int made = swr_convert(resampler, out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+        if (made < 0)
+            return false;
+        data.resize(static_cast<std::size_t>(made) * channels * 2);
+        return true;
+    }
+};
+
+DecodedStream::DecodedStream(std::unique_ptr<State> state)
+    : m_state(std::move(state))
+{
+}
+
+DecodedStream::~DecodedStream() = default;
+
+std::unique_ptr<DecodedStream> DecodedStream::open(const std::string& linux_path, const FileStreamInfo& info)
+{
+    auto state = std::make_unique<State>();
+    if (!info.decodable || FAILED(open_input(linux_path, state->format)))
+        return nullptr;
+    if (info.index < 0 || static_cast<unsigned>(info.index) >= state->format->nb_streams)
+        return nullptr;
+    for (unsigned i = 0; i < state->format->nb_streams; ++i)
+        state->format->streams[i]->discard = static_cast<int>(i) == info.index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    state->index = info.index;
+    state->stream = state->format->streams[info.index];
+    state->video = info.video;
+    const AVCodec* decoder = avcodec_find_decoder(state->stream->codecpar->codec_id);
+    if (!decoder || !(state->codec = avcodec_alloc_context3(decoder)))
+        return nullptr;
+    if (avcodec_parameters_to_context(state->codec, state->stream->codecpar) < 0)
+        return nullptr;
+    state->codec->thread_count = 2;
+    state->codec->pkt_timebase = state->stream->time_base;
+    if (avcodec_open2(state->codec, decoder, nullptr) < 0)
+        return nullptr;
+    state->packet = av_packet_alloc();
+    state->frame = av_frame_alloc();
+    if (!state->packet || !state->frame)
+        return nullptr;
+    state->origin = file_origin(state->format);
+    if (info.video) {
+        const VIDEOINFOHEADER* format = info.type.video_info();
+        state->width = format->bmiHeader.biWidth;
+        state->height = std::abs(format->bmiHeader.biHeight);
+        state->period = format->AvgTimePerFrame;
+    } else {
+        const WAVEFORMATEX* format = info.type.wave_format();
+        state->rate = static_cast<int>(format->nSamplesPerSec);
+        state->channels = format->nChannels;
+    }
+    return std::unique_ptr<DecodedStream>(new DecodedStream(std::move(state)));
+}
+
+bool DecodedStream::seek(REFERENCE_TIME position, double rate)
+{
+    State& s = *m_state;
+    position = std::max<REFERENCE_TIME>(position, 0);
+    std::int64_t target = av_rescale_q(position + s.origin, kUnits, s.stream->time_base);
+    if (av_seek_frame(s.format, s.index, target, AVSEEK_FLAG_BACKWARD) < 0
+        && avformat_seek_file(s.format, s.index, INT64_MIN, target, target, 0) < 0)
+        return false;
+    avcodec_flush_buffers(s.codec);
+    swr_free(&s.resampler);
+    s.speed = rate;
+    s.draining = false;
+    s.skip_until = position;
+    s.next_time = position;
+    return true;
+}
+
+bool DecodedStream::next(std::vector<BYTE>& data, REFERENCE_TIME& start, REFERENCE_TIME& stop)
+{
+    State& s = *m_state;
+    while (s.receive()) {
+        start = s.frame_start();
+        if (s.video) {
+            stop = start + s.period;
+            s.next_time = stop;
+            bool made = stop > s.skip_until && s.picture(data);
+            av_frame_unref(s.frame);
+            if (made)
+                return true;
+            continue;
+        }
+        stop = start + static_cast<REFERENCE_TIME>(s.frame->nb_samples) * UNITS / std::max(s.frame->sample_rate, 1);
+        s.next_time = stop;
+        bool made = stop > s.skip_until && s.sound(data);
+        av_frame_unref(s.frame);
+        if (!made || data.empty())
+            continue;
+        if (start < s.skip_until) {
+            // Cut the part before the position (counted in output samples, stretched by the rate).
+            std::size_t block = static_cast<std::size_t>(s.channels) * 2;
+            double seconds = static_cast<double>(s.skip_until - start) / UNITS / s.speed;
+            std::size_t cut = std::min(data.size(), static_cast<std::size_t>(seconds * s.rate) * block);
+            data.erase(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(cut));
+            start = s.skip_until;
+            if (data.empty())
+                continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+}
