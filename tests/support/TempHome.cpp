@@ -7,6 +7,7 @@
 namespace test_support {
 
 static std::string s_home;
+static std::vector<std::string> s_made;
 
 std::string make_temp_dir(const char* prefix)
 {
@@ -16,8 +17,11 @@ std::string make_temp_dir(const char* prefix)
     buffer.push_back('\0');
     if (!mkdtemp(buffer.data()))
         throw std::runtime_error("mkdtemp failed for " + pattern);
+    s_made.emplace_back(buffer.data());
     return buffer.data();
 }
+
+const std::vector<std::string>& made_temp_dirs() { return s_made; }
 
 const std::string& temp_home() { return s_home; }
 

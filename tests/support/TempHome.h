@@ -7,11 +7,14 @@
 // and processes started by a test share the same home.
 
 #include <string>
+#include <vector>
 
 namespace test_support {
 
-// Creates a new folder under the system temporary folder and returns its path.
+// Creates a new folder under the system temporary folder and returns its path. The test main
+// removes every folder made so at its end.
 std::string make_temp_dir(const char* prefix);
+const std::vector<std::string>& made_temp_dirs();
 
 // The home made for this test program (empty before the test main has run).
 const std::string& temp_home();

@@ -22,7 +22,10 @@ int main(int argc, char** argv)
     setenv("ORBIVANE_AUDIO", "none", 1);
     test_support::set_temp_home(home);
     int result = RUN_ALL_TESTS();
-    if (!std::getenv("ORBIVANE_KEEP_TEST_HOME"))
-        std::filesystem::remove_all(home);
+    if (!std::getenv("ORBIVANE_KEEP_TEST_HOME")) {
+        std::error_code error;
+        for (const auto& dir : test_support::made_temp_dirs())
+            std::filesystem::remove_all(dir, error);
+    }
     return result;
 }

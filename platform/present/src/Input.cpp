@@ -72,7 +72,7 @@ void post_mouse(Session& s, XWin& w, UINT message, POINT screen, WPARAM keys)
     if (s.drag.hwnd == w.hwnd) {
         if (message == WM_MOUSEMOVE) {
             SetWindowPos(w.hwnd, nullptr, s.drag.start.left + screen.x - s.drag.grab.x,
-                s.drag.start.top + screen.y - s.drag.grab.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                s.drag.start.top + screen.y - s.drag.grab.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
             return;
         }
         if (message == WM_LBUTTONUP)
@@ -166,7 +166,7 @@ void configured(Session& s, XWin& w, const XConfigureEvent& e)
     if (s.managed && !w.bare && x_maximised(s, w.id) != (IsZoomed(w.hwnd) != FALSE))
         return;
     SetWindowPos(w.hwnd, nullptr, now.left, now.top, now.right - now.left, now.bottom - now.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
+        SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
 }
 
 // The manager maximised or restored the X window: the window is asked to follow.

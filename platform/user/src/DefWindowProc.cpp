@@ -151,6 +151,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
     switch (message) {
     case WM_NCCREATE:
         return TRUE;
+    case WM_ASYNC_WINDOWPOS:
+        apply_pending_pos(window);
+        return 0;
     case WM_SETTEXT:
         return set_text(window, reinterpret_cast<LPCSTR>(lparam));
     case WM_GETTEXT: {

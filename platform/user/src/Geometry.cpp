@@ -3,6 +3,7 @@
 #include "Ops.h"
 
 #include <base/Errors.h>
+#include <base/Threads.h>
 #include <user/SystemMetrics.h>
 
 #include <algorithm>
@@ -175,7 +176,37 @@ BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int h
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return set_pos(window, insert_after, x, y, width, height, flags) ? TRUE : FALSE;
+    if (flags & SWP_ASYNCWINDOWPOS) {
+        // Another thread's request runs on the window's thread, so its procedure never runs on two.
+        bool posted = false;
+        {
+            Guard guard(lock());
+            auto w = find(window);
+            if (w && w->thread != GetCurrentThreadId()) {
+                posted = !w->pending_pos;
+                w->pending_pos = WINDOWPOS { window, insert_after, x, y, width, height, flags & ~SWP_ASYNCWINDOWPOS };
+                if (!posted)
+                    return TRUE; // the request already posted takes this one
+            }
+        }
+        if (posted)
+            return PostMessageA(window, WM_ASYNC_WINDOWPOS, 0, 0);
+    }
+    return set_pos(window, insert_after, x, y, width, height, flags & ~SWP_ASYNCWINDOWPOS) ? TRUE : FALSE;
+}
+
+void user::detail::apply_pending_pos(HWND window)
+{
+    std::optional<WINDOWPOS> wp;
+    {
+        Guard guard(lock());
+        if (auto w = find(window)) {
+            wp = w->pending_pos;
+            w->pending_pos.reset();
+        }
+    }
+    if (wp)
+        set_pos(window, wp->hwndInsertAfter, wp->x, wp->y, wp->cx, wp->cy, wp->flags);
 }
 
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint)

@@ -10,6 +10,10 @@ namespace user::detail {
 
 // Moves, sizes and reorders (SetWindowPos without the checks); sends the WINDOWPOS messages.
 bool set_pos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags);
+// Posted to a window whose position another thread asked for with SWP_ASYNCWINDOWPOS; the
+// default window procedure applies the latest request on the window's own thread.
+constexpr UINT WM_ASYNC_WINDOWPOS = 0x03FE;
+void apply_pending_pos(HWND window);
 // Where a top-level window goes in the z-order of the desktop's children.
 void insert_top_level(Window& desktop_window, HWND handle, bool topmost);
 // Invalidates a client rectangle (NULL: all) of a window, and its children unless WS_CLIPCHILDREN.

@@ -8,6 +8,7 @@
 #include <user/Desktop.h>
 
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -69,7 +70,8 @@ struct Window {
     HICON icon_big = nullptr;         // WM_SETICON
     HICON icon_small = nullptr;
     int pressed_button = 0;
-    unsigned show_calls = 0;          // ShowWindow calls on it so far           // the caption button (HT* code) pressed and not yet released
+    unsigned show_calls = 0;          // ShowWindow calls on it so far
+    std::optional<WINDOWPOS> pending_pos; // an SWP_ASYNCWINDOWPOS request from another thread           // the caption button (HT* code) pressed and not yet released
 };
 
 // The window, while it exists (creating, alive or being destroyed); null otherwise.
