@@ -192,10 +192,18 @@ protected:
 
     // Device workarounds: the 3dfx companion card's crossbar, the Studio PCTV input selection,
     // and tuning through the Bt848 driver's software I2C.
-    void UseCompanionCrossbar();
+    // Adds the 3dfx card's companion device to the graph and takes its tuner and crossbar;
+    // false when it is not a 3dfx card, already has a tuner or the companion is missing.
+    bool Find3dfxCompanion();
     void DropCompanionFilter();
-    void StudioPctvWorkaround();
-    bool Bt848SetChannel(LONG channel, bool antenna);
+    // Selects the Studio PCTV card's TV input through its own property page.
+    void STvHkPCTV();
+    // Tunes `channel` of the antenna (true) or cable table; false when the driver library, one of
+    // its exports or the tuner is missing, the channel is not in the table, or a transaction
+    // failed.
+    bool Bt848Tune(LONG channel, bool antenna);
+    // The Bt848 tuner's I2C write address for the rest of the run: 0 not probed yet, 0xFF none.
+    static BYTE s_bt848TunerAddress;
     // The tuner property-page control for devices without a tuner interface.
     void CreateTunerPageControl();
     void DeleteTunerPageControl();

@@ -161,7 +161,7 @@ bool STv::STvFindTvFilter()
     if (!m_crossbar)
         BuilderFindInterface(nullptr, nullptr, IID_IAMCrossbar, reinterpret_cast<void**>(&m_crossbar));
     if (lstrcmpiA(m_deviceName, k3dfxName) == 0)
-        UseCompanionCrossbar();
+        Find3dfxCompanion();
 
     m_captureIsMpeg2 = BuilderIsMpeg2Capture() ? 1 : 0;
 
@@ -203,7 +203,7 @@ void STv::SetupDevice()
     }
 
     if (base::starts_with_ignoring_case(m_deviceName, "Studio PCTV"))
-        StudioPctvWorkaround();
+        STvHkPCTV();
 
     bool lineIn = IsLineIn();
     RouteAudio(true);

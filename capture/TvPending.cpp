@@ -1,22 +1,17 @@
-// Engine operations whose devices and modes are not supported yet: the 3dfx companion card,
-// Studio PCTV and Bt848 workarounds.
-// None of their objects is ever created, so there is nothing to drop.
+// Engine operations whose devices are not supported yet: the 3dfx companion card and the Studio
+// PCTV input selection. No companion is ever held, so there is nothing to drop.
 
 #include <capture/Tv.h>
 
-void STv::UseCompanionCrossbar()
+bool STv::Find3dfxCompanion()
 {
+    return false;
 }
 
 void STv::DropCompanionFilter()
 {
 }
 
-void STv::StudioPctvWorkaround()
+void STv::STvHkPCTV()
 {
-}
-
-bool STv::Bt848SetChannel(LONG, bool)
-{
-    return false;
 }

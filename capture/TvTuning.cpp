@@ -118,7 +118,7 @@ void STv::SetChannel(LONG channel)
         m_tuner->put_Channel(channel, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT);
     else if (m_tunerPage)
         TunerPageSetChannel(channel);
-    else if (!Bt848SetChannel(channel, m_antenna != 0))
+    else if (!Bt848Tune(channel, m_antenna != 0))
         m_channel = -1;
 }
 

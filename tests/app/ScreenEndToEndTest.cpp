@@ -11,6 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <app/SettingsSequence.h>
+#include <dialogs/SetApp.h>
+#include <dialogs/SetAvi.h>
+#include <dialogs/SetFile.h>
+#include <dialogs/SetSound.h>
+#include <owl/PropertySheet.h>
+#include <user/Testing.h>
 #include <settings/SettingsValues.h>
 #include <gdi/Png.h>
 #include <gdi/Surface.h>
@@ -435,6 +441,87 @@ TEST_F(ScreenEndToEnd, BothBarsShowTheirTvButtonSwitchesTvOnAndFullWindowComesAn
         return pixels_of(id, bottom, kRecordRed) > 0;
     })) << "the bars are back";
     EXPECT_TRUE(eventually([&] { return picture_in(id).has_value(); }));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+}
+
+// Where a control of the Preferences sheet is, relative to the sheet's window: the same sheet laid
+// out in this process (its controls are the program's own, out of reach from here).
+struct SheetSpots {
+    POINT on_top, file_tab, size, ok;
+};
+
+SheetSpots preferences_spots()
+{
+    SheetSpots spots {};
+    LONG format = 3;
+    OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
+    new TSetApp(&sheet);
+    new TSetAvi(&sheet, &format);
+    new TSetSound(&sheet);
+    new TSetFile(&sheet, &format);
+    user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
+        RECT window {};
+        GetWindowRect(d.dialog, &window);
+        auto spot = [&](RECT r) { return POINT { (r.left + r.right) / 2 - window.left, (r.top + r.bottom) / 2 - window.top }; };
+        auto control = [&](HWND c) {
+            RECT r {};
+            GetWindowRect(c, &r);
+            return spot(r);
+        };
+        auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
+        spots.on_top = control(GetDlgItem(page(), 302));
+        HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
+        RECT tab {};
+        SendMessageA(tabs, TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&tab));
+        MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
+        spots.file_tab = spot(tab);
+        SendMessageA(d.dialog, PSM_SETCURSEL, 3, 0);
+        spots.size = control(GetDlgItem(page(), 1304));
+        spots.ok = control(GetDlgItem(d.dialog, IDOK));
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    sheet.Execute();
+    user::testing::reset();
+    return spots;
+}
+
+// The Options menu's Preferences: the sheet opens on the display, and a box clicked on the General
+// page and a size typed on the File page (a page first shown by a click on its tab) are saved at OK.
+TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
+{
+    const SheetSpots spots = preferences_spots();
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+
+    // Options, then its first item, "&Preferences...".
+    RECT options = menu_bar_item(frame, 2);
+    ASSERT_GT(options.right, options.left);
+    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
+        + std::to_string((options.top + options.bottom) / 2) + " click 1");
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+    Window sheet = 0;
+    ASSERT_TRUE(eventually([&] { return (sheet = x_window("#32770")) != 0; })) << "the sheet shows";
+
+    auto click = [&](POINT at) {
+        xdotool("mousemove --window " + std::to_string(sheet) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    click(spots.on_top);     // General: "&Always on top"
+    click(spots.file_tab);   // the "File" tab
+    click(spots.size);
+    xdotool("key End BackSpace BackSpace BackSpace");
+    xdotool("type 350");
+    click(spots.ok);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "OK closes the sheet";
+    registry::forget_hives();
+    EXPECT_EQ(saved("OnTop"), std::vector<BYTE> { 1 });
+    EXPECT_EQ(saved_text("FileSize"), "350");
 
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);

@@ -153,6 +153,8 @@ bool start()
     s->net_wm_state_max_vert = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
     s->net_wm_state_max_horz = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     s->motif_wm_hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    s->net_wm_pid = XInternAtom(display, "_NET_WM_PID", False);
+    s->net_wm_icon = XInternAtom(display, "_NET_WM_ICON", False);
     // A manager that starts or ends later changes the root's check property.
     XSelectInput(display, s->root, PropertyChangeMask);
     s->managed = detail::window_manager_runs(*s);

@@ -9,7 +9,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <gdi/Icons.h>
+#include <user/Messages.h>
+
+#include <unistd.h>
+
 #include <algorithm>
+#include <vector>
 
 #include <cstring>
 #include <set>
@@ -127,7 +133,45 @@ XWin create(Session& s, const user::TopLevelWindow& t)
     set_title(s, w, t.title);
     XClassHint class_hint { const_cast<char*>("orbivane"), const_cast<char*>(t.class_name.c_str()) };
     XSetClassHint(s.display, w.id, &class_hint);
+    unsigned long pid = static_cast<unsigned long>(getpid());
+    XChangeProperty(s.display, w.id, s.net_wm_pid, XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&pid), 1);
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) == 0) {
+        XTextProperty machine {};
+        char* list[] = { host };
+        if (XStringListToTextProperty(list, 1, &machine)) {
+            XSetWMClientMachine(s.display, w.id, &machine);
+            XFree(machine.value);
+        }
+    }
     return w;
+}
+
+// The window's icons (WM_SETICON, big then small) as _NET_WM_ICON: width, height, then ARGB rows.
+void set_icon(Session& s, XWin& w)
+{
+    HICON big = user::window_icon(w.hwnd, ICON_BIG), small = user::window_icon(w.hwnd, ICON_SMALL);
+    HICON now = big ? big : small;
+    if (now == w.icon)
+        return;
+    w.icon = now;
+    std::vector<unsigned long> data;
+    for (HICON icon : { big, small }) {
+        auto image = icon ? gdi::icon_surface(icon) : nullptr;
+        if (!image || image->empty())
+            continue;
+        data.push_back(static_cast<unsigned long>(image->width()));
+        data.push_back(static_cast<unsigned long>(image->height()));
+        for (int y = 0; y < image->height(); ++y)
+            for (int x = 0; x < image->width(); ++x)
+                data.push_back(image->pixel(x, y));
+    }
+    if (data.empty())
+        XDeleteProperty(s.display, w.id, s.net_wm_icon);
+    else
+        XChangeProperty(s.display, w.id, s.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
+            reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
 }
 
 // Asks the manager to maximise or restore the X window (the _NET_WM_STATE client message).
@@ -283,6 +327,7 @@ void sync_windows(Session& s)
         }
         if (w.title != t.title)
             set_title(s, w, t.title);
+        set_icon(s, w);
         if (!minimised) {
             RECT inset = inset_for(s, t);
             if (!same_rect(inset, w.inset)) { // a manager came or went

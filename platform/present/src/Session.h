@@ -38,6 +38,7 @@ struct XWin {
     unsigned asked_at = 0;
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
+    HICON icon = nullptr;         // the one _NET_WM_ICON shows
     gdi::Surface shown;           // the pixels last put on screen
 };
 
@@ -69,6 +70,8 @@ struct Session {
     Atom net_wm_state_max_vert = 0;
     Atom net_wm_state_max_horz = 0;
     Atom motif_wm_hints = 0;
+    Atom net_wm_pid = 0;
+    Atom net_wm_icon = 0;
     bool managed = false;         // a window manager runs (it frames the captioned windows)
     // A caption dragged without a window manager: the window, where the pointer took it, and
     // the window's rectangle then.

@@ -197,6 +197,20 @@ TunerPage read_tuner_page(const json& item, const std::string& path)
     return page;
 }
 
+Bt848Card read_bt848(const json& item, const std::string& path)
+{
+    Fields fields(item, path, { "module", "tuner_address", "fine_offset" });
+    Bt848Card bt848;
+    fields.choice("module", bt848.module, { { "btvid_32.dll", "btvid_32.dll" }, { "bt848_32.dll", "bt848_32.dll" } });
+    LONG address = bt848.tuner_address;
+    fields.integer("tuner_address", address, 0, 0xCE);
+    if (address != 0 && (address < 0xC2 || (address & 1)))
+        throw Invalid { fields.path("tuner_address"), "must be 0 (none) or an even address from 194 to 206" };
+    bt848.tuner_address = static_cast<BYTE>(address);
+    fields.integer("fine_offset", bt848.fine_offset, -40, 40);
+    return bt848;
+}
+
 CaptureCard read_card(const json& item, const std::string& path)
 {
     Fields fields(item, path,
@@ -204,7 +218,7 @@ CaptureCard read_card(const json& item, const std::string& path)
             "crossbar", "preview_pin", "audio_pin", "width", "height", "fps", "rgb", "audio_rate", "audio_channels",
             "stream_config", "stream_control", "dropped_frames", "video_compression", "drop_every", "filter_pages",
             "stream_pages", "tuner_pages", "crossbar_pages", "filter_specifies_pages", "tuner_page", "fail_first_binds",
-            "always_fail_bind", "busy_while_open", "run_fails", "stop_fails" });
+            "always_fail_bind", "busy_while_open", "run_fails", "stop_fails", "bt848" });
     CaptureCard card;
     if (fields.has("name"))
         card.name = base::to_utf16(Fields::checked_text(fields.at("name"), fields.path("name")));
@@ -258,6 +272,8 @@ CaptureCard read_card(const json& item, const std::string& path)
     fields.flag("filter_specifies_pages", card.filter_specifies_pages);
     if (fields.has("tuner_page"))
         card.tuner_page = read_tuner_page(fields.at("tuner_page"), fields.path("tuner_page"));
+    if (fields.has("bt848"))
+        card.bt848 = read_bt848(fields.at("bt848"), fields.path("bt848"));
     fields.integer("fail_first_binds", card.fail_first_binds, 0, 1000000);
     fields.flag("always_fail_bind", card.always_fail_bind);
     fields.flag("busy_while_open", card.busy_while_open);

@@ -47,6 +47,7 @@ void uninstall_cards()
     for (const Installed& card : g_installed)
         dshow::unregister_device(card.device_id);
     g_installed.clear();
+    uninstall_bt848_driver();
 }
 
 void install_cards(const std::vector<CaptureCard>& cards)
@@ -61,6 +62,8 @@ void install_cards(const std::vector<CaptureCard>& cards)
         int id = dshow::register_device({ CLSID_VideoInputDeviceCategory, card.name, CLSID_SimCaptureFilter, path,
             [state](IUnknown*, REFIID iid, void** out) { return bind_card(state, iid, out); }, card.name_readable });
         g_installed.push_back({ state, id });
+        if (card.bt848)
+            install_bt848_driver(*card.bt848);
     }
 }
 

@@ -638,6 +638,51 @@ TEST_F(ScreenTest, CaptionButtonsAndDragWorkWithoutAWindowManager)
     EXPECT_EQ(command, WPARAM(SC_CLOSE));
 }
 
+TEST_F(ScreenTest, TheWindowsIconProcessAndMachineAreTheXWindows)
+{
+    ASSERT_TRUE(make("Screen icon"));
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen icon")) != 0 && viewable(id); }));
+    auto cardinals = [&](const char* name) {
+        Atom type;
+        int format;
+        unsigned long count = 0, after;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> out;
+        if (XGetWindowProperty(s_display, id, XInternAtom(s_display, name, False), 0, 4096, False, XA_CARDINAL, &type,
+                &format, &count, &after, &data)
+                == Success
+            && data)
+            out.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
+        if (data)
+            XFree(data);
+        return out;
+    };
+    EXPECT_EQ(cardinals("_NET_WM_PID"), std::vector<unsigned long> { static_cast<unsigned long>(getpid()) });
+    XTextProperty machine {};
+    ASSERT_TRUE(XGetWMClientMachine(s_display, id, &machine));
+    char host[256] = "";
+    gethostname(host, sizeof host - 1);
+    EXPECT_STREQ(reinterpret_cast<char*>(machine.value), host);
+    XFree(machine.value);
+
+    // Big and small icons, big first, each as width, height and its ARGB pixels.
+    HICON big = gdi::create_icon(gdi::Surface(32, 32, 0xFF00FF00u));
+    HICON small = gdi::create_icon(gdi::Surface(16, 16, 0x80FF0000u));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    std::vector<unsigned long> icon;
+    ASSERT_TRUE(pump_until([&] { return (icon = cardinals("_NET_WM_ICON")).size() == 2 + 32 * 32 + 2 + 16 * 16; }));
+    EXPECT_EQ(icon[0], 32u);
+    EXPECT_EQ(icon[1], 32u);
+    EXPECT_EQ(icon[2] & 0xFFFFFFFFu, 0xFF00FF00u); // format 32 comes back as long
+    EXPECT_EQ(icon[2 + 32 * 32], 16u);
+    EXPECT_EQ(icon[2 + 32 * 32 + 2] & 0xFFFFFFFFu, 0x80FF0000u);
+    DestroyWindow(window);
+    DestroyIcon(big);
+    DestroyIcon(small);
+}
+
 // The same display with openbox managing it.
 class ManagedScreenTest : public ScreenTest {
 protected:

@@ -361,7 +361,8 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
           "name_readable": false, "always_fail_bind": true, "fail_first_binds": 8,
           "tuner_pages": ["{5A3C0002-6F1D-4E21-9B30-514D43415244}"], "filter_pages": ["video_input", "tuner"],
           "stream_pages": [], "filter_specifies_pages": false,
-          "tuner_page": { "title": "TV Tuner", "button": "Enter", "edit": false } },
+          "tuner_page": { "title": "TV Tuner", "button": "Enter", "edit": false },
+          "bt848": { "module": "bt848_32.dll", "tuner_address": 198, "fine_offset": -3 } },
         {} ] })");
     ASSERT_TRUE(cards);
     ASSERT_EQ(cards->size(), 2u);
@@ -394,6 +395,11 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
     EXPECT_EQ(card.tuner_page.title, "TV Tuner");
     EXPECT_EQ(card.tuner_page.button, "Enter");
     EXPECT_FALSE(card.tuner_page.edit);
+    ASSERT_TRUE(card.bt848);
+    EXPECT_EQ(card.bt848->module, "bt848_32.dll");
+    EXPECT_EQ(card.bt848->tuner_address, 0xC6);
+    EXPECT_EQ(card.bt848->fine_offset, -3);
+    EXPECT_FALSE(cards->back().bt848);
     EXPECT_EQ(cards->back().name, u"Sim TV Card"); // defaults
     EXPECT_EQ(cards->back().tuner_page.title, "TVTuner Property Page");
     EXPECT_TRUE(cards->back().has_station(125));
@@ -408,6 +414,10 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
         R"({ "capture_cards": [ { "tuner_page": { "colour": "red" } } ] })",
         R"({ "capture_cards": [ { "tuner_page": { "edit": "yes" } } ] })",
         R"({ "capture_cards": [ { "fps": 0 } ] })",
+        R"({ "capture_cards": [ { "bt848": { "module": "bt878_32.dll" } } ] })",
+        R"({ "capture_cards": [ { "bt848": { "tuner_address": 195 } } ] })",
+        R"({ "capture_cards": [ { "bt848": { "tuner_address": 300 } } ] })",
+        R"({ "capture_cards": [ { "bt848": { "fine_offset": 41 } } ] })",
         R"({ "cards": [] })",
         R"({ "capture_cards": [ )",
     };

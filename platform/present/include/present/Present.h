@@ -18,7 +18,9 @@
 // The screen's size (GetSystemMetrics) is the display's while running.
 // While running, MessageBoxA shows its box as a window of its own (text and buttons, answered by
 // mouse or keyboard) instead of answering with the default button, and TrackPopupMenu shows the
-// menu as a borderless window to choose from. Each X window's class hint names the window class.
+// menu as a borderless window to choose from. Each X window's class hint names the window class;
+// its _NET_WM_ICON shows the window's WM_SETICON icons (big, then small), _NET_WM_PID and
+// WM_CLIENT_MACHINE name this process and machine.
 // Where a system tray runs (an owner of _NET_SYSTEM_TRAY_S<screen>), each notification-area icon is
 // docked in it as a small window showing the icon, named by its tip; clicks on it go to the icon's
 // owner through shell::tray_click. A tray that appears or changes later is docked with afresh.

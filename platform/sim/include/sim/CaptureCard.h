@@ -20,6 +20,7 @@
 
 #include <com/Guid.h>
 #include <dshow/TunerInterfaces.h>
+#include <sim/Bt848Driver.h>
 #include <sim/PropertyPages.h>
 
 #include <optional>
@@ -122,6 +123,8 @@ struct CaptureCard {
     // false: the capture filter does not answer ISpecifyPropertyPages at all.
     bool filter_specifies_pages = true;
     TunerPage tuner_page;
+    // The card's driver library with software I2C to the tuner chip (sim/Bt848Driver.h).
+    std::optional<Bt848Card> bt848;
 
     // Failure switches.
     int fail_first_binds = 0; // the first k binds fail

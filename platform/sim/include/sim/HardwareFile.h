@@ -19,7 +19,8 @@
 //           "stream_pages": [], "tuner_pages": [], "crossbar_pages": [], "filter_specifies_pages": true,
 //           "tuner_page": { "title": "TVTuner Property Page", "button": "Set", "edit": true },
 //           "fail_first_binds": 0, "always_fail_bind": false, "busy_while_open": false,
-//           "run_fails": false, "stop_fails": false } ] }
+//           "run_fails": false, "stop_fails": false,
+//           "bt848": { "module": "btvid_32.dll" | "bt848_32.dll", "tuner_address": 194, "fine_offset": 0 } } ] }
 //
 // Names are UTF-8. An unknown key or a value of the wrong type is an error, so a typing mistake
 // in a test machine does not pass unnoticed.
