@@ -199,7 +199,9 @@ void TClient::BuildResponseTable()
     command(CM_FILECLOSE, &TClient::CmClose);
     OnCommandEnable(CM_FILECLOSE, file_open);
     command(CM_PROPERTIES, &TClient::CmProperties);
-    OnCommandEnable(CM_PROPERTIES, file_open);
+    OnCommandEnable(CM_PROPERTIES, [this](OWL::TCommandEnabler& ce) {
+        ce.Enable(m_player || (Tv && Tv->GetRecordingTarget()));
+    });
     OnCommand(CM_NOACTION, [] { });
     message(WM_CHANNELTYPED, &TClient::EvChannelTyped);
     message(MM_MIXM_CONTROL_CHANGE, &TClient::EvMixerControlChange);

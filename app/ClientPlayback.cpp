@@ -218,10 +218,6 @@ void TClient::CmClose()
 }
 
 // The file's properties are not built yet: the command does nothing.
-void TClient::CmProperties()
-{
-}
-
 void TClient::PlayerSetVolume(LONG volume)
 {
     if (m_player)

@@ -64,6 +64,8 @@ public:
 
     // The file's size in bytes; -1 when it is not found.
     double GetFileSize() const;
+    // The file's full path, as given.
+    const char* GetPath() const { return m_path; }
     // The text after the path's last backslash, copied to `out`, which is returned.
     char* GetBaseName(char* out) const;
     // The tag "orbivane", "copyright" or "Recorded by" (any case) from the file's head.

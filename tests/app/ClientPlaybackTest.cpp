@@ -290,3 +290,23 @@ TEST_F(ClientPlayback, OpenAndSaveAsGoThroughTheFileDialogs)
 }
 
 }
+
+namespace {
+
+using namespace client_test;
+
+TEST_F(ClientPlayback, PropertiesOfAPlayedFileShowItsDurationSizeAndDate)
+{
+    client->OpenMediaFile(avi().c_str());
+    ASSERT_NE(player(), nullptr);
+    EXPECT_TRUE(enabler(CM_PROPERTIES).enabled);
+    command(CM_PROPERTIES);
+    const auto shown = user::testing::message_box_journal();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].box.caption, "clip.avi Properties");
+    const std::string& text = shown[0].box.text;
+    EXPECT_TRUE(text.starts_with("\nDuration: 0:02\nSize: 0.")) << "no tags; under a megabyte has three decimals: " << text;
+    EXPECT_NE(text.find("MB\nDate: "), std::string::npos) << text;
+}
+
+}

@@ -16,6 +16,7 @@
 #include <dshow/AviReader.h>
 #include <wmenc/Encoder.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -282,6 +283,96 @@ TEST_F(ClientRecording, AWindowsMediaFileThatCannotBeMadeIsReportedAndTheRecordi
     ASSERT_FALSE(box_texts().empty());
     EXPECT_EQ(box_texts().back(),
         "Cannot write to this file: \n     " + missing + "\\tv_1.wmv\nIf directory exists, may be read-only.");
+}
+
+}
+
+namespace {
+
+using namespace client_test;
+
+TEST_F(ClientRecording, TheRadioProgramDoesNotGetTheTunerWhileTvRecords)
+{
+    sim::uninstall_cards();
+    sim::CaptureCard card;
+    card.name = u"Sim WDM Card";
+    sim::install_cards({ card });
+    Settings.DefaultMediaFormat = 0;
+    open();
+    command(CM_TV);
+    command(CM_RECORD);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_EQ(client->ReleaseTunerRequest(5, 13), TunerRequestRefused);
+    EXPECT_TRUE(Tv->IsRecording());
+    let_it_record(100);
+    command(CM_STOP);
+    EXPECT_EQ(client->ReleaseTunerRequest(5, 13), 0);
+    EXPECT_EQ(Tv, nullptr);
+}
+
+TEST_F(ClientRecording, PropertiesOfARunningWindowsMediaRecordingShowItsTextsTimeSizeAndDate)
+{
+    Settings.DefaultMediaFormat = 3;
+    open();
+    command(CM_PROPERTIES);
+    EXPECT_TRUE(box_texts().empty()) << "nothing played or recorded: nothing shown";
+    EXPECT_FALSE(enabler(CM_PROPERTIES).enabled);
+    command(CM_TV);
+    command(CM_RECORD);
+    ASSERT_TRUE(Tv->IsRecording());
+    EXPECT_TRUE(enabler(CM_PROPERTIES).enabled);
+    let_it_record(300);
+    command(CM_PROPERTIES);
+    const auto shown = user::testing::message_box_journal();
+    ASSERT_EQ(shown.size(), 1u);
+    const auto& box = shown[0].box;
+    EXPECT_EQ(box.caption, "tv_1.wmv Properties");
+    EXPECT_TRUE(box.text.starts_with("\nCopyright:   Copyright by broadcaster and its content providers. Not for distribution."
+                                      "\nTitle:   Orbivane\nDescription:   Recorded by "))
+        << box.text;
+    // The time recorded so far (shown once a second has passed), the size and the file's date last.
+    EXPECT_NE(box.text.find("\nSize: 0."), std::string::npos) << box.text;
+    auto date = box.text.rfind("MB\nDate: ");
+    ASSERT_NE(date, std::string::npos) << box.text;
+    std::string day_month_year = box.text.substr(date + 9);
+    EXPECT_EQ(std::count(day_month_year.begin(), day_month_year.end(), '-'), 2) << day_month_year;
+    command(CM_STOP);
+}
+
+}
+
+namespace {
+
+using namespace client_test;
+
+TEST_F(ClientRecording, PropertiesOfAPlayedRecordingShowItsTags)
+{
+    for (BYTE format : { BYTE(0), BYTE(3) }) {
+        Settings.DefaultMediaFormat = format;
+        open();
+        command(CM_TV);
+        command(CM_RECORD);
+        let_it_record(300);
+        command(CM_STOP);
+        command(CM_TV);
+        std::string file = format ? "/tv_1.wmv" : "/tv_1.avi";
+        client->OpenMediaFile(base::to_windows_path(folder + file).c_str());
+        user::testing::reset();
+        command(CM_PROPERTIES);
+        const auto shown = user::testing::message_box_journal();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].box.caption, file.substr(1) + " Properties");
+        const std::string& text = shown[0].box.text;
+        if (format) {
+            EXPECT_TRUE(text.starts_with("\nCopyright notice: Copyright by broadcaster and its content providers. "
+                                         "Not for distribution.\nDescription: Recorded by "))
+                << text;
+        } else {
+            EXPECT_TRUE(text.starts_with("\nSize: ")) << "no tags, and under a second is no duration: " << text;
+        }
+        EXPECT_NE(text.find("MB\nDate: "), std::string::npos) << text;
+        close();
+    }
 }
 
 }
