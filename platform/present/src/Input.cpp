@@ -166,7 +166,7 @@ void configured(Session& s, XWin& w, const XConfigureEvent& e)
     if (s.managed && !w.bare && x_maximised(s, w.id) != (IsZoomed(w.hwnd) != FALSE))
         return;
     SetWindowPos(w.hwnd, nullptr, now.left, now.top, now.right - now.left, now.bottom - now.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
+        SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
 }
 
 // The manager maximised or restored the X window: the window is asked to follow.

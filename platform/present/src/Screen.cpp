@@ -216,7 +216,7 @@ void follow_rect(Session& s, XWin& w, const user::TopLevelWindow& t)
         if (zoomed) {
             if (!w.zoom_requested && !same_rect(w.rect, t.rect))
                 SetWindowPos(w.hwnd, nullptr, w.rect.left, w.rect.top, w.rect.right - w.rect.left,
-                    w.rect.bottom - w.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                    w.rect.bottom - w.rect.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
             return;
         }
     }

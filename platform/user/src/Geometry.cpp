@@ -59,6 +59,9 @@ bool set_pos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags)
         auto w = find(window);
         if (!w)
             return false;
+        // The window's own change is newer than what another thread asked before it.
+        if (w->thread == GetCurrentThreadId())
+            w->pending_pos.reset();
         if (flags & SWP_NOMOVE) {
             wp.x = w->rect.left;
             wp.y = w->rect.top;
