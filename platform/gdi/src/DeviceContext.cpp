@@ -301,6 +301,11 @@ void set_window_surface_resolver(WindowSurfaceResolver resolver)
     g_resolver.store(resolver);
 }
 
+void set_damage_listener(DamageListener listener)
+{
+    detail::g_damage_listener.store(listener);
+}
+
 HDC create_window_dc(HWND window)
 {
     WindowSurfaceResolver resolver = g_resolver.load();

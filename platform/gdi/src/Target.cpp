@@ -4,6 +4,8 @@
 
 namespace gdi::detail {
 
+std::atomic<DamageListener> g_damage_listener { nullptr };
+
 std::optional<RECT> device_clip(const Dc& dc)
 {
     std::optional<RECT> clip = dc.base_clip;
@@ -43,6 +45,10 @@ Target::~Target()
 {
     if (m_bitmap)
         m_bitmap->store_to_bits();
+    if (m_dc && !m_dc->memory && m_dc->window && m_surface && !is_empty(m_touched)) {
+        if (DamageListener listener = g_damage_listener.load())
+            listener(m_dc->window, *m_surface, m_touched);
+    }
 }
 
 void Target::fill(const RECT& surface_rect, Pixel p)

@@ -6,7 +6,10 @@
 
 #include "Handles.h"
 
+#include <gdi/DeviceContext.h>
+
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <optional>
 
@@ -125,6 +128,9 @@ private:
 
 // A line with a pen, in surface coordinates; the end point is drawn only when asked.
 void draw_line(Target& t, const Pen& pen, int x0, int y0, int x1, int y1, bool include_end);
+
+// The window area's damage listener (DeviceContext.h), told by each Target that drew on a window.
+extern std::atomic<DamageListener> g_damage_listener;
 
 // The device clip of a DC (base and user clip), or nothing when unlimited.
 std::optional<RECT> device_clip(const Dc& dc);

@@ -1,7 +1,9 @@
 // The display thread: opens the X connection, follows the windows and turns events into messages.
 
 #include <present/Present.h>
+#include <shell/TrayIcon.h>
 #include <user/Messages.h>
+#include <user/Paint.h>
 #include <user/SessionEnd.h>
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
@@ -10,6 +12,9 @@
 #include "PopupMenuWindow.h"
 #include "Session.h"
 
+#include <X11/extensions/XShm.h>
+
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -31,9 +36,35 @@ std::atomic<bool> s_running { false };
 std::atomic<bool> s_stop { false };
 std::atomic<bool> s_finished { false };
 std::atomic<bool> s_lost { false }; // the X connection broke; the thread is parked
+// Wakes the display thread; made once and kept, so an observer never writes to a closed pipe.
 int s_wake[2] = { -1, -1 };
+std::atomic<bool> s_use_shm { true };
+shell::TrayObserver s_previous_tray;
 
-constexpr int kRefreshMs = 30;
+void wake()
+{
+    char byte = 1;
+    (void)!write(s_wake[1], &byte, 1);
+}
+
+bool make_wake_pipe()
+{
+    static bool made = [] {
+        if (pipe(s_wake) != 0)
+            return false;
+        for (int fd : s_wake)
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        return true;
+    }();
+    return made;
+}
+
+void drain_wake_pipe()
+{
+    char bytes[64];
+    while (read(s_wake[0], bytes, sizeof bytes) > 0)
+        ;
+}
 
 // A program that exits without stop() still ends the thread, or leaves it behind when it is stuck.
 struct ExitGuard {
@@ -42,8 +73,7 @@ struct ExitGuard {
         if (!s_thread.joinable())
             return;
         s_stop.store(true);
-        char byte = 1;
-        (void)!write(s_wake[1], &byte, 1);
+        wake();
         for (int i = 0; i < 500 && !s_finished.load(); ++i)
             usleep(2000);
         if (s_finished.load() && !s_lost.load())
@@ -61,6 +91,12 @@ int on_x_error(Display* display, XErrorEvent* error)
 {
     if (error->error_code == BadWindow)
         return 0;
+    // A shared-memory segment the server cannot attach (another machine, another IPC namespace):
+    // pictures go through plain XPutImage instead.
+    if (detail::g_shm_opcode && error->request_code == detail::g_shm_opcode) {
+        detail::g_shm_failed = true;
+        return 0;
+    }
     return s_previous_handler ? s_previous_handler(display, error) : 0;
 }
 
@@ -93,13 +129,15 @@ int on_x_io_error(Display*)
 void run(detail::Session* session)
 {
     detail::Session& s = *session;
+    // Sleeps until X sends an event or the windows change (the display observer, the tray's).
     while (!s_stop.load()) {
+        drain_wake_pipe();
         detail::sync_windows(s);
         detail::sync_tray(s);
         XFlush(s.display);
         pollfd fds[2] = { { ConnectionNumber(s.display), POLLIN, 0 }, { s_wake[0], POLLIN, 0 } };
-        if (XPending(s.display) == 0)
-            poll(fds, 2, kRefreshMs);
+        if (XPending(s.display) == 0 && !s_stop.load())
+            poll(fds, 2, -1);
         while (!s_stop.load() && XPending(s.display) > 0) {
             XEvent event;
             XNextEvent(s.display, &event);
@@ -155,15 +193,20 @@ bool start()
     s->motif_wm_hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     s->net_wm_pid = XInternAtom(display, "_NET_WM_PID", False);
     s->net_wm_icon = XInternAtom(display, "_NET_WM_ICON", False);
-    // A manager that starts or ends later changes the root's check property.
-    XSelectInput(display, s->root, PropertyChangeMask);
+    // A manager that starts or ends later changes the root's check property; a tray that starts
+    // says so to the root's structure listeners (its MANAGER message).
+    XSelectInput(display, s->root, PropertyChangeMask | StructureNotifyMask);
+    int shm_event = 0, shm_error = 0;
+    detail::g_shm_opcode = 0;
+    if (s_use_shm.load() && XQueryExtension(display, "MIT-SHM", &detail::g_shm_opcode, &shm_event, &shm_error))
+        s->shm = XShmQueryExtension(display) != False;
     s->managed = detail::window_manager_runs(*s);
     user::set_screen_size(DisplayWidth(display, s->screen), DisplayHeight(display, s->screen));
     std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(s->screen);
     s->tray_selection = XInternAtom(display, tray.c_str(), False);
     s->tray_opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
     s->xembed_info = XInternAtom(display, "_XEMBED_INFO", False);
-    if (pipe(s_wake) != 0) {
+    if (!make_wake_pipe()) {
         XFreeGC(display, s->gc);
         XCloseDisplay(display);
         delete s;
@@ -172,6 +215,13 @@ bool start()
     s_stop.store(false);
     s_finished.store(false);
     s_running.store(true);
+    drain_wake_pipe();
+    user::set_display_observer(wake);
+    s_previous_tray = shell::set_tray_observer([](shell::TrayEvent event, const shell::TrayIcon& icon) {
+        if (s_previous_tray)
+            s_previous_tray(event, icon);
+        wake();
+    });
     s_thread = std::thread(run, s);
     user::set_message_box_presenter(detail::show_message_box);
     user::set_popup_menu_presenter(detail::show_popup_menu);
@@ -185,9 +235,11 @@ void stop()
         return;
     user::set_message_box_presenter(nullptr);
     user::set_popup_menu_presenter(nullptr);
+    user::set_display_observer(nullptr);
+    shell::set_tray_observer(std::move(s_previous_tray));
+    s_previous_tray = nullptr;
     s_stop.store(true);
-    char byte = 1;
-    (void)!write(s_wake[1], &byte, 1);
+    wake();
     // The display thread may be waiting on a message sent to one of this thread's windows.
     while (!s_finished.load()) {
         MSG msg;
@@ -199,15 +251,17 @@ void stop()
     else
         s_thread.join();
     user::set_screen_size(0, 0);
-    close(s_wake[0]);
-    close(s_wake[1]);
-    s_wake[0] = s_wake[1] = -1;
     s_running.store(false);
 }
 
 bool running()
 {
     return s_running.load();
+}
+
+void use_shared_memory(bool use)
+{
+    s_use_shm.store(use);
 }
 
 }

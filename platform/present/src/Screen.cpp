@@ -224,16 +224,50 @@ void follow_rect(Session& s, XWin& w, const user::TopLevelWindow& t)
         move_x_window(s, w, t);
 }
 
-// Shows the surface when its pixels or size changed since last shown (or always, when forced).
-void show_surface(Session& s, XWin& w, bool force)
+// The part of the window's surface its X window shows (all of it but the manager's frame).
+RECT visible_part(const XWin& w, const gdi::Surface& pixels)
 {
-    gdi::Surface now;
-    if (!user::copy_window_surface(w.hwnd, now) || now.empty())
+    return { w.inset.left, w.inset.top, pixels.width() - w.inset.right, pixels.height() - w.inset.bottom };
+}
+
+// Puts what changed in the window's surface since last shown; a new or resized surface whole.
+void show_surface(Session& s, XWin& w)
+{
+    // A surface resized between asking its size and taking its damage is tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SIZE size = user::window_surface_size(w.hwnd);
+        if (size.cx <= 0 || size.cy <= 0)
+            return;
+        bool fresh = !w.image || w.image->pixels().width() != size.cx || w.image->pixels().height() != size.cy;
+        if (fresh) {
+            w.image.reset();
+            auto image = std::make_unique<Image>(s.display, s.visual, s.depth, size.cx, size.cy, s.shm);
+            if (!*image)
+                return;
+            s.shm = s.shm && image->shared(); // a server that refused a segment is asked no more
+            w.image = std::move(image);
+        }
+        if (w.image->shared() && s.shm_busy) {
+            XSync(s.display, False);
+            s.shm_busy = false;
+        }
+        if (!user::take_window_damage(w.hwnd, w.image->pixels(), s.changed, fresh))
+            continue;
+        if (fresh) {
+            repaint(s, w);
+            return;
+        }
+        RECT visible = visible_part(w, w.image->pixels());
+        for (const RECT& r : s.changed) {
+            RECT part { std::max(r.left, visible.left), std::max(r.top, visible.top), std::min(r.right, visible.right),
+                std::min(r.bottom, visible.bottom) };
+            if (part.right > part.left && part.bottom > part.top) {
+                w.image->put(w.id, s.gc, part, w.inset.left, w.inset.top);
+                s.shm_busy = s.shm_busy || w.image->shared();
+            }
+        }
         return;
-    if (!force && now.same_pixels(w.shown))
-        return;
-    w.shown = std::move(now);
-    repaint(s, w);
+    }
 }
 
 }
@@ -289,21 +323,13 @@ bool x_maximised(Session& s, Window id)
 
 void repaint(Session& s, XWin& w)
 {
-    if (w.shown.empty() || !w.mapped)
+    if (!w.image || !w.mapped)
         return;
-    int x = w.inset.left, y = w.inset.top;
-    int width = w.shown.width() - w.inset.left - w.inset.right;
-    int height = w.shown.height() - w.inset.top - w.inset.bottom;
-    if (width <= 0 || height <= 0)
+    RECT visible = visible_part(w, w.image->pixels());
+    if (visible.right <= visible.left || visible.bottom <= visible.top)
         return;
-    XImage* image = XCreateImage(s.display, s.visual, static_cast<unsigned>(s.depth), ZPixmap, 0,
-        reinterpret_cast<char*>(w.shown.pixels()), static_cast<unsigned>(w.shown.width()),
-        static_cast<unsigned>(w.shown.height()), 32, static_cast<int>(w.shown.stride()));
-    if (!image)
-        return;
-    XPutImage(s.display, w.id, s.gc, image, x, y, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    image->data = nullptr; // the surface keeps its pixels
-    XDestroyImage(image);
+    w.image->put(w.id, s.gc, visible, w.inset.left, w.inset.top);
+    s.shm_busy = s.shm_busy || w.image->shared();
 }
 
 void sync_windows(Session& s)
@@ -333,6 +359,7 @@ void sync_windows(Session& s)
             if (!same_rect(inset, w.inset)) { // a manager came or went
                 w.inset = inset;
                 move_x_window(s, w, t);
+                repaint(s, w);
             }
             follow_rect(s, w, t);
         }
@@ -355,7 +382,7 @@ void sync_windows(Session& s)
                 w.mapped = true;
                 XMapRaised(s.display, w.id);
             }
-            show_surface(s, w, false);
+            show_surface(s, w);
         }
     }
     for (auto it = s.windows.begin(); it != s.windows.end();) {

@@ -6,9 +6,12 @@
 #include <gdi/Surface.h>
 #include <user/Window.h>
 
+#include "Image.h"
+
 #include <X11/Xlib.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +42,7 @@ struct XWin {
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
     HICON icon = nullptr;         // the one _NET_WM_ICON shows
-    gdi::Surface shown;           // the pixels last put on screen
+    std::unique_ptr<Image> image; // the pixels last put on screen (the whole window's surface)
 };
 
 // One notification-area icon docked in the system tray.
@@ -73,6 +76,9 @@ struct Session {
     Atom net_wm_pid = 0;
     Atom net_wm_icon = 0;
     bool managed = false;         // a window manager runs (it frames the captioned windows)
+    bool shm = false;             // pictures go through shared memory (MIT-SHM)
+    bool shm_busy = false;        // shared images were put since the server was last synced with
+    std::vector<RECT> changed;    // the damage taken from one window (kept for its memory)
     // A caption dragged without a window manager: the window, where the pointer took it, and
     // the window's rectangle then.
     struct Drag {
@@ -97,9 +103,10 @@ bool window_manager_runs(Session& s);
 bool x_maximised(Session& s, Window id);
 // The X window's geometry for a window rectangle.
 RECT x_rect(const XWin& w);
-// Brings the X windows in line with the top-level windows and puts changed pixels on screen.
+// Brings the X windows in line with the top-level windows and puts their changed rectangles on
+// screen.
 void sync_windows(Session& s);
-// Puts the window's last pixels on screen again (expose).
+// Puts the window's last pixels on screen again (expose, a new inset).
 void repaint(Session& s, XWin& w);
 // Destroys every X window.
 void destroy_all(Session& s);

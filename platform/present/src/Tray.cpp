@@ -138,6 +138,8 @@ void sync_tray(Session& s)
     if (manager != s.tray_manager) {
         destroy_tray(s);
         s.tray_manager = manager;
+        if (manager) // its end (DestroyNotify) wakes the display thread to dock afresh
+            XSelectInput(s.display, manager, StructureNotifyMask);
     }
     if (!s.tray_manager)
         return;

@@ -66,6 +66,8 @@ LRESULT set_icon(HWND window, WPARAM which, HICON icon)
     HICON& slot = which == ICON_BIG ? w->icon_big : w->icon_small;
     HICON previous = slot;
     slot = icon;
+    if (previous != icon && is_top_level(*w))
+        display_changed();
     return reinterpret_cast<LRESULT>(previous);
 }
 

@@ -27,6 +27,7 @@ void desktop_changed()
     shared::publish();
     if (auto observer = s_observer.load())
         observer();
+    display_changed();
 }
 
 ForeignDesktop* foreign()

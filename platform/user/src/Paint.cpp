@@ -10,6 +10,8 @@
 #include <user/Paint.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <mutex>
 
 namespace user::detail {
@@ -17,6 +19,10 @@ namespace user::detail {
 namespace {
 
 thread_local bool t_whole_window = false;
+std::atomic<DisplayObserver> s_display_observer { nullptr };
+
+// More separate rectangles than this are merged into their bounding box.
+constexpr std::size_t kDamageRects = 16;
 
 RECT intersect(const RECT& a, const RECT& b)
 {
@@ -80,6 +86,57 @@ Window* root_window(Window& w)
     return at;
 }
 
+bool inside(const RECT& inner, const RECT& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+}
+
+RECT bounding(const RECT& a, const RECT& b)
+{
+    return { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom) };
+}
+
+// Under lock(): adds a surface rectangle to a top-level window's damage; true when it had none.
+bool add_damage(Window& root, const RECT& changed)
+{
+    if (!root.surface)
+        return false;
+    RECT r = intersect(changed, RECT { 0, 0, root.surface->width(), root.surface->height() });
+    if (empty(r))
+        return false;
+    bool first = root.damage.empty();
+    for (RECT& d : root.damage) {
+        if (inside(r, d))
+            return false;
+        if (inside(d, r)) {
+            d = r;
+            return false;
+        }
+    }
+    if (root.damage.size() < kDamageRects) {
+        root.damage.push_back(r);
+    } else {
+        for (const RECT& d : root.damage)
+            r = bounding(r, d);
+        root.damage.clear();
+        root.damage.push_back(r);
+    }
+    return first;
+}
+
+void on_damage(HWND window, const gdi::Surface& surface, const RECT& changed)
+{
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return;
+    Window* root = root_window(*w);
+    if (root->handle == desktop_handle() || root->surface.get() != &surface)
+        return;
+    if (add_damage(*root, changed))
+        display_changed();
+}
+
 bool resolve(HWND window, gdi::WindowTarget* target)
 {
     Guard guard(lock());
@@ -90,10 +147,18 @@ bool resolve(HWND window, gdi::WindowTarget* target)
     RECT size_rect = (root->style & WS_MINIMIZE) ? root->normal_rect : root->rect;
     int width = std::max<LONG>(1, size_rect.right - size_rect.left);
     int height = std::max<LONG>(1, size_rect.bottom - size_rect.top);
-    if (!root->surface)
+    bool fresh = !root->surface;
+    if (fresh)
         root->surface = std::make_shared<gdi::Surface>(width, height, gdi::kOpaqueWhite);
-    else if (root->surface->width() != width || root->surface->height() != height)
+    else if (root->surface->width() != width || root->surface->height() != height) {
         root->surface->resize(width, height, gdi::kOpaqueWhite);
+        fresh = true;
+    }
+    if (fresh && root->handle != desktop_handle()) {
+        root->damage.clear();
+        add_damage(*root, RECT { 0, 0, width, height });
+        display_changed();
+    }
     POINT root_origin = root->handle == desktop_handle() ? POINT { 0, 0 } : window_origin(*root);
     target->surface = root->surface;
     if (t_whole_window) {
@@ -123,7 +188,10 @@ bool resolve(HWND window, gdi::WindowTarget* target)
 void install_resolver()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gdi::set_window_surface_resolver(resolve); });
+    std::call_once(once, [] {
+        gdi::set_window_surface_resolver(resolve);
+        gdi::set_damage_listener(on_damage);
+    });
 }
 
 }
@@ -143,6 +211,12 @@ void invalidate(HWND window, const RECT* rect, bool erase)
     threads.erase(std::unique(threads.begin(), threads.end()), threads.end());
     for (DWORD t : threads)
         wake_thread(t);
+}
+
+void display_changed()
+{
+    if (DisplayObserver observer = s_display_observer.load())
+        observer();
 }
 
 HWND paint_candidate(DWORD thread, HWND filter)
@@ -341,6 +415,48 @@ bool copy_window_surface(HWND window, gdi::Surface& out)
     if (!root->surface)
         return false;
     out = *root->surface;
+    return true;
+}
+
+void set_display_observer(DisplayObserver observer)
+{
+    s_display_observer.store(observer);
+}
+
+SIZE window_surface_size(HWND window)
+{
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return { 0, 0 };
+    Window* root = root_window(*w);
+    if (!root->surface)
+        return { 0, 0 };
+    return { root->surface->width(), root->surface->height() };
+}
+
+bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& changed, bool whole)
+{
+    changed.clear();
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return false;
+    Window* root = root_window(*w);
+    const gdi::Surface* surface = root->surface.get();
+    if (!surface || surface->width() != into.width() || surface->height() != into.height())
+        return false;
+    if (whole) {
+        root->damage.clear();
+        root->damage.push_back(RECT { 0, 0, surface->width(), surface->height() });
+    }
+    for (const RECT& r : root->damage) {
+        std::size_t bytes = static_cast<std::size_t>(r.right - r.left) * sizeof(gdi::Pixel);
+        for (LONG y = r.top; y < r.bottom; ++y)
+            std::memcpy(into.row(y) + r.left, surface->row(y) + r.left, bytes);
+        changed.push_back(r);
+    }
+    root->damage.clear();
     return true;
 }
 

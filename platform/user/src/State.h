@@ -67,6 +67,7 @@ struct Window {
     bool restore_maximized = false;   // minimised from maximised
     HWND last_popup = nullptr;        // the owned popup last active
     std::shared_ptr<gdi::Surface> surface;   // top-level windows only
+    std::vector<RECT> damage;         // of the surface, changed since a display last took it
     HICON icon_big = nullptr;         // WM_SETICON
     HICON icon_small = nullptr;
     int pressed_button = 0;
@@ -104,8 +105,10 @@ bool shown(const Window& w);
 // Calls the window's procedure on this thread (no lock held); 0 when the window is gone.
 LRESULT call(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Runs the desktop observer; call with no lock held.
+// Runs the desktop observer and the display observer; call with no lock held.
 void desktop_changed();
+// Runs the display observer (user/Paint.h); any thread, any lock held.
+void display_changed();
 // Other processes' top-level windows (empty without a foreign desktop).
 std::vector<TopLevelWindow> foreign_windows();
 ForeignDesktop* foreign();

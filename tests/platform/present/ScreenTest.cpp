@@ -284,6 +284,65 @@ TEST_F(ScreenTest, TopLevelWindowShowsWithTitleAndPixels)
     EXPECT_TRUE(pump_until([&] { return find_x_window("Screen renamed") == 0; }));
 }
 
+TEST_F(ScreenTest, ASmallDrawingPutsOnlyItsRectangleOnScreenWithOrWithoutSharedMemory)
+{
+    constexpr unsigned long kScribble = 0x00FF00; // drawn on the X window behind the program's back
+    for (bool shared : { true, false }) {
+        SCOPED_TRACE(shared ? "shared memory" : "XPutImage");
+        present::stop();
+        present::use_shared_memory(shared);
+        ASSERT_TRUE(present::start());
+        ASSERT_TRUE(make("Screen damage"));
+        Window id = 0;
+        ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen damage")) != 0 && viewable(id); }));
+        ASSERT_TRUE(pump_until([&] { return pixels_match(id, window); }));
+        // Quiet: nothing left to paint.
+        auto quiet_until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        pump_until([&] { return std::chrono::steady_clock::now() > quiet_until; });
+        ASSERT_TRUE(pixels_match(id, window));
+
+        GC gc = XCreateGC(s_display, id, 0, nullptr);
+        XSetForeground(s_display, gc, kScribble);
+        XFillRectangle(s_display, id, gc, 0, 0, 240, 180);
+        XFreeGC(s_display, gc);
+        XSync(s_display, False);
+
+        RECT frame;
+        GetWindowRect(window, &frame);
+        POINT client { 0, 0 };
+        ClientToScreen(window, &client);
+        RECT small { 10, 12, 31, 19 };
+        RECT on_x { client.x - frame.left + small.left, client.y - frame.top + small.top,
+            client.x - frame.left + small.right, client.y - frame.top + small.bottom };
+        HDC dc = GetDC(window);
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &small, red);
+        DeleteObject(red);
+        ReleaseDC(window, dc);
+
+        auto shows_only_the_rectangle = [&](bool whole) {
+            XImage* image = XGetImage(s_display, id, 0, 0, 240, 180, AllPlanes, ZPixmap);
+            if (!image)
+                return false;
+            int wrong = 0;
+            for (int y = 0; y < 180; ++y)
+                for (int x = 0; x < 240; ++x) {
+                    bool inside = x >= on_x.left && x < on_x.right && y >= on_x.top && y < on_x.bottom;
+                    if (inside || whole)
+                        wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != (inside ? 0xFF0000u : kScribble);
+                }
+            XDestroyImage(image);
+            return wrong == 0;
+        };
+        EXPECT_TRUE(pump_until([&] { return shows_only_the_rectangle(false); }));
+        EXPECT_TRUE(shows_only_the_rectangle(true));
+        DestroyWindow(window);
+        window = nullptr;
+        pump_until([] { return find_x_window("Screen damage") == 0; });
+    }
+    present::use_shared_memory(true);
+}
+
 TEST_F(ScreenTest, ClickAndKeyArriveAsMessages)
 {
     ASSERT_TRUE(make("Screen input"));

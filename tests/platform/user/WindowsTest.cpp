@@ -411,3 +411,69 @@ TEST(SystemMetrics, FixedScreen)
     EXPECT_EQ(r.top, -4 - 19 - 19);
     EXPECT_EQ(r.right, 104);
 }
+
+namespace {
+
+std::string text(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+}
+
+TEST_F(WindowTest, DrawingDamagesOnlyWhatItChangedAndWakesTheDisplayOnce)
+{
+    static int wakes = 0;
+    wakes = 0;
+    user::set_display_observer([] { ++wakes; });
+    HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND child = make(WS_CHILD | WS_VISIBLE, frame, 1, "child", { 30, 40, 130, 90 });
+    UpdateWindow(frame);
+    UpdateWindow(child);
+    SIZE size = user::window_surface_size(frame);
+    ASSERT_EQ(size.cx, 400);
+    ASSERT_EQ(size.cy, 300);
+    gdi::Surface shown(size.cx, size.cy, 0);
+    std::vector<RECT> changed;
+    // A new surface is damaged whole; taking the damage copies the surface.
+    ASSERT_TRUE(user::take_window_damage(frame, shown, changed));
+    gdi::Surface now;
+    ASSERT_TRUE(user::copy_window_surface(frame, now));
+    EXPECT_TRUE(shown.same_pixels(now));
+    ASSERT_TRUE(user::take_window_damage(frame, shown, changed));
+    EXPECT_TRUE(changed.empty());
+
+    // Two small drawings in the child: two rectangles in surface coordinates, one wake.
+    POINT origin { 0, 0 };
+    ClientToScreen(child, &origin);
+    RECT window_rect;
+    GetWindowRect(frame, &window_rect);
+    int dx = origin.x - window_rect.left, dy = origin.y - window_rect.top;
+    wakes = 0;
+    HDC dc = GetDC(child);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT a { 2, 3, 12, 8 }, b { 50, 20, 54, 70 }; // b reaches past the child's bottom: clipped
+    FillRect(dc, &a, red);
+    FillRect(dc, &b, red);
+    ReleaseDC(child, dc);
+    DeleteObject(red);
+    EXPECT_EQ(wakes, 1);
+    ASSERT_TRUE(user::take_window_damage(frame, shown, changed));
+    ASSERT_EQ(changed.size(), 2u);
+    RECT want_a { dx + 2, dy + 3, dx + 12, dy + 8 }, want_b { dx + 50, dy + 20, dx + 54, dy + 50 };
+    EXPECT_EQ(text(changed[0]), text(want_a));
+    EXPECT_EQ(text(changed[1]), text(want_b));
+    EXPECT_EQ(shown.pixel(dx + 2, dy + 3), 0xFFFF0000u);
+
+    // Taking into an image of another size takes nothing; a resized surface is damaged whole.
+    gdi::Surface wrong(10, 10);
+    EXPECT_FALSE(user::take_window_damage(frame, wrong, changed));
+    SetWindowPos(frame, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    UpdateWindow(frame);
+    gdi::Surface resized(300, 200, 0);
+    ASSERT_TRUE(user::take_window_damage(frame, resized, changed));
+    ASSERT_EQ(changed.size(), 1u);
+    RECT whole { 0, 0, 300, 200 };
+    EXPECT_EQ(text(changed[0]), text(whole));
+    user::set_display_observer(nullptr);
+}

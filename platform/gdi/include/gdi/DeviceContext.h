@@ -15,6 +15,9 @@
 //   * gdi::set_window_surface_resolver(fn) installs the window area's function that maps an HWND
 //     to its surface, origin and clip. gdi::create_window_dc(hwnd) calls it, and is what GetDC,
 //     GetWindowDC and BeginPaint build on; gdi::dc_window tells which window a DC belongs to.
+//   * gdi::set_damage_listener(fn) installs the window area's function told, after each drawing
+//     call on a window's DC, which rectangle of the surface the call changed (the bounding box
+//     of what it wrote, within the DC's clip), so that a display shows only what changed.
 //
 // Coordinates: logical + viewport origin = device; device + DC origin = surface.
 
@@ -82,6 +85,10 @@ HDC create_dc(std::shared_ptr<Surface> surface, POINT origin = { 0, 0 }, const R
     HWND window = nullptr);
 // Installs (or with nullptr removes) the window area's resolver.
 void set_window_surface_resolver(WindowSurfaceResolver resolver);
+// Told what a drawing call on a window's DC changed, in surface coordinates (never empty).
+using DamageListener = void (*)(HWND window, const Surface& surface, const RECT& changed);
+// Installs (or with nullptr removes) the window area's damage listener.
+void set_damage_listener(DamageListener listener);
 // A DC over a window's surface through the resolver; NULL when none is installed or it fails.
 HDC create_window_dc(HWND window);
 // Ends a DC made by create_dc or create_window_dc.

@@ -5,10 +5,12 @@
 // The program's start-up calls present::start(). With an X display (DISPLAY set) and
 // ORBIVANE_HEADLESS unset (or "0"), a thread of its own opens the display and keeps one X window
 // per visible top-level window: created, moved, resized, retitled, iconified and hidden with it,
-// showing the window's surface (refreshed whenever its pixels change). X input comes back as the
-// messages the windows expect: mouse buttons and motion are posted to the window under the
-// pointer, keys go through user::key_input, focus activates, moving and resizing the X window
-// moves and resizes the window.
+// showing the window's surface: only the rectangles that drawing changed are put on screen, through
+// MIT shared memory where the server offers it, and the thread sleeps while nothing changes (no
+// periodic wake-ups; it waits for X events and for the window area's and tray's observers). X
+// input comes back as the messages the windows expect: mouse buttons and motion are posted to
+// the window under the pointer, keys go through user::key_input, focus activates, moving and
+// resizing the X window moves and resizes the window.
 // Where a window manager runs (_NET_SUPPORTING_WM_CHECK), it frames each captioned window: the X
 // window shows the window below its own caption and border (user::decoration_insets), placed so
 // that window rectangles stay the program's; the manager's buttons become WM_SYSCOMMAND (close
@@ -41,5 +43,8 @@ bool start();
 void stop();
 // Whether the windows are on screen.
 bool running();
+// Whether later start()s put pictures through the X server's shared memory where it offers it
+// (the default), or always with plain XPutImage; tests check both ways.
+void use_shared_memory(bool use);
 
 }

@@ -11,10 +11,23 @@
 // Every top-level window owns one 32-bit surface the size of its window rectangle; its children
 // draw into it through DCs offset to their client areas and clipped to them (gdi's window seam,
 // gdi/DeviceContext.h). user::window_surface gives the surface to whoever shows or saves it.
+//
+// A display shows only what changed: every drawing call on a window's DC adds the rectangle it
+// changed to its top-level window's damage (a new or resized surface is damaged whole), and
+// take_window_damage copies those rectangles out and forgets them. The display observer wakes
+// the display when a window gains damage while it had none, and when a top-level window is
+// created, destroyed, moved, resized, shown, hidden, restyled, retitled or given an icon, so a
+// display can sleep while nothing changes:
+//
+//     user::set_display_observer(wake);            // wake: writes a byte to the display's pipe
+//     ...
+//     if (user::take_window_damage(hwnd, image, changed, image_is_new))
+//         for (const RECT& r : changed) put(image, r);
 
 #include <user/Window.h>
 
 #include <memory>
+#include <vector>
 
 namespace gdi {
 class Surface;
@@ -66,5 +79,16 @@ std::shared_ptr<gdi::Surface> window_surface(HWND window);
 // Copies a top-level window's surface into `out`, safe against the window's own thread resizing
 // it meanwhile (pixels being drawn at that moment may be half old). False when there is none yet.
 bool copy_window_surface(HWND window, gdi::Surface& out);
+
+using DisplayObserver = void (*)();
+// Installs (or with nullptr removes) the display observer. It is called on any thread, possibly
+// under the window area's lock, so it must do no more than wake its display.
+void set_display_observer(DisplayObserver observer);
+// The size of a top-level window's surface; 0 x 0 while it has none.
+SIZE window_surface_size(HWND window);
+// Copies the rectangles of a top-level window's surface changed since last taken (all of it when
+// `whole`) into `into`, each at its own place, lists them in `changed` and forgets them. False,
+// taking nothing, when the window has no surface or `into` is not the surface's size.
+bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& changed, bool whole = false);
 
 }

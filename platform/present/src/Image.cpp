@@ -1,0 +1,93 @@
+#include "Image.h"
+
+#include <X11/Xutil.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace present::detail {
+
+int g_shm_opcode = 0;
+bool g_shm_failed = false;
+
+Image::Image(Display* display, Visual* visual, int depth, int width, int height, bool shared)
+    : m_display(display)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    if (shared && make_shared(visual, depth, width, height))
+        return;
+    m_memory.assign(static_cast<std::size_t>(width) * height, gdi::kOpaqueWhite);
+    m_image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+        reinterpret_cast<char*>(m_memory.data()), static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+        width * 4);
+    if (m_image)
+        m_pixels = gdi::Surface::wrap(m_memory.data(), width, height, width * 4);
+}
+
+bool Image::make_shared(Visual* visual, int depth, int width, int height)
+{
+    XImage* image = XShmCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &m_segment,
+        static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (!image)
+        return false;
+    if (image->bits_per_pixel != 32) {
+        XDestroyImage(image);
+        return false;
+    }
+    m_segment.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (m_segment.shmid < 0) {
+        XDestroyImage(image);
+        return false;
+    }
+    void* address = shmat(m_segment.shmid, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(m_segment.shmid, IPC_RMID, nullptr);
+        XDestroyImage(image);
+        return false;
+    }
+    m_segment.shmaddr = image->data = static_cast<char*>(address);
+    m_segment.readOnly = False;
+    g_shm_failed = false;
+    Status attached = XShmAttach(m_display, &m_segment);
+    XSync(m_display, False);
+    // Marked for removal now: it goes when both sides have detached, even if this process dies.
+    shmctl(m_segment.shmid, IPC_RMID, nullptr);
+    if (!attached || g_shm_failed) {
+        shmdt(address);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return false;
+    }
+    m_image = image;
+    m_shared = true;
+    m_pixels = gdi::Surface::wrap(address, width, height, image->bytes_per_line);
+    m_pixels.fill(gdi::kOpaqueWhite);
+    return true;
+}
+
+Image::~Image()
+{
+    if (!m_image)
+        return;
+    if (m_shared) {
+        XShmDetach(m_display, &m_segment);
+        XSync(m_display, False);
+        shmdt(m_segment.shmaddr);
+    }
+    m_image->data = nullptr; // the pixels are the segment's or m_memory's
+    XDestroyImage(m_image);
+}
+
+void Image::put(Drawable target, GC gc, const RECT& r, int dx, int dy)
+{
+    if (!m_image || r.right <= r.left || r.bottom <= r.top)
+        return;
+    auto width = static_cast<unsigned>(r.right - r.left), height = static_cast<unsigned>(r.bottom - r.top);
+    if (m_shared)
+        XShmPutImage(m_display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height, False);
+    else
+        XPutImage(m_display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height);
+}
+
+}
