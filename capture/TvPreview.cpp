@@ -137,8 +137,10 @@ void STv::STvGrabPreviewWindow()
         ErrorBox("Cannot find preview window   (STvGrabPreviewWindow)", FAILED(hr) ? hr : E_NOINTERFACE);
         return;
     }
+    // No pause before the owner changes (as there is on the way back, ReleasePreviewWindow): the
+    // video window has taken each change when its call returns, and a pause here would only
+    // delay the first picture.
     m_videoWindow->put_Visible(OAFALSE);
-    Sleep(60);
     m_videoWindow->put_Owner(owner_of(m_parentWindow));
     m_videoWindow->put_WindowStyle(static_cast<LONG>(WS_CHILD));
     RECT client {};

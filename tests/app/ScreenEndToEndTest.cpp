@@ -6,6 +6,7 @@
 // both control bars) to that file.
 
 #include "ProgramProcess.h"
+#include "ScreenPicture.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -136,60 +137,9 @@ protected:
         return found;
     }
 
-    // An X window's rectangle on the screen.
-    RECT x_geometry(Window id)
-    {
-        XWindowAttributes a {};
-        XGetWindowAttributes(display, id, &a);
-        int x = 0, y = 0;
-        Window child;
-        XTranslateCoordinates(display, id, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-        return { x, y, x + a.width, y + a.height };
-    }
-
-    // What the screen shows inside rect (screen coordinates, clipped to the screen): every window
-    // on it, menus included.
-    gdi::Surface grab(RECT rect)
-    {
-        rect.left = std::max<LONG>(rect.left, 0);
-        rect.top = std::max<LONG>(rect.top, 0);
-        rect.right = std::min<LONG>(rect.right, DisplayWidth(display, DefaultScreen(display)));
-        rect.bottom = std::min<LONG>(rect.bottom, DisplayHeight(display, DefaultScreen(display)));
-        if (rect.right <= rect.left || rect.bottom <= rect.top)
-            return {};
-        XImage* image = XGetImage(display, DefaultRootWindow(display), rect.left, rect.top,
-            static_cast<unsigned>(rect.right - rect.left), static_cast<unsigned>(rect.bottom - rect.top), AllPlanes,
-            ZPixmap);
-        if (!image)
-            return {};
-        gdi::Surface surface(image->width, image->height);
-        for (int y = 0; y < image->height; ++y)
-            for (int x = 0; x < image->width; ++x)
-                surface.row(y)[x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
-        XDestroyImage(image);
-        return surface;
-    }
-
-    // The test picture an X window shows somewhere inside it (the picture fills the client area,
-    // whose edges are looked for): its source, or nothing.
-    std::optional<sim::PictureSource> picture_in(Window id)
-    {
-        gdi::Surface shot = grab(x_geometry(id));
-        if (shot.empty())
-            return std::nullopt;
-        const auto* pixels = reinterpret_cast<const DWORD*>(shot.pixels());
-        int stride = static_cast<int>(shot.stride() / 4);
-        for (int side = 0; side <= 12; ++side)
-            for (int top = 0; top < shot.height() / 2; ++top) {
-                int width = shot.width() - 2 * side, height = shot.height() - top - side;
-                if (width < 96 || height < 64)
-                    continue;
-                auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
-                if (seen && seen->source.kind == sim::SourceKind::Channel)
-                    return seen->source;
-            }
-        return std::nullopt;
-    }
+    RECT x_geometry(Window id) { return screen_picture::geometry(display, id); }
+    gdi::Surface grab(RECT rect) { return screen_picture::grab(display, rect); }
+    std::optional<sim::PictureSource> picture_in(Window id) { return screen_picture::channel_in(display, id); }
 
     // The X window shows `expected` within a minute; otherwise what it showed last.
     std::optional<sim::PictureSource> shown(Window id, sim::PictureSource expected)

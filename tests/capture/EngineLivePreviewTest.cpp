@@ -112,7 +112,7 @@ TEST_F(LivePreview, ThePictureFollowsTheChannelInTheClientWindow)
         tv.SetChannel(5);
         std::int64_t before = base::Clock::ticks_ms();
         tv.STvShow(true);
-        EXPECT_GE(base::Clock::ticks_ms() - before, 60); // the pause before the owner changes
+        EXPECT_LT(base::Clock::ticks_ms() - before, 60); // no pauses on the way to the picture
         EXPECT_TRUE(box_texts().empty());
         ASSERT_TRUE(tv.IsVideoShown());
         video = video_window();

@@ -75,6 +75,8 @@ public:
     Display* display() const { return m_display; }
     // The display name, ":N".
     const std::string& name() const { return m_name; }
+    // The server's process.
+    pid_t pid() const { return m_server; }
 
 private:
     pid_t m_server = 0;

@@ -39,7 +39,7 @@ std::atomic<bool> s_lost { false }; // the X connection broke; the thread is par
 // Wakes the display thread; made once and kept, so an observer never writes to a closed pipe.
 int s_wake[2] = { -1, -1 };
 std::atomic<bool> s_use_shm { true };
-shell::TrayObserver s_previous_tray;
+shell::TrayObserver s_previous_tray; // the tray observer before start(), put back by stop()
 
 void wake()
 {
@@ -217,9 +217,11 @@ bool start()
     s_running.store(true);
     drain_wake_pipe();
     user::set_display_observer(wake);
-    s_previous_tray = shell::set_tray_observer([](shell::TrayEvent event, const shell::TrayIcon& icon) {
-        if (s_previous_tray)
-            s_previous_tray(event, icon);
+    // The tray's observer wakes the thread too; the one installed before still hears every change.
+    s_previous_tray = shell::set_tray_observer({});
+    shell::set_tray_observer([previous = s_previous_tray](shell::TrayEvent event, const shell::TrayIcon& icon) {
+        if (previous)
+            previous(event, icon);
         wake();
     });
     s_thread = std::thread(run, s);

@@ -152,10 +152,10 @@ XWin create(Session& s, const user::TopLevelWindow& t)
 void set_icon(Session& s, XWin& w)
 {
     HICON big = user::window_icon(w.hwnd, ICON_BIG), small = user::window_icon(w.hwnd, ICON_SMALL);
-    HICON now = big ? big : small;
-    if (now == w.icon)
+    if (big == w.icon_big && small == w.icon_small)
         return;
-    w.icon = now;
+    w.icon_big = big;
+    w.icon_small = small;
     std::vector<unsigned long> data;
     for (HICON icon : { big, small }) {
         auto image = icon ? gdi::icon_surface(icon) : nullptr;

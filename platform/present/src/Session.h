@@ -41,7 +41,8 @@ struct XWin {
     unsigned asked_at = 0;
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
-    HICON icon = nullptr;         // the one _NET_WM_ICON shows
+    HICON icon_big = nullptr;     // the icons _NET_WM_ICON shows
+    HICON icon_small = nullptr;
     std::unique_ptr<Image> image; // the pixels last put on screen (the whole window's surface)
 };
 
