@@ -537,6 +537,12 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
         }
         return docked != 0;
     }));
+    XSizeHints hints {};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(s_display, docked, &hints, &supplied));
+    EXPECT_TRUE(hints.flags & PMinSize) << "the size an embedder gives the icon";
+    EXPECT_EQ(hints.min_width, 22);
+    EXPECT_EQ(hints.min_height, 22);
     XMapWindow(s_display, docked);
     ASSERT_TRUE(pump_until([&] { return viewable(docked); }));
     char* name = nullptr;
