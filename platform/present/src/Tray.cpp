@@ -71,7 +71,7 @@ TrayWin create(Session& s, const shell::TrayIcon& icon)
     long info[2] = { 0, kXembedMapped };
     XChangeProperty(s.display, t.window, s.xembed_info, s.xembed_info, 32, PropModeReplace,
         reinterpret_cast<unsigned char*>(info), 2);
-    // Embedders size the icon from its minimum size (without one, some make it 1 pixel wide).
+    // Embedders size the icon from its size hints (without them, some make it 1 pixel wide).
     XSizeHints hints {};
     hints.flags = PMinSize | PBaseSize;
     hints.min_width = hints.base_width = kIconSize;

@@ -513,7 +513,11 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
     ASSERT_TRUE(present::start());
 
     ASSERT_TRUE(make("Tray owner"));
+    // Red on the left, green on the right: where the halves meet shows the size it is drawn at.
     gdi::Surface image(16, 16, 0xFF00FF00u);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.row(y)[x] = 0xFFFF0000u;
     HICON icon = gdi::create_icon(image);
     constexpr UINT kCallback = WM_APP + 5;
     NOTIFYICONDATAA data {};
@@ -549,13 +553,18 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
     ASSERT_TRUE(XFetchName(s_display, docked, &name) && name);
     EXPECT_STREQ(name, "Tray tip");
     XFree(name);
-    EXPECT_TRUE(pump_until([&] {
-        XImage* shown = XGetImage(s_display, docked, 11, 11, 1, 1, AllPlanes, ZPixmap);
-        bool green = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == 0x00FF00u;
+    auto shows = [&](int x, int y, unsigned long rgb) {
+        XImage* shown = XGetImage(s_display, docked, x, y, 1, 1, AllPlanes, ZPixmap);
+        bool same = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == rgb;
         if (shown)
             XDestroyImage(shown);
-        return green;
-    }));
+        return same;
+    };
+    EXPECT_TRUE(pump_until([&] { return shows(16, 11, 0x00FF00u) && shows(8, 11, 0xFF0000u); }));
+    // Sized smaller by the tray: drawn again to fill the new size.
+    XResizeWindow(s_display, docked, 12, 12);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] { return shows(8, 6, 0x00FF00u) && shows(3, 6, 0xFF0000u); }));
 
     if (access("/usr/bin/xdotool", X_OK) == 0) {
         auto clicked = [&](LPARAM mouse) {
