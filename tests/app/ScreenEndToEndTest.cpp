@@ -704,38 +704,7 @@ protected:
         ScreenEndToEnd::SetUp();
     }
 
-    // The manager's frame widths around an X window (_NET_FRAME_EXTENTS: left, right, top, bottom).
-    std::vector<long> frame_extents(Window id)
-    {
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char* data = nullptr;
-        std::vector<long> out;
-        if (XGetWindowProperty(display, id, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                XA_CARDINAL, &type, &format, &count, &after, &data)
-                == Success
-            && data && count == 4)
-            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
-        if (data)
-            XFree(data);
-        return out;
-    }
-
-    // Asks the manager to close an X window, as its close button does.
-    void close_through_manager(Window id)
-    {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = id;
-        event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = CurrentTime;
-        event.xclient.data.l[1] = 2;
-        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-            &event);
-        XFlush(display);
-    }
+    std::vector<long> frame_extents(Window id) { return DesktopHelper::frame_extents(display, id); }
 };
 
 TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseAndCloseWithTheSettingsSaved)
@@ -771,7 +740,7 @@ TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseA
     click_at(icon, { 8, 8 });
     ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; })) << "restored by the tray icon";
 
-    close_through_manager(id);
+    DesktopHelper::ask_manager(display, id, "_NET_CLOSE_WINDOW", CurrentTime, 2);
     EXPECT_EQ(wait_exit(program), 0);
     registry::forget_hives();
     EXPECT_EQ(saved_text("Channel"), "12") << "saved at the manager's close";

@@ -733,37 +733,10 @@ protected:
 
     static void send_to_root(Window id, const char* type, long l0, long l1 = 0, long l2 = 0)
     {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = id;
-        event.xclient.message_type = XInternAtom(s_display, type, False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = l0;
-        event.xclient.data.l[1] = l1;
-        event.xclient.data.l[2] = l2;
-        event.xclient.data.l[3] = 2; // from a pager
-        XSendEvent(s_display, DefaultRootWindow(s_display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-            &event);
-        XFlush(s_display);
+        DesktopHelper::ask_manager(s_display, id, type, l0, l1, l2);
     }
 
-    // The manager's frame widths around the X window (_NET_FRAME_EXTENTS: left, right, top, bottom).
-    static std::vector<long> frame_extents(Window id)
-    {
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char* data = nullptr;
-        std::vector<long> out;
-        if (XGetWindowProperty(s_display, id, XInternAtom(s_display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                XA_CARDINAL, &type, &format, &count, &after, &data)
-                == Success
-            && data && count == 4)
-            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
-        if (data)
-            XFree(data);
-        return out;
-    }
+    static std::vector<long> frame_extents(Window id) { return DesktopHelper::frame_extents(s_display, id); }
 
     static bool same(const RECT& a, const RECT& b)
     {
