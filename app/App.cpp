@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "SettingsSequence.h"
 
+#include <dialogs/AboutDlg.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
@@ -73,6 +74,7 @@ App::App()
     OnCommand(CM_SAVESETTINGS, [this] { SaveSettings(); });
     OnCommand(CM_EXIT, [this] { CmExit(); });
     OnCommand(CM_HELPCONTENTS, [this] { CmHelpContents(); });
+    OnCommand(CM_ABOUT, [this] { CmAbout(); });
     OnCommand(CM_HELPUSING, [] { });
     // A recent file chosen from the menu is opened and played.
     OnRegisteredMessage("MRUFILEMESSAGE", [this](WPARAM id, LPARAM) {
@@ -100,6 +102,11 @@ void App::CmHelpContents()
 {
     OWL::TFrameWindow* main = GetMainWindow();
     HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
+}
+
+void App::CmAbout()
+{
+    AboutDlg(GetMainWindow()).Execute();
 }
 
 void App::CmPreferences()

@@ -8,12 +8,15 @@
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>
+#include <resources/ArchiveDialog.h>
 #include <settings/Settings.h>
 
 #include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
 #include <dshow/AviReader.h>
+#include <user/CommonControls.h>
+#include <user/Keyboard.h>
 #include <wmenc/Encoder.h>
 
 #include <algorithm>
@@ -373,6 +376,75 @@ TEST_F(ClientRecording, PropertiesOfAPlayedRecordingShowItsTags)
         EXPECT_NE(text.find("MB\nDate: "), std::string::npos) << text;
         close();
     }
+}
+
+TEST_F(ClientRecording, TheArchiveListsTheProgramsRecordingsAndOpensTheOneChosenWhichCannotBeDeletedWhilePlaying)
+{
+    Settings.DefaultMediaFormat = 3;
+    open();
+    command(CM_TV);
+    command(CM_RECORD);
+    let_it_record(300);
+    command(CM_STOP);
+    command(CM_TV);
+    ASSERT_EQ(Tv, nullptr);
+    older_file("News_1.avi", 0);
+    user::testing::reset();
+
+    // The recording heads the first group, "<unscheduled>": Home, open it, Down to the file.
+    auto choose_recording = [](HWND d) {
+        HWND tree = GetDlgItem(d, IDC_ARCHIVE_TREE);
+        SetFocus(tree);
+        for (UINT key : { UINT(VK_HOME), UINT(VK_RIGHT), UINT(VK_DOWN) }) {
+            user::key_input(key, true);
+            user::key_input(key, false);
+            user::testing::pump_dialog(d);
+        }
+    };
+    std::vector<std::string> groups;
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        HWND tree = GetDlgItem(d.dialog, IDC_ARCHIVE_TREE);
+        char text[300];
+        for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+             item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            TVITEMA get {};
+            get.mask = TVIF_HANDLE | TVIF_TEXT;
+            get.hItem = item;
+            get.pszText = text;
+            get.cchTextMax = sizeof text;
+            SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&get));
+            groups.push_back(text);
+        }
+        choose_recording(d.dialog);
+        user::testing::press_dialog_button(d.dialog, IDC_ARCHIVE_INFO);
+        user::testing::press_dialog_button(d.dialog, IDOK);
+    });
+    command(CM_ARCHIVES);
+    EXPECT_EQ(groups, (std::vector<std::string> { "<unscheduled>", "News" }));
+    ASSERT_EQ(user::testing::message_box_journal().size(), 1u);
+    const auto info = user::testing::message_box_journal()[0].box;
+    EXPECT_EQ(info.caption, "tv_1.wmv Properties");
+    EXPECT_TRUE(info.text.starts_with("\nCopyright notice: Copyright by broadcaster and its content providers. "
+                                      "Not for distribution.\nDescription: Recorded by "))
+        << info.text;
+    ASSERT_NE(client->GetPlayer(), nullptr);
+    EXPECT_EQ(std::string(client->GetPlayer()->GetPath()), windows("tv_1.wmv"));
+    EXPECT_EQ(window_text(frame->GetHandle()), "tv_1.wmv Orbivane");
+    command(CM_PLAY);
+    EXPECT_TRUE(client->GetPlayer()->IsRunning());
+
+    // The file being played is in use.
+    user::testing::reset();
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        choose_recording(d.dialog);
+        user::testing::press_dialog_button(d.dialog, IDC_ARCHIVE_DELETE);
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    command(CM_ARCHIVES);
+    EXPECT_EQ(box_texts(), std::vector<std::string> { "Can't delete file\n\t   tv_1.wmv\nAlready in use by this or another program?" });
+    EXPECT_TRUE(std::filesystem::exists(folder + "/tv_1.wmv"));
+    ASSERT_NE(client->GetPlayer(), nullptr);
+    EXPECT_TRUE(client->GetPlayer()->IsRunning()) << "Cancel opens nothing new";
 }
 
 }
