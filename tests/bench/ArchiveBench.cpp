@@ -1,6 +1,6 @@
 // The archive browser filling its tree from a recording folder of 10,000 recordings of 50 timer
-// events (200 each, one in ten unscheduled "tv_" files), the events' times and days looked up for
-// every group. No file is opened: the tree is built from the folder listing alone, as the tag
+// events (180 each, and one in ten an unscheduled "tv_" file), the events' times and days looked up
+// for every group. No file is opened: the tree is built from the folder listing alone, as the tag
 // search runs only for Info.
 //
 //     build/release/tests/bench/bench_archive
@@ -37,12 +37,12 @@ std::string make_folder(int files, int events)
         event.StartHour = 20;
         event.StartMinute = e;
     }
-    for (int i = 0; i < files; ++i) {
+    for (int i = 0, scheduled = 0; i < files; ++i) {
         char name[80];
         if (i % 10 == 9)
             std::snprintf(name, sizeof name, "tv_%d.avi", i);
         else
-            std::snprintf(name, sizeof name, "Programme %02d_20261209_%d.wmv", i % events, i);
+            std::snprintf(name, sizeof name, "Programme %02d_20261209_%d.wmv", scheduled++ % events, i);
         std::ofstream(folder + "/" + name) << "x";
         FILETIME created = base::filetime_from_unix_ms(1765000000000LL + i * 60000LL);
         base::set_creation_time(base::to_windows_path(folder + "/" + name).c_str(), created);

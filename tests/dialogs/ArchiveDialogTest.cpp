@@ -423,7 +423,7 @@ TEST_F(ArchiveDialogTest, AFileInUseIsNotDeletedAndTheUserIsToldSo)
 
 TEST_F(ArchiveDialogTest, InfoShowsTheStoredTextsAndTheSize)
 {
-    const std::string tags = std::string("RIFF") + utf16("Copyright 2003 Kestrelon") + "xy" + utf16("Recorded by Orbivane 1.0");
+    const std::string tags = std::string("RIFF").append(utf16("Copyright 2003 Kestrelon")).append("xy").append(utf16("Recorded by Orbivane 1.0"));
     struct Case {
         const char* name;
         std::size_t size;
@@ -433,12 +433,12 @@ TEST_F(ArchiveDialogTest, InfoShowsTheStoredTextsAndTheSize)
     const Case cases[] = {
         { "a_tagged.avi", 524288, tags,
             "\nCopyright notice: Copyright 2003 Kestrelon\nDescription: Recorded by Orbivane 1.0\nSize: 0.500MB" },
-        { "b_copyright.wmv", 2621440, "RIFF" + utf16("copyright (c) 2026"), "\nCopyright notice: copyright (c) 2026\nSize: 2.50MB" },
+        { "b_copyright.wmv", 2621440, std::string("RIFF").append(utf16("copyright (c) 2026")), "\nCopyright notice: copyright (c) 2026\nSize: 2.50MB" },
         { "c_large.wav", 262144000, "", "\nSize: 250MB" },
         { "d_one.mp3", 1, "", "No properties available for this file" },
         { "e_empty.wma", 0, "", "No properties available for this file" },
         // A tag at an odd byte offset is not on a 2-byte unit.
-        { "f_odd.avi", 1, "R" + utf16("Recorded by X"), "\nSize: 0.000MB" },
+        { "f_odd.avi", 1, std::string("R").append(utf16("Recorded by X")), "\nSize: 0.000MB" },
     };
     for (const Case& c : cases)
         file(c.name, 5, 9, 7, c.size, c.head);
