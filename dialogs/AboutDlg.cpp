@@ -22,13 +22,13 @@ AboutDlg::AboutDlg(OWL::TWindow* parent, OWL::TModule* module)
     , ContextHelpWin(parent, HelpTable, 0)
 {
     RegisterAboutDialog();
+    m_version = new OWL::TStatic(this, IDC_ABOUT_VERSION, 255);
+    m_copyright = new OWL::TStatic(this, IDC_ABOUT_COPYRIGHT, 255);
+    m_link = new THotLink(this, IDC_ABOUT_LINK, ProgramWebAddress);
 }
 
 void AboutDlg::SetupWindow()
 {
-    m_version = new OWL::TStatic(this, IDC_ABOUT_VERSION, 255);
-    m_copyright = new OWL::TStatic(this, IDC_ABOUT_COPYRIGHT, 255);
-    m_link = new THotLink(this, IDC_ABOUT_LINK, ProgramWebAddress);
     TDialog::SetupWindow();
 
     OWL::TApplication* app = GetApplication();

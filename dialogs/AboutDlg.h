@@ -23,7 +23,7 @@ protected:
     void SetupWindow() override;
 
 private:
-    OWL::TStatic* m_version = nullptr;
-    OWL::TStatic* m_copyright = nullptr;
-    THotLink* m_link = nullptr;
+    OWL::TStatic* m_version;
+    OWL::TStatic* m_copyright;
+    THotLink* m_link;
 };

@@ -3,6 +3,7 @@
 
 #include "ClientFixture.h"
 
+#include "DialogDriver.h"
 #include "Ffprobe.h"
 #include "AsfFile.h"
 #include "TempHome.h"
@@ -102,6 +103,16 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             pump();
         }
+    }
+
+    // TV on, Record for about `milliseconds`, Stop, TV off.
+    void record_with_tv_on(int milliseconds)
+    {
+        command(CM_TV);
+        command(CM_RECORD);
+        let_it_record(milliseconds);
+        command(CM_STOP);
+        command(CM_TV);
     }
 
     std::string folder;
@@ -353,11 +364,7 @@ TEST_F(ClientRecording, PropertiesOfAPlayedRecordingShowItsTags)
     for (BYTE format : { BYTE(0), BYTE(3) }) {
         Settings.DefaultMediaFormat = format;
         open();
-        command(CM_TV);
-        command(CM_RECORD);
-        let_it_record(300);
-        command(CM_STOP);
-        command(CM_TV);
+        record_with_tv_on(300);
         std::string file = format ? "/tv_1.wmv" : "/tv_1.avi";
         client->OpenMediaFile(base::to_windows_path(folder + file).c_str());
         user::testing::reset();
@@ -382,11 +389,7 @@ TEST_F(ClientRecording, TheArchiveListsTheProgramsRecordingsAndOpensTheOneChosen
 {
     Settings.DefaultMediaFormat = 3;
     open();
-    command(CM_TV);
-    command(CM_RECORD);
-    let_it_record(300);
-    command(CM_STOP);
-    command(CM_TV);
+    record_with_tv_on(300);
     ASSERT_EQ(Tv, nullptr);
     older_file("News_1.avi", 0);
     user::testing::reset();
@@ -404,17 +407,9 @@ TEST_F(ClientRecording, TheArchiveListsTheProgramsRecordingsAndOpensTheOneChosen
     std::vector<std::string> groups;
     user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
         HWND tree = GetDlgItem(d.dialog, IDC_ARCHIVE_TREE);
-        char text[300];
-        for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
-             item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-            TVITEMA get {};
-            get.mask = TVIF_HANDLE | TVIF_TEXT;
-            get.hItem = item;
-            get.pszText = text;
-            get.cchTextMax = sizeof text;
-            SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&get));
-            groups.push_back(text);
-        }
+        for (HTREEITEM group = dialog_driver::tree_item(tree, TVGN_ROOT); group;
+             group = dialog_driver::tree_item(tree, TVGN_NEXT, group))
+            groups.push_back(dialog_driver::tree_text(tree, group));
         choose_recording(d.dialog);
         user::testing::press_dialog_button(d.dialog, IDC_ARCHIVE_INFO);
         user::testing::press_dialog_button(d.dialog, IDOK);

@@ -45,31 +45,14 @@ void PrintTo(const Group& g, std::ostream* out)
     *out << " }";
 }
 
-HTREEITEM next_item(HWND tree, UINT flag, HTREEITEM from)
-{
-    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
-}
-
-std::string item_text(HWND tree, HTREEITEM item)
-{
-    char text[300] = {};
-    TVITEMA get {};
-    get.mask = TVIF_HANDLE | TVIF_TEXT;
-    get.hItem = item;
-    get.pszText = text;
-    get.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&get));
-    return text;
-}
-
 std::vector<Group> tree_of(HWND dialog)
 {
     HWND tree = item(dialog, IDC_ARCHIVE_TREE);
     std::vector<Group> groups;
-    for (HTREEITEM g = next_item(tree, TVGN_ROOT, nullptr); g; g = next_item(tree, TVGN_NEXT, g)) {
-        groups.push_back({ item_text(tree, g), {} });
-        for (HTREEITEM f = next_item(tree, TVGN_CHILD, g); f; f = next_item(tree, TVGN_NEXT, f))
-            groups.back().files.push_back(item_text(tree, f));
+    for (HTREEITEM g = tree_item(tree, TVGN_ROOT); g; g = tree_item(tree, TVGN_NEXT, g)) {
+        groups.push_back({ tree_text(tree, g), {} });
+        for (HTREEITEM f = tree_item(tree, TVGN_CHILD, g); f; f = tree_item(tree, TVGN_NEXT, f))
+            groups.back().files.push_back(tree_text(tree, f));
     }
     return groups;
 }
@@ -77,8 +60,8 @@ std::vector<Group> tree_of(HWND dialog)
 std::string selected_text(HWND dialog)
 {
     HWND tree = item(dialog, IDC_ARCHIVE_TREE);
-    HTREEITEM caret = next_item(tree, TVGN_CARET, nullptr);
-    return caret ? item_text(tree, caret) : "(none)";
+    HTREEITEM caret = tree_item(tree, TVGN_CARET);
+    return caret ? tree_text(tree, caret) : "(none)";
 }
 
 // Selects with the keyboard as a user does: Home, then Left (close the group) and Down to the
