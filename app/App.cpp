@@ -9,6 +9,8 @@
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
+#include <dialogs/SetStation.h>
+#include <dialogs/SetTv.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -109,6 +111,16 @@ void App::CmAbout()
     AboutDlg(GetMainWindow()).Execute();
 }
 
+void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
+{
+    new TSetTv(&sheet);
+    new TSetApp(&sheet);
+    new TSetStation(&sheet, true);
+    new TSetAvi(&sheet, format);
+    new TSetSound(&sheet);
+    new TSetFile(&sheet, format);
+}
+
 void App::CmPreferences()
 {
     OWL::TFrameWindow* main = GetMainWindow();
@@ -117,10 +129,7 @@ void App::CmPreferences()
     LONG format = Settings.DefaultMediaFormat;
     {
         OWL::TPropertySheet sheet(main, "Options", 0, false, PSH_NOAPPLYNOW);
-        new TSetApp(&sheet);
-        new TSetAvi(&sheet, &format);
-        new TSetSound(&sheet);
-        new TSetFile(&sheet, &format);
+        AddPreferencesPages(sheet, &format);
         sheet.Execute();
     }
     Settings.DefaultMediaFormat = format;
