@@ -801,12 +801,12 @@ TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForP
 {
     const ArchiveSpots spots = archive_spots();
     std::string folder = test_support::make_temp_dir("screen-archive");
+    desktop_settings(5);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
         ERROR_SUCCESS);
     WriteByteValue(key, "DefaultMediaFormat", 0);
     WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
-    WriteByteValue(key, "TvStart", 0);
     RegCloseKey(key);
     registry::restart();
 
