@@ -9,6 +9,7 @@
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
 #include <dialogs/SetStation.h>
+#include <dialogs/SetTv.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -105,6 +106,7 @@ void App::CmHelpContents()
 
 void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
 {
+    new TSetTv(&sheet);
     new TSetApp(&sheet);
     new TSetStation(&sheet, true);
     new TSetAvi(&sheet, format);

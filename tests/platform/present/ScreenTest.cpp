@@ -513,7 +513,11 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
     ASSERT_TRUE(present::start());
 
     ASSERT_TRUE(make("Tray owner"));
+    // Red on the left, green on the right: where the halves meet shows the size it is drawn at.
     gdi::Surface image(16, 16, 0xFF00FF00u);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.row(y)[x] = 0xFFFF0000u;
     HICON icon = gdi::create_icon(image);
     constexpr UINT kCallback = WM_APP + 5;
     NOTIFYICONDATAA data {};
@@ -537,19 +541,30 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
         }
         return docked != 0;
     }));
+    XSizeHints hints {};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(s_display, docked, &hints, &supplied));
+    EXPECT_TRUE(hints.flags & PMinSize) << "the size an embedder gives the icon";
+    EXPECT_EQ(hints.min_width, 22);
+    EXPECT_EQ(hints.min_height, 22);
     XMapWindow(s_display, docked);
     ASSERT_TRUE(pump_until([&] { return viewable(docked); }));
     char* name = nullptr;
     ASSERT_TRUE(XFetchName(s_display, docked, &name) && name);
     EXPECT_STREQ(name, "Tray tip");
     XFree(name);
-    EXPECT_TRUE(pump_until([&] {
-        XImage* shown = XGetImage(s_display, docked, 11, 11, 1, 1, AllPlanes, ZPixmap);
-        bool green = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == 0x00FF00u;
+    auto shows = [&](int x, int y, unsigned long rgb) {
+        XImage* shown = XGetImage(s_display, docked, x, y, 1, 1, AllPlanes, ZPixmap);
+        bool same = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == rgb;
         if (shown)
             XDestroyImage(shown);
-        return green;
-    }));
+        return same;
+    };
+    EXPECT_TRUE(pump_until([&] { return shows(16, 11, 0x00FF00u) && shows(8, 11, 0xFF0000u); }));
+    // Sized smaller by the tray: drawn again to fill the new size.
+    XResizeWindow(s_display, docked, 12, 12);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] { return shows(8, 6, 0x00FF00u) && shows(3, 6, 0xFF0000u); }));
 
     if (access("/usr/bin/xdotool", X_OK) == 0) {
         auto clicked = [&](LPARAM mouse) {
@@ -718,37 +733,10 @@ protected:
 
     static void send_to_root(Window id, const char* type, long l0, long l1 = 0, long l2 = 0)
     {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = id;
-        event.xclient.message_type = XInternAtom(s_display, type, False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = l0;
-        event.xclient.data.l[1] = l1;
-        event.xclient.data.l[2] = l2;
-        event.xclient.data.l[3] = 2; // from a pager
-        XSendEvent(s_display, DefaultRootWindow(s_display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-            &event);
-        XFlush(s_display);
+        DesktopHelper::ask_manager(s_display, id, type, l0, l1, l2);
     }
 
-    // The manager's frame widths around the X window (_NET_FRAME_EXTENTS: left, right, top, bottom).
-    static std::vector<long> frame_extents(Window id)
-    {
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char* data = nullptr;
-        std::vector<long> out;
-        if (XGetWindowProperty(s_display, id, XInternAtom(s_display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                XA_CARDINAL, &type, &format, &count, &after, &data)
-                == Success
-            && data && count == 4)
-            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
-        if (data)
-            XFree(data);
-        return out;
-    }
+    static std::vector<long> frame_extents(Window id) { return DesktopHelper::frame_extents(s_display, id); }
 
     static bool same(const RECT& a, const RECT& b)
     {
