@@ -491,6 +491,52 @@ TEST_F(ScreenTest, MenuBarClickOpensThePopupAndSendsTheChoice)
 }
 
 // The test plays the tray manager: it owns the tray selection and maps the windows docked with it.
+TEST_F(ScreenTest, AFocusedEditShowsItsBlinkingCaretAndItsSelectionOnScreen)
+{
+    ASSERT_TRUE(make("Edit caret", 40, 50, 240, 120));
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 150, 24, window, nullptr,
+        nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    SetFocus(edit);
+    for (char c : std::string("ab  "))
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Edit caret")) != 0 && viewable(id); }));
+    POINT caret {};
+    ASSERT_TRUE(GetCaretPos(&caret));
+    // The middle of the caret, in the X window (the whole window rectangle, without a manager).
+    POINT at { caret.x, caret.y + 6 };
+    MapWindowPoints(edit, nullptr, &at, 1);
+    RECT wr;
+    GetWindowRect(window, &wr);
+    auto shown = [&] {
+        XImage* image = XGetImage(s_display, id, at.x - wr.left, at.y - wr.top, 1, 1, AllPlanes, ZPixmap);
+        unsigned long rgb = image ? XGetPixel(image, 0, 0) & 0xFFFFFFu : 0x123456u;
+        if (image)
+            XDestroyImage(image);
+        return rgb;
+    };
+    EXPECT_TRUE(pump_until([&] { return shown() == 0x000000u; })) << "the caret is drawn";
+    EXPECT_TRUE(pump_until([&] { return shown() == 0xFFFFFFu; })) << "and blinks off";
+    EXPECT_TRUE(pump_until([&] { return shown() == 0x000000u; })) << "and on again";
+
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    const unsigned long highlight = gdi::pixel_from_colorref(GetSysColor(COLOR_HIGHLIGHT)) & 0xFFFFFFu;
+    EXPECT_TRUE(pump_until([&] {
+        RECT er;
+        GetWindowRect(edit, &er);
+        XImage* image = XGetImage(s_display, id, er.left - wr.left, er.top - wr.top,
+            static_cast<unsigned>(er.right - er.left), static_cast<unsigned>(er.bottom - er.top), AllPlanes, ZPixmap);
+        int selected = 0;
+        for (int y = 0; image && y < er.bottom - er.top; ++y)
+            for (int x = 0; x < er.right - er.left; ++x)
+                selected += (XGetPixel(image, x, y) & 0xFFFFFFu) == highlight;
+        if (image)
+            XDestroyImage(image);
+        return selected > 30;
+    })) << "the selection shows";
+}
+
 TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
 {
     present::stop();
