@@ -8,12 +8,14 @@
 
 #include "ProgramProcess.h"
 #include "DesktopHelper.h"
+#include "TempHome.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <app/App.h>
 #include <app/SettingsSequence.h>
+#include <dialogs/ArchDialog.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
@@ -26,8 +28,10 @@
 #include <gdi/Surface.h>
 #include <registry/Registry.h>
 #include <registry/Testing.h>
+#include <resources/ArchiveDialog.h>
 #include <resources/MainMenu.h>
 #include <sim/TestPicture.h>
+#include <base/Path.h>
 #include <user/Menus.h>
 #include <user/NonClient.h>
 #include <user/User.h>
@@ -754,6 +758,99 @@ TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseA
     EXPECT_EQ(wait_exit(program), 0);
     registry::forget_hives();
     EXPECT_EQ(saved_text("Channel"), "13") << "saved at SIGTERM";
+}
+
+// Where the archive browser's tree and its Open file button are, relative to the dialog's window.
+struct ArchiveSpots {
+    RECT tree;
+    POINT first_row, first_button, open;
+};
+
+ArchiveSpots archive_spots()
+{
+    ArchiveSpots spots {};
+    char path[260] = "";
+    TArchDialog dialog(nullptr, path);
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        RECT window {};
+        GetWindowRect(d.dialog, &window);
+        auto relative = [&](HWND c) {
+            RECT r {};
+            GetWindowRect(c, &r);
+            shift(r, -window.left, -window.top);
+            return r;
+        };
+        spots.tree = relative(GetDlgItem(d.dialog, IDC_ARCHIVE_TREE));
+        spots.first_row = { spots.tree.left + 40, spots.tree.top + 10 };
+        spots.first_button = { spots.tree.left + 9, spots.tree.top + 10 };
+        RECT open = relative(GetDlgItem(d.dialog, IDOK));
+        spots.open = { (open.left + open.right) / 2, (open.top + open.bottom) / 2 };
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    dialog.Execute();
+    user::testing::reset();
+    return spots;
+}
+
+// The Control menu's "VCR archives...": below three items, a separator and five items.
+constexpr int kArchivesItemY = 2 + 3 * 20 + 8 + 5 * 20 + 10;
+
+// The program records, then its "VCR archives..." shows the recording in its tree; the file chosen
+// there and opened is what Play then shows.
+TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForPlay)
+{
+    const ArchiveSpots spots = archive_spots();
+    std::string folder = test_support::make_temp_dir("screen-archive");
+    desktop_settings(5);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "DefaultMediaFormat", 0);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    auto title = [frame] {
+        char text[300] = {};
+        GetWindowTextA(frame, text, sizeof text);
+        return std::string(text);
+    };
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV on
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+    PostMessageA(frame, WM_COMMAND, 1808, 0); // Record
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder + "/tv_1.avi"); }));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    PostMessageA(frame, WM_COMMAND, 1807, 0); // Stop
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV off
+    EXPECT_TRUE(eventually([&] { return !picture_in(id); }));
+
+    ASSERT_TRUE(open_control_menu(frame, id));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " " + std::to_string(kTvItemX) + " "
+        + std::to_string(kArchivesItemY) + " click 1");
+    Window dialog = 0;
+    ASSERT_TRUE(eventually([&] { return (dialog = x_window("#32770")) != 0; })) << "the archive shows";
+    EXPECT_TRUE(eventually([&] { return pixels_of(dialog, spots.tree, 0x000000) > 20; })) << "its tree has a row";
+
+    auto click = [&](POINT at) {
+        xdotool("mousemove --window " + std::to_string(dialog) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    click(spots.first_row); // "<unscheduled>"
+    click(spots.first_button); // opens it: Right is the main window's Skip forward
+    xdotool("key Down");
+    click(spots.open);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Open file closes the archive";
+    EXPECT_TRUE(eventually([&] { return title() == "tv_1.avi Orbivane"; })) << title();
+
+    xdotool("mousemove --window " + std::to_string(id) + " 100 150 key ctrl+p");
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5)) << "the recording plays";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
 }
 
 }
