@@ -47,8 +47,8 @@ inline RECT geometry(Display* display, Window id)
     return { x, y, x + a.width, y + a.height };
 }
 
-// The channel picture the X window shows, or nothing.
-inline std::optional<sim::PictureSource> channel_in(Display* display, Window id)
+// The channel picture the X window shows, with its frame number, or nothing.
+inline std::optional<sim::PictureIdentity> identity_in(Display* display, Window id)
 {
     gdi::Surface shot = grab(display, geometry(display, id));
     if (shot.empty())
@@ -62,9 +62,16 @@ inline std::optional<sim::PictureSource> channel_in(Display* display, Window id)
                 continue;
             auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
             if (seen && seen->source.kind == sim::SourceKind::Channel)
-                return seen->source;
+                return seen;
         }
     return std::nullopt;
+}
+
+// The channel the X window shows, or nothing.
+inline std::optional<sim::PictureSource> channel_in(Display* display, Window id)
+{
+    auto seen = identity_in(display, id);
+    return seen ? std::optional(seen->source) : std::nullopt;
 }
 
 }
