@@ -20,6 +20,7 @@
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
+#include <resources/StationDialogs.h>
 #include <owl/PropertySheet.h>
 #include <user/Testing.h>
 #include <settings/SettingsValues.h>
@@ -146,6 +147,34 @@ protected:
                 }
                 if (!found)
                     found = find_x_window(children[i], class_name);
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // The viewable X window of class_name whose title is title, or 0.
+    Window x_window_titled(const std::string& class_name, const std::string& title)
+    {
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        XSync(display, False);
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && !found; ++i) {
+                XClassHint hint {};
+                XWindowAttributes a {};
+                char* name = nullptr;
+                if (XGetClassHint(display, children[i], &hint)) {
+                    if (hint.res_class && class_name == hint.res_class && XFetchName(display, children[i], &name) && name
+                        && title == name && XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable)
+                        found = children[i];
+                    if (name)
+                        XFree(name);
+                    XFree(hint.res_name);
+                    XFree(hint.res_class);
+                }
             }
         }
         if (children)
@@ -851,6 +880,154 @@ TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForP
     EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5)) << "the recording plays";
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
+}
+
+// Where the Stations page's and the station editor's controls are, relative to the sheet's and
+// the editor's windows, and every tab of the sheet; laid out in this process as above.
+struct StationSpots {
+    std::vector<POINT> tabs; // tab i while tab i - 1 is chosen (the rows of tabs turn with the choice)
+    POINT stations_tab;      // while the last tab is chosen
+    RECT page {}; // the page's area in the sheet's window
+    POINT new_station, surf_defined, manage_profiles, ok;
+    POINT channel, name, editor_ok;
+};
+
+StationSpots station_spots()
+{
+    StationSpots spots {};
+    LONG format = 3;
+    OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
+    App::AddPreferencesPages(sheet, &format);
+    auto relative = [](HWND window, HWND control) {
+        RECT w {}, r {};
+        GetWindowRect(window, &w);
+        GetWindowRect(control, &r);
+        return POINT { (r.left + r.right) / 2 - w.left, (r.top + r.bottom) / 2 - w.top };
+    };
+    user::testing::set_dialog_script(IDD_STATION, [&](const user::testing::ModalDialog& d) {
+        spots.channel = relative(d.dialog, GetDlgItem(d.dialog, 701));
+        spots.name = relative(d.dialog, GetDlgItem(d.dialog, 703));
+        spots.editor_ok = relative(d.dialog, GetDlgItem(d.dialog, IDOK));
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
+        RECT window {};
+        GetWindowRect(d.dialog, &window);
+        HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
+        int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+        auto tab_spot = [&](int i) {
+            RECT tab {};
+            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+            MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
+            return POINT { (tab.left + tab.right) / 2 - window.left, (tab.top + tab.bottom) / 2 - window.top };
+        };
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(i - 1), 0);
+            spots.tabs.push_back(tab_spot(i));
+        }
+        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.stations_tab = tab_spot(2);
+        auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
+        SendMessageA(d.dialog, PSM_SETCURSEL, 0, 0);
+        RECT area {};
+        GetWindowRect(page(), &area);
+        spots.page = { area.left - window.left, area.top - window.top, area.right - window.left, area.bottom - window.top };
+        SendMessageA(d.dialog, PSM_SETCURSEL, 2, 0);
+        spots.new_station = relative(d.dialog, GetDlgItem(page(), 1702));
+        spots.surf_defined = relative(d.dialog, GetDlgItem(page(), 101));
+        user::testing::press_dialog_button(page(), 1702);
+        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.manage_profiles = relative(d.dialog, GetDlgItem(page(), 2212));
+        spots.ok = relative(d.dialog, GetDlgItem(d.dialog, IDOK));
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    sheet.Execute();
+    user::testing::reset();
+    return spots;
+}
+
+// The Preferences sheet on the display: each of its seven tabs shows a page of its own (the last,
+// WinMedia, with its Manage Profiles button); a station added on the Stations page, with "Only surf
+// defined stations", is where Page Up goes after OK.
+TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedByPageUp)
+{
+    const StationSpots spots = station_spots();
+    ASSERT_EQ(spots.tabs.size(), 7u);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 1);
+    WriteDecimalValue(key, "Channel", 5);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+
+    RECT options = menu_bar_item(frame, 2);
+    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
+        + std::to_string((options.top + options.bottom) / 2) + " click 1");
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+    Window sheet = 0;
+    ASSERT_TRUE(eventually([&] { return (sheet = x_window_titled("#32770", "Options")) != 0; })) << "the sheet shows";
+    auto click = [&](Window window, POINT at) {
+        xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    // Every tab brings a page of its own on screen.
+    std::vector<gdi::Surface> pages;
+    for (POINT tab : spots.tabs) {
+        click(sheet, tab);
+        RECT area = spots.page;
+        RECT window = x_geometry(sheet);
+        shift(area, window.left, window.top);
+        gdi::Surface seen;
+        EXPECT_TRUE(eventually([&] {
+            seen = grab(area);
+            for (const gdi::Surface& other : pages)
+                if (other.width() == seen.width() && other.height() == seen.height()
+                    && std::memcmp(other.pixels(), seen.pixels(), other.stride() * static_cast<std::size_t>(other.height())) == 0)
+                    return false;
+            return !seen.empty();
+        })) << "tab " << pages.size();
+        pages.push_back(std::move(seen));
+    }
+    click(sheet, spots.manage_profiles);
+    Window profiles = 0;
+    EXPECT_TRUE(eventually([&] { return (profiles = x_window_titled("#32770", "Profiles")) != 0; }))
+        << "the last page is WinMedia's";
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Profiles") == 0; }));
+
+    // Stations: a new station on channel 40, surfing only the stations.
+    click(sheet, spots.stations_tab);
+    click(sheet, spots.new_station);
+    Window editor = 0;
+    ASSERT_TRUE(eventually([&] { return (editor = x_window_titled("#32770", "Station")) != 0; }));
+    click(editor, spots.channel);
+    xdotool("key End BackSpace BackSpace BackSpace");
+    xdotool("type 40");
+    click(editor, spots.name);
+    xdotool("type Forty");
+    click(editor, spots.editor_ok);
+    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Station") == 0; }));
+    click(sheet, spots.surf_defined);
+    click(sheet, spots.ok);
+    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Options") == 0; })) << "OK closes the sheet";
+
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Prior"), 0);
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(40)), sim::PictureSource::channel(40));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Station0"), "40");
+    EXPECT_EQ(saved_text("StationName0"), "Forty");
 }
 
 }
