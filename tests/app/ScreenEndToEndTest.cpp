@@ -121,15 +121,16 @@ protected:
         return std::system(line.c_str());
     }
 
-    // The viewable X window whose class hint is class_name, or 0; searched through the whole
-    // tree, since a window manager or a tray reparents the windows it holds.
-    Window x_window(const std::string& class_name)
+    // The viewable X window whose class hint is class_name (and whose title is title, when one is
+    // given), or 0; searched through the whole tree, since a window manager or a tray reparents the
+    // windows it holds.
+    Window x_window(const std::string& class_name, const char* title = nullptr)
     {
         XSync(display, False);
-        return find_x_window(DefaultRootWindow(display), class_name);
+        return find_x_window(DefaultRootWindow(display), class_name, title);
     }
 
-    Window find_x_window(Window under, const std::string& class_name)
+    Window find_x_window(Window under, const std::string& class_name, const char* title)
     {
         Window root, parent, *children = nullptr;
         unsigned count = 0;
@@ -139,42 +140,18 @@ protected:
                 XClassHint hint {};
                 XWindowAttributes a {};
                 if (XGetClassHint(display, children[i], &hint)) {
-                    if (hint.res_class && class_name == hint.res_class && XGetWindowAttributes(display, children[i], &a)
+                    char* name = nullptr;
+                    bool titled = !title || (XFetchName(display, children[i], &name) && name && std::strcmp(name, title) == 0);
+                    if (name)
+                        XFree(name);
+                    if (hint.res_class && class_name == hint.res_class && titled && XGetWindowAttributes(display, children[i], &a)
                         && a.map_state == IsViewable)
                         found = children[i];
                     XFree(hint.res_name);
                     XFree(hint.res_class);
                 }
                 if (!found)
-                    found = find_x_window(children[i], class_name);
-            }
-        }
-        if (children)
-            XFree(children);
-        return found;
-    }
-
-    // The viewable X window of class_name whose title is title, or 0.
-    Window x_window_titled(const std::string& class_name, const std::string& title)
-    {
-        Window root, parent, *children = nullptr;
-        unsigned count = 0;
-        Window found = 0;
-        XSync(display, False);
-        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-            for (unsigned i = 0; i < count && !found; ++i) {
-                XClassHint hint {};
-                XWindowAttributes a {};
-                char* name = nullptr;
-                if (XGetClassHint(display, children[i], &hint)) {
-                    if (hint.res_class && class_name == hint.res_class && XFetchName(display, children[i], &name) && name
-                        && title == name && XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable)
-                        found = children[i];
-                    if (name)
-                        XFree(name);
-                    XFree(hint.res_name);
-                    XFree(hint.res_class);
-                }
+                    found = find_x_window(children[i], class_name, title);
             }
         }
         if (children)
@@ -318,6 +295,22 @@ protected:
         xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((item.left + item.right) / 2) + " "
             + std::to_string((item.top + item.bottom) / 2) + " click 1");
         return eventually([&] { return x_window("OrbivanePopupMenu") != 0; });
+    }
+
+    // Clicks Options, then its first item, "&Preferences...": the sheet's X window, or 0.
+    Window open_preferences(HWND frame, Window id)
+    {
+        RECT options = menu_bar_item(frame, 2);
+        if (options.right <= options.left)
+            return 0;
+        xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
+            + std::to_string((options.top + options.bottom) / 2) + " click 1");
+        if (!eventually([&] { return x_window("OrbivanePopupMenu") != 0; }))
+            return 0;
+        xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+        Window sheet = 0;
+        eventually([&] { return (sheet = x_window("#32770", "Options")) != 0; });
+        return sheet;
     }
 
     static std::optional<std::vector<BYTE>> saved(const char* name)
@@ -643,15 +636,8 @@ TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
     Window id = 0;
     ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
 
-    // Options, then its first item, "&Preferences...".
-    RECT options = menu_bar_item(frame, 2);
-    ASSERT_GT(options.right, options.left);
-    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
-        + std::to_string((options.top + options.bottom) / 2) + " click 1");
-    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
-    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
-    Window sheet = 0;
-    ASSERT_TRUE(eventually([&] { return (sheet = x_window("#32770")) != 0; })) << "the sheet shows";
+    Window sheet = open_preferences(frame, id);
+    ASSERT_TRUE(sheet) << "the sheet shows";
 
     auto click = [&](POINT at) {
         xdotool("mousemove --window " + std::to_string(sheet) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
@@ -1066,13 +1052,8 @@ TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedB
     ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
     EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
 
-    RECT options = menu_bar_item(frame, 2);
-    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
-        + std::to_string((options.top + options.bottom) / 2) + " click 1");
-    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
-    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
-    Window sheet = 0;
-    ASSERT_TRUE(eventually([&] { return (sheet = x_window_titled("#32770", "Options")) != 0; })) << "the sheet shows";
+    Window sheet = open_preferences(frame, id);
+    ASSERT_TRUE(sheet) << "the sheet shows";
     auto click = [&](Window window, POINT at) {
         xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
             + " click 1");
@@ -1097,26 +1078,26 @@ TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedB
     }
     click(sheet, spots.manage_profiles);
     Window profiles = 0;
-    EXPECT_TRUE(eventually([&] { return (profiles = x_window_titled("#32770", "Profiles")) != 0; }))
+    EXPECT_TRUE(eventually([&] { return (profiles = x_window("#32770", "Profiles")) != 0; }))
         << "the last page is WinMedia's";
     xdotool("key Escape");
-    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Profiles") == 0; }));
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Profiles") == 0; }));
 
     // Stations: a new station on channel 40, surfing only the stations.
     click(sheet, spots.stations_tab);
     click(sheet, spots.new_station);
     Window editor = 0;
-    ASSERT_TRUE(eventually([&] { return (editor = x_window_titled("#32770", "Station")) != 0; }));
+    ASSERT_TRUE(eventually([&] { return (editor = x_window("#32770", "Station")) != 0; }));
     click(editor, spots.channel);
     xdotool("key End BackSpace BackSpace BackSpace");
     xdotool("type 40");
     click(editor, spots.name);
     xdotool("type Forty");
     click(editor, spots.editor_ok);
-    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Station") == 0; }));
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Station") == 0; }));
     click(sheet, spots.surf_defined);
     click(sheet, spots.ok);
-    EXPECT_TRUE(eventually([&] { return x_window_titled("#32770", "Options") == 0; })) << "OK closes the sheet";
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Options") == 0; })) << "OK closes the sheet";
 
     ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Prior"), 0);
     EXPECT_EQ(shown(id, sim::PictureSource::channel(40)), sim::PictureSource::channel(40));
