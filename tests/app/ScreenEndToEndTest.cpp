@@ -47,6 +47,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/wait.h>
@@ -572,56 +573,78 @@ struct SheetSpots {
     POINT general_tab, on_top, file_tab, size, ok;
 };
 
-SheetSpots preferences_spots()
+// The middle of a window, relative to another window's top left corner.
+POINT spot_of(HWND in, HWND control)
 {
-    SheetSpots spots {};
+    RECT w {}, r {};
+    GetWindowRect(in, &w);
+    GetWindowRect(control, &r);
+    return POINT { (r.left + r.right) / 2 - w.left, (r.top + r.bottom) / 2 - w.top };
+}
+
+// The middle of a sheet's tab `index` as the tabs lie now, relative to the sheet's window.
+POINT tab_spot(HWND sheet, int index)
+{
+    RECT w {}, tab {};
+    GetWindowRect(sheet, &w);
+    HWND tabs = GetDlgItem(sheet, IDC_TABCONTROL);
+    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tab));
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
+    return POINT { (tab.left + tab.right) / 2 - w.left, (tab.top + tab.bottom) / 2 - w.top };
+}
+
+// The index of the sheet's tab named `caption`, or -1.
+int tab_of(HWND sheet, const char* caption)
+{
+    HWND tabs = GetDlgItem(sheet, IDC_TABCONTROL);
+    int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[64] = {};
+        TCITEMA item {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        if (std::strcmp(text, caption) == 0)
+            return i;
+    }
+    return -1;
+}
+
+HWND shown_page(HWND sheet)
+{
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// Lays the program's Preferences sheet out in this process and runs `measure` on it (with the
+// modal dialogs it opens scripted as the caller set them), then cancels it.
+void measure_preferences(const std::function<void(HWND sheet)>& measure)
+{
     LONG format = 3;
     OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
     App::AddPreferencesPages(sheet, &format);
     user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
-        RECT window {};
-        GetWindowRect(d.dialog, &window);
-        auto spot = [&](RECT r) { return POINT { (r.left + r.right) / 2 - window.left, (r.top + r.bottom) / 2 - window.top }; };
-        auto control = [&](HWND c) {
-            RECT r {};
-            GetWindowRect(c, &r);
-            return spot(r);
-        };
-        auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
-        HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
-        auto tab_of = [&](const char* caption) {
-            int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                char text[64] = {};
-                TCITEMA item {};
-                item.mask = TCIF_TEXT;
-                item.pszText = text;
-                item.cchTextMax = sizeof text;
-                SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-                if (std::strcmp(text, caption) == 0)
-                    return i;
-            }
-            return -1;
-        };
-        auto tab_spot = [&](int index) {
-            RECT tab {};
-            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tab));
-            MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
-            return spot(tab);
-        };
-        int general = tab_of("General");
-        spots.general_tab = tab_spot(general);
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(general), 0);
-        spots.on_top = control(GetDlgItem(page(), 302));
-        int file = tab_of("File");
-        spots.file_tab = tab_spot(file);
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(file), 0);
-        spots.size = control(GetDlgItem(page(), 1304));
-        spots.ok = control(GetDlgItem(d.dialog, IDOK));
+        measure(d.dialog);
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
     sheet.Execute();
     user::testing::reset();
+}
+
+SheetSpots preferences_spots()
+{
+    SheetSpots spots {};
+    measure_preferences([&](HWND sheet) {
+        int general = tab_of(sheet, "General");
+        spots.general_tab = tab_spot(sheet, general);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(general), 0);
+        spots.on_top = spot_of(sheet, GetDlgItem(shown_page(sheet), 302));
+        int file = tab_of(sheet, "File");
+        spots.file_tab = tab_spot(sheet, file);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(file), 0);
+        spots.size = spot_of(sheet, GetDlgItem(shown_page(sheet), 1304));
+        spots.ok = spot_of(sheet, GetDlgItem(sheet, IDOK));
+    });
     return spots;
 }
 
@@ -978,55 +1001,34 @@ struct StationSpots {
 StationSpots station_spots()
 {
     StationSpots spots {};
-    LONG format = 3;
-    OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
-    App::AddPreferencesPages(sheet, &format);
-    auto relative = [](HWND window, HWND control) {
-        RECT w {}, r {};
-        GetWindowRect(window, &w);
-        GetWindowRect(control, &r);
-        return POINT { (r.left + r.right) / 2 - w.left, (r.top + r.bottom) / 2 - w.top };
-    };
     user::testing::set_dialog_script(IDD_STATION, [&](const user::testing::ModalDialog& d) {
-        spots.channel = relative(d.dialog, GetDlgItem(d.dialog, 701));
-        spots.name = relative(d.dialog, GetDlgItem(d.dialog, 703));
-        spots.editor_ok = relative(d.dialog, GetDlgItem(d.dialog, IDOK));
+        spots.channel = spot_of(d.dialog, GetDlgItem(d.dialog, 701));
+        spots.name = spot_of(d.dialog, GetDlgItem(d.dialog, 703));
+        spots.editor_ok = spot_of(d.dialog, GetDlgItem(d.dialog, IDOK));
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
-    user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
-        RECT window {};
-        GetWindowRect(d.dialog, &window);
-        HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
-        int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-        auto tab_spot = [&](int i) {
-            RECT tab {};
-            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
-            MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
-            return POINT { (tab.left + tab.right) / 2 - window.left, (tab.top + tab.bottom) / 2 - window.top };
-        };
+    measure_preferences([&](HWND sheet) {
+        int count = static_cast<int>(SendMessageA(GetDlgItem(sheet, IDC_TABCONTROL), TCM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             if (i > 0)
-                SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(i - 1), 0);
-            spots.tabs.push_back(tab_spot(i));
+                SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i - 1), 0);
+            spots.tabs.push_back(tab_spot(sheet, i));
         }
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
-        spots.stations_tab = tab_spot(2);
-        auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
-        SendMessageA(d.dialog, PSM_SETCURSEL, 0, 0);
-        RECT area {};
-        GetWindowRect(page(), &area);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.stations_tab = tab_spot(sheet, 2);
+        SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+        RECT window {}, area {};
+        GetWindowRect(sheet, &window);
+        GetWindowRect(shown_page(sheet), &area);
         spots.page = { area.left - window.left, area.top - window.top, area.right - window.left, area.bottom - window.top };
-        SendMessageA(d.dialog, PSM_SETCURSEL, 2, 0);
-        spots.new_station = relative(d.dialog, GetDlgItem(page(), 1702));
-        spots.surf_defined = relative(d.dialog, GetDlgItem(page(), 101));
-        user::testing::press_dialog_button(page(), 1702);
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
-        spots.manage_profiles = relative(d.dialog, GetDlgItem(page(), 2212));
-        spots.ok = relative(d.dialog, GetDlgItem(d.dialog, IDOK));
-        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+        SendMessageA(sheet, PSM_SETCURSEL, 2, 0);
+        spots.new_station = spot_of(sheet, GetDlgItem(shown_page(sheet), 1702));
+        spots.surf_defined = spot_of(sheet, GetDlgItem(shown_page(sheet), 101));
+        user::testing::press_dialog_button(shown_page(sheet), 1702);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.manage_profiles = spot_of(sheet, GetDlgItem(shown_page(sheet), 2212));
+        spots.ok = spot_of(sheet, GetDlgItem(sheet, IDOK));
     });
-    sheet.Execute();
-    user::testing::reset();
     return spots;
 }
 
