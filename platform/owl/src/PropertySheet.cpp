@@ -1,6 +1,7 @@
 #include <owl/PropertySheet.h>
 
 #include <user/Dialogs.h>
+#include <user/Keyboard.h>
 
 #include <algorithm>
 
@@ -151,6 +152,7 @@ void TPropertySheet::SetupWindow()
         item.pszText = text.data();
         SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
+    user::set_dialog_message_filter(GetHandle(), [this](MSG& msg) { return PageKey(msg); });
     int start = m_startPage < m_pages.size() ? static_cast<int>(m_startPage) : 0;
     SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(start), 0);
     ShowPage(start);
@@ -191,10 +193,14 @@ bool TPropertySheet::ShowPage(int index)
     TPropertyPage* page = m_pages[static_cast<size_t>(index)];
     if (!page->GetHandle() && !page->Create())
         return false;
+    // Right after the tab control, so Tab goes from the tabs into the page and on to the buttons.
     RECT area = PageArea();
-    SetWindowPos(page->GetHandle(), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND tabs = GetDlgItem(GetHandle(), IDC_TABCONTROL);
+    SetWindowPos(page->GetHandle(), tabs, area.left, area.top, area.right - area.left, area.bottom - area.top,
+        SWP_NOACTIVATE);
     TPropertyPage* old = GetCurrentPage();
+    HWND focus = GetFocus();
+    bool focusLeaves = old && focus && IsChild(old->GetHandle(), focus);
     m_current = index;
     SendMessageA(GetDlgItem(GetHandle(), IDC_TABCONTROL), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     Notify(page, PSN_SETACTIVE);
@@ -202,6 +208,32 @@ bool TPropertySheet::ShowPage(int index)
         ShowWindow(old->GetHandle(), SW_HIDE);
     ShowWindow(page->GetHandle(), SW_SHOW);
     UpdateHelpButton();
+    if (focusLeaves) {
+        // The focus was on the page that went: the new page's first control takes it.
+        HWND first = GetNextDlgTabItem(page->GetHandle(), nullptr, FALSE);
+        HWND target = first && IsChild(page->GetHandle(), first) ? first : tabs;
+        SendMessageA(GetHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    }
+    return true;
+}
+
+bool TPropertySheet::PageKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0 || m_pages.empty())
+        return false;
+    if (msg.hwnd != GetHandle() && !IsChild(GetHandle(), msg.hwnd))
+        return false;
+    int step = 0;
+    if (msg.wParam == VK_TAB)
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    else if (msg.wParam == VK_NEXT)
+        step = 1;
+    else if (msg.wParam == VK_PRIOR)
+        step = -1;
+    if (step == 0)
+        return false;
+    int count = static_cast<int>(m_pages.size());
+    ShowPage((m_current + step + count) % count);
     return true;
 }
 
