@@ -33,6 +33,7 @@ public:
         if (help)
             SetFlags(PSP_HASHELP);
         OnChildNotify(AnyControlId, PSN_HELP, [this](LPARAM) { return note("help"), 0; });
+        OnCommand(13, [this] { note("go"); });
     }
 
     std::string name;
@@ -67,7 +68,8 @@ protected:
             t.cy = 100;
             t.caption = "Page " + std::to_string(id);
             t.controls = { { "BUTTON", "Box", 11, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 10, 60, 10 },
-                { "STATIC", "Name", -1, 0, 0, 10, 24, 30, 10 }, { "EDIT", "", 12, WS_TABSTOP, 0, 40, 24, 60, 12 } };
+                { "STATIC", "Name", -1, 0, 0, 10, 24, 30, 10 }, { "EDIT", "", 12, WS_TABSTOP, 0, 40, 24, 60, 12 },
+                { "BUTTON", "Go", 13, WS_TABSTOP, 0, 10, 40, 40, 14 } };
             user::register_dialog(id, t);
         }
         one = new TJournalPage(&sheet, 501, "one", true);
@@ -188,18 +190,22 @@ TEST_F(PropertySheetTest, TabGoesRoundTheTabsThePageAndTheButtonsAndCtrlTabChang
     run([&](HWND s) {
         HWND tabs = GetDlgItem(s, IDC_TABCONTROL);
         HWND ok = GetDlgItem(s, IDOK), cancel = GetDlgItem(s, IDCANCEL), help = GetDlgItem(s, IDHELP);
-        EXPECT_EQ(GetFocus(), tabs) << "the sheet opens with the focus on its tabs";
-        std::vector<HWND> forward { GetDlgItem(one->GetHandle(), 11), GetDlgItem(one->GetHandle(), 12), ok, cancel, help,
-            tabs };
-        for (HWND expected : forward) {
+        HWND box = GetDlgItem(one->GetHandle(), 11), edit = GetDlgItem(one->GetHandle(), 12);
+        HWND go = GetDlgItem(one->GetHandle(), 13);
+        EXPECT_EQ(GetFocus(), box) << "the sheet opens with the focus on its page's first control";
+        for (HWND expected : { edit, go, ok, cancel, help, tabs, box }) {
             press(s, VK_TAB);
             EXPECT_EQ(GetFocus(), expected);
         }
-        std::vector<HWND> back { help, cancel, ok, GetDlgItem(one->GetHandle(), 12) };
-        for (HWND expected : back) {
+        for (HWND expected : { tabs, help, cancel, ok, go }) {
             press(s, VK_TAB, { VK_SHIFT });
             EXPECT_EQ(GetFocus(), expected);
         }
+        // Enter on the page's focused button presses it, not the sheet's OK.
+        journal.clear();
+        press(s, VK_RETURN);
+        EXPECT_EQ(journal, std::vector<std::string> { "one go" });
+        EXPECT_TRUE(IsWindow(s));
 
         // Ctrl+Tab from inside the page: the next page, its first control focused.
         press(s, VK_TAB, { VK_CONTROL });
@@ -207,7 +213,8 @@ TEST_F(PropertySheetTest, TabGoesRoundTheTabsThePageAndTheButtonsAndCtrlTabChang
         EXPECT_FALSE(IsWindowVisible(one->GetHandle()));
         EXPECT_EQ(GetFocus(), GetDlgItem(two->GetHandle(), 11));
         // The second page has no help: Tab passes the disabled Help button by.
-        for (HWND expected : { GetDlgItem(two->GetHandle(), 12), ok, cancel, tabs, GetDlgItem(two->GetHandle(), 11) }) {
+        for (HWND expected : { GetDlgItem(two->GetHandle(), 12), GetDlgItem(two->GetHandle(), 13), ok, cancel, tabs,
+                 GetDlgItem(two->GetHandle(), 11) }) {
             press(s, VK_TAB);
             EXPECT_EQ(GetFocus(), expected);
         }

@@ -144,9 +144,12 @@ private:
     // Sends a notification to a made page; its answer.
     LRESULT Notify(TPropertyPage* page, UINT code);
     bool ShowPage(int index);
+    // The sheet's keys, offered each message of its loop: Tab and Shift+Tab in TabOrder;
     // Ctrl+Tab and Ctrl+Page Down show the next page, Ctrl+Shift+Tab and Ctrl+Page Up the one
-    // before (wrapping round); true when the key was one of them.
-    bool PageKey(const MSG& msg);
+    // before (wrapping round). True when the key was one of them.
+    bool SheetKey(const MSG& msg);
+    // The tab stops in the order Tab visits them: the tabs, the shown page's controls, the buttons.
+    std::vector<HWND> TabOrder() const;
     bool Apply();
     void PressOk();
     void PressCancel();

@@ -104,16 +104,17 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG msg)
                     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
                 return TRUE;
             case VK_RETURN: {
-                int id = IDOK;
-                HWND focus = control_of(dialog, GetFocus());
+                // A focused push button (of a child dialog too) is pressed in its own dialog.
+                HWND focus = innermost_control_of(dialog, GetFocus());
                 UINT focus_code = focus ? static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, 0, 0)) : 0;
-                if (focus && (focus_code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-                    id = GetDlgCtrlID(focus);
-                else {
-                    LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-                    if (HIWORD(def) == DC_HASDEFID)
-                        id = LOWORD(def);
+                if (focus && (focus_code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+                    press(GetParent(focus), GetDlgCtrlID(focus));
+                    return TRUE;
                 }
+                int id = IDOK;
+                LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+                if (HIWORD(def) == DC_HASDEFID)
+                    id = LOWORD(def);
                 press(dialog, id);
                 return TRUE;
             }
