@@ -8,6 +8,8 @@
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
+#include <dialogs/SetStation.h>
+#include <dialogs/SetTv.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -102,6 +104,16 @@ void App::CmHelpContents()
     HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
 }
 
+void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
+{
+    new TSetTv(&sheet);
+    new TSetApp(&sheet);
+    new TSetStation(&sheet, true);
+    new TSetAvi(&sheet, format);
+    new TSetSound(&sheet);
+    new TSetFile(&sheet, format);
+}
+
 void App::CmPreferences()
 {
     OWL::TFrameWindow* main = GetMainWindow();
@@ -110,10 +122,7 @@ void App::CmPreferences()
     LONG format = Settings.DefaultMediaFormat;
     {
         OWL::TPropertySheet sheet(main, "Options", 0, false, PSH_NOAPPLYNOW);
-        new TSetApp(&sheet);
-        new TSetAvi(&sheet, &format);
-        new TSetSound(&sheet);
-        new TSetFile(&sheet, &format);
+        AddPreferencesPages(sheet, &format);
         sheet.Execute();
     }
     Settings.DefaultMediaFormat = format;

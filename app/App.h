@@ -6,6 +6,7 @@
 // multimedia properties, Preferences, save settings, exit).
 
 #include <owl/Application.h>
+#include <owl/PropertySheet.h>
 #include <owl/RecentFiles.h>
 
 #include <base/Types.h>
@@ -24,6 +25,10 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+
+    // The Preferences pages, in their order, into `sheet`; the pages that choose the recording
+    // format share `format`.
+    static void AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format);
 
 private:
     void CmHelpContents();

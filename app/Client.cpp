@@ -5,7 +5,7 @@
 #include "Client.h"
 
 #include "PrivateMessages.h"
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>
@@ -20,8 +20,6 @@
 #include <user/Timers.h>
 
 #include <utility>
-
-STv* Tv = nullptr;
 
 namespace {
 

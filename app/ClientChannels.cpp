@@ -3,9 +3,13 @@
 
 #include "Client.h"
 
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
+#include <dialogs/SetStation.h>
+#include <owl/Application.h>
+#include <owl/FrameWindow.h>
+#include <owl/PropertySheet.h>
 #include <settings/Settings.h>
 
 #include <base/Text.h>
@@ -137,7 +141,14 @@ LRESULT TClient::EvChannelTyped()
     return 0;
 }
 
-// Shows the stations page on its own; there is no stations page to show yet.
+// The stations page alone in a sheet of its own; the table it changed applies at once.
 void TClient::CmChannels()
 {
+    {
+        OWL::TFrameWindow* main = GetApplication() ? GetApplication()->GetMainWindow() : nullptr;
+        OWL::TPropertySheet sheet(main ? static_cast<OWL::TWindow*>(main) : this, "Channels", 0, false, PSH_NOAPPLYNOW);
+        new TSetStation(&sheet, false);
+        sheet.Execute();
+    }
+    ApplyClientOptions();
 }

@@ -4,7 +4,7 @@
 
 #include "Client.h"
 
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <settings/Settings.h>

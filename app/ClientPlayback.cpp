@@ -5,7 +5,7 @@
 #include "Client.h"
 
 #include "App.h"
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <media/MediaIn.h>

@@ -7,7 +7,7 @@
 #include "App.h"
 #include "RecordingNames.h"
 #include <settings/Settings.h>
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <media/MediaIn.h>

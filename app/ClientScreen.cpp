@@ -9,7 +9,7 @@
 #include "PrivateMessages.h"
 #include <media/VideoFile.h>
 
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <settings/Settings.h>

@@ -5,7 +5,7 @@
 #include "Client.h"
 #include "TickStatus.h"
 #include "TimerEventStore.h"
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <dialogs/SchedDialog.h>

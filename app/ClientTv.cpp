@@ -3,7 +3,7 @@
 
 #include "Client.h"
 
-#include "TvEngine.h"
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>

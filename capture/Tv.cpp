@@ -1,6 +1,7 @@
 // The engine's construction, destruction, error box.
 
 #include <capture/Tv.h>
+#include <capture/TvEngine.h>
 
 #include <base/Modules.h>
 #include <base/Text.h>
@@ -14,6 +15,8 @@ namespace {
 constexpr const char* kDefaultName = "<default>";
 
 }
+
+STv* Tv = nullptr;
 
 STv::STv(const char* deviceName, HWND parentWindow, BYTE lineIn, BYTE debug, const char* audioRendererName,
     const char* graphFilePath)

@@ -54,6 +54,8 @@ public:
     bool IsVideoShown() const { return m_videoShown != 0; }
     // The device name; after opening, the FriendlyName of the device opened.
     const char* GetDeviceName() const { return m_deviceName; }
+    // The device's tuner (not counted), or null when it has none.
+    IAMTVTuner* GetTuner() const { return m_tuner; }
     // -1: no channel.
     LONG GetChannel() const { return m_channel; }
     bool IsLineIn() const { return m_lineIn != 0; }

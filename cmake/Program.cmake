@@ -3,7 +3,7 @@
 # folders only (through a private include root holding a link to each), so a lower folder can
 # neither include nor call a higher one. app/Main.cpp alone makes the executable.
 #
-#   resources, settings, media  <  capture, dialogs  <  app
+#   resources, settings, media  <  capture  <  dialogs  <  app
 
 set(ORBIVANE_PROGRAM_FOLDERS settings resources media capture dialogs app)
 
@@ -30,7 +30,7 @@ orbivane_program_library(settings PLATFORM base registry)
 orbivane_program_library(resources PLATFORM base gdi user)
 orbivane_program_library(media PLATFORM base com dshow mm user wmenc)
 orbivane_program_library(capture DEPENDS media PLATFORM base com dshow user)
-orbivane_program_library(dialogs DEPENDS settings resources media PLATFORM base com dshow mm owl registry shell user)
+orbivane_program_library(dialogs DEPENDS settings resources media capture PLATFORM base com dshow mm owl registry shell user)
 orbivane_program_library(app DEPENDS settings resources media capture dialogs
   PLATFORM base com dshow mm owl present registry shell sim user wmenc)
 

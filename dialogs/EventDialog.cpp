@@ -1,4 +1,5 @@
 #include "EventDialog.h"
+#include "NumberText.h"
 
 #include <resources/TimerDialogs.h>
 #include <settings/Settings.h>
@@ -37,24 +38,6 @@ constexpr ActionName Actions[] = {
 };
 
 constexpr const char* KeepChoices[] = { "All", "1", "2", "5", "10" };
-
-// A leading decimal number as "%ld" reads it (blanks skipped, a sign allowed), kept within the
-// 32-bit range; false when the text does not start with one.
-bool read_number(const char* text, LONG& value)
-{
-    while (*text == ' ' || *text == '\t')
-        ++text;
-    char* end = nullptr;
-    long long number = std::strtoll(text, &end, 10);
-    if (end == text)
-        return false;
-    if (number > INT_MAX)
-        number = INT_MAX;
-    if (number < INT_MIN)
-        number = INT_MIN;
-    value = static_cast<LONG>(number);
-    return true;
-}
 
 std::string station_text(LONG channel, const char* name)
 {
@@ -200,13 +183,13 @@ bool TEventDialog::ReadStation()
     m_record->Station = 0;
     if (text[0] != 'L' && text[0] != 'l') {
         LONG station = 0;
-        if (!read_number(text, station) || station < 2)
+        if (!ReadLeadingNumber(text, station) || station < 2)
             return Refuse("Must specify a valid station number");
         m_record->Station = station;
         return true;
     }
     LONG line = 0;
-    if (!read_number(text + 1, line))
+    if (!ReadLeadingNumber(text + 1, line))
         return Refuse("Must specify a valid station number or line number");
     m_record->Station = line - 1;
     if (m_record->Station != 0 && m_record->Station != 1)
@@ -223,7 +206,7 @@ void TEventDialog::ReadKeep()
         return;
     }
     LONG keep = 0;
-    if (read_number(text, keep))
+    if (ReadLeadingNumber(text, keep))
         m_record->Keep = keep;
 }
 

@@ -1,13 +1,11 @@
 #include "SetAvi.h"
+#include "DeviceNames.h"
 
 #include <resources/SettingsPages.h>
 #include <settings/Settings.h>
 #include <settings/SettingsValues.h>
 
 #include <base/Text.h>
-#include <com/BStr.h>
-#include <com/ComPtr.h>
-#include <com/Variant.h>
 #include <dshow/DeviceEnumerator.h>
 
 namespace {
@@ -57,34 +55,10 @@ TSetAvi::TSetAvi(OWL::TPropertySheet* parent, LONG* defaultMediaFormat, OWL::TMo
 
 void TSetAvi::ListCompressors(REFCLSID category, OWL::TComboBox* combo)
 {
-    CComPtr<ICreateDevEnum> devices;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-            reinterpret_cast<void**>(&devices))))
-        return;
-    CComPtr<IEnumMoniker> monikers;
-    if (devices->CreateClassEnumerator(category, &monikers, 0) != S_OK || !monikers)
-        return;
-    for (;;) {
-        CComPtr<IMoniker> moniker;
-        if (monikers->Next(1, &moniker, nullptr) != S_OK)
-            return;
-        CComPtr<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))))
-            return;
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_BSTR;
-        value.bstrVal = nullptr;
-        if (FAILED(bag->Read(u"FriendlyName", &value, nullptr)) || value.vt != VT_BSTR || !value.bstrVal) {
-            VariantClear(&value);
-            return;
-        }
-        char name[codec_length] = {};
-        WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, name, sizeof name, nullptr, nullptr);
-        name[sizeof name - 1] = '\0';
-        VariantClear(&value);
+    VisitDevices(category, [combo](IMoniker*, const char* name) {
         combo->AddString(name);
-    }
+        return true;
+    });
 }
 
 void TSetAvi::FillList(REFCLSID category, OWL::TComboBox* combo, const char* chosen)

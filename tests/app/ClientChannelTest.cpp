@@ -1,5 +1,8 @@
 #include "ClientFixture.h"
 
+#include <owl/PropertySheet.h>
+#include <resources/StationDialogs.h>
+
 namespace {
 
 using namespace client_test;
@@ -177,6 +180,41 @@ TEST_F(ClientTest, ARecordingEngineKeepsItsChannel)
     EXPECT_EQ(enabler(CM_TVAUDIOONLY).enabled, false);
     delete Tv;
     Tv = nullptr;
+}
+
+// The Channels command: the stations page alone in a sheet; a station added there and "Only surf
+// defined stations" are what channel up steps through afterwards, TV on.
+TEST_F(ClientTest, TheChannelsCommandChangesTheStationsTheClientSurfs)
+{
+    Settings.AddStation(5, "Five");
+    Settings.ChannelListOnly = 0;
+    Settings.Channel = 5;
+    open();
+    command(CM_TV);
+    ASSERT_NE(Tv, nullptr);
+    user::testing::set_dialog_script(IDD_STATION, [](const user::testing::ModalDialog& d) {
+        HWND channel = GetDlgItem(d.dialog, 701);
+        SendMessageA(channel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("40"));
+        SendMessageA(GetDlgItem(d.dialog, 703), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Forty"));
+        user::testing::press_dialog_button(d.dialog, IDOK);
+    });
+    std::string caption;
+    user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
+        caption = d.caption;
+        HWND page = reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0));
+        user::testing::press_dialog_button(page, 1702);
+        user::testing::press_dialog_button(page, 101);
+        user::testing::press_dialog_button(d.dialog, IDOK);
+    });
+    command(CM_CHANNELS);
+    EXPECT_EQ(caption, "Channels");
+    ASSERT_EQ(Settings.StationCount(), 2);
+    EXPECT_EQ(Settings.StationChannel(1), 40);
+    EXPECT_EQ(Settings.ChannelListOnly, 1);
+    command(CM_CHANNELUP);
+    EXPECT_EQ(Tv->GetChannel(), 40);
+    command(CM_CHANNELUP);
+    EXPECT_EQ(Tv->GetChannel(), 5);
 }
 
 }

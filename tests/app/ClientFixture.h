@@ -9,7 +9,7 @@
 
 #include <app/Client.h>
 #include <app/PrivateMessages.h>
-#include <app/TvEngine.h>
+#include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
 #include <media/Mixer.h>

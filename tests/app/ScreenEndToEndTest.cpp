@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <app/App.h>
 #include <app/SettingsSequence.h>
 #include <dialogs/DirPick.h>
 #include <dialogs/SetApp.h>
@@ -493,7 +494,7 @@ TEST_F(ScreenEndToEnd, BothBarsShowTheirTvButtonSwitchesTvOnAndFullWindowComesAn
 // Where a control of the Preferences sheet is, relative to the sheet's window: the same sheet laid
 // out in this process (its controls are the program's own, out of reach from here).
 struct SheetSpots {
-    POINT on_top, file_tab, size, ok, cancel;
+    POINT general_tab, on_top, file_tab, size, ok;
 };
 
 SheetSpots preferences_spots()
@@ -501,10 +502,7 @@ SheetSpots preferences_spots()
     SheetSpots spots {};
     LONG format = 3;
     OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
-    new TSetApp(&sheet);
-    new TSetAvi(&sheet, &format);
-    new TSetSound(&sheet);
-    new TSetFile(&sheet, &format);
+    App::AddPreferencesPages(sheet, &format);
     user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
         RECT window {};
         GetWindowRect(d.dialog, &window);
@@ -515,16 +513,36 @@ SheetSpots preferences_spots()
             return spot(r);
         };
         auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
-        spots.on_top = control(GetDlgItem(page(), 302));
         HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
-        RECT tab {};
-        SendMessageA(tabs, TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&tab));
-        MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
-        spots.file_tab = spot(tab);
-        SendMessageA(d.dialog, PSM_SETCURSEL, 3, 0);
+        auto tab_of = [&](const char* caption) {
+            int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                char text[64] = {};
+                TCITEMA item {};
+                item.mask = TCIF_TEXT;
+                item.pszText = text;
+                item.cchTextMax = sizeof text;
+                SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+                if (std::strcmp(text, caption) == 0)
+                    return i;
+            }
+            return -1;
+        };
+        auto tab_spot = [&](int index) {
+            RECT tab {};
+            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tab));
+            MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
+            return spot(tab);
+        };
+        int general = tab_of("General");
+        spots.general_tab = tab_spot(general);
+        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(general), 0);
+        spots.on_top = control(GetDlgItem(page(), 302));
+        int file = tab_of("File");
+        spots.file_tab = tab_spot(file);
+        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(file), 0);
         spots.size = control(GetDlgItem(page(), 1304));
         spots.ok = control(GetDlgItem(d.dialog, IDOK));
-        spots.cancel = control(GetDlgItem(d.dialog, IDCANCEL));
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
     sheet.Execute();
@@ -574,6 +592,7 @@ TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
         xdotool("mousemove --window " + std::to_string(sheet) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
             + " click 1");
     };
+    click(spots.general_tab);
     click(spots.on_top);     // General: "&Always on top"
     click(spots.file_tab);   // the "File" tab
     click(spots.size);

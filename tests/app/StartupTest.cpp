@@ -12,6 +12,7 @@
 #include <user/Testing.h>
 #include <user/User.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -324,14 +325,15 @@ TEST_F(StartupTest, PreferencesShowsThePagesAndSavesAndAppliesEvenWhenCancelled)
             tabs.push_back(text);
         }
         EXPECT_EQ(GetDlgItem(d.dialog, ID_APPLY_NOW), nullptr);
-        SendMessageA(d.dialog, PSM_SETCURSEL, 1, 0);
+        auto avi_tab = std::find(tabs.begin(), tabs.end(), "AVI/WAV") - tabs.begin();
+        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(avi_tab), 0);
         HWND avi = reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0));
         user::testing::press_dialog_button(avi, 2105);
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
     EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
     SendMessageA(frame, WM_COMMAND, CM_PREFERENCES, 0);
-    EXPECT_EQ(tabs, (std::vector<std::string> { "General", "AVI/WAV", "Sound device", "File" }));
+    EXPECT_EQ(tabs, (std::vector<std::string> { "TV", "General", "Stations", "AVI/WAV", "Sound device", "File" }));
     EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER)) << "Cancel still saves";
     EXPECT_TRUE(GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST) << "and re-applies the options";
     EXPECT_EQ(Settings.DefaultMediaFormat, 0) << "the format box acts at once, whatever the sheet returns";

@@ -1,3 +1,4 @@
+#include "FileStreamPin.h"
 #include <base/Text.h>
 #include <dshow/AviMux.h>
 #include <dshow/FileWriter.h>
@@ -49,36 +50,10 @@ protected:
     }
 };
 
-class AviMux::Output final : public OutputPin {
-public:
-    Output(BaseFilter& filter, std::u16string name)
-        : OutputPin(filter, std::move(name))
-    {
-    }
-    HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
-    {
-        return IsEqualGUID(type.majortype, MEDIATYPE_Stream) && IsEqualGUID(type.subtype, MEDIASUBTYPE_Avi) ? S_OK : S_FALSE;
-    }
-    std::vector<MediaType> media_types() override { return { MediaType::of(MEDIATYPE_Stream, MEDIASUBTYPE_Avi) }; }
-
-    // The file writer's way to its file.
-    CComPtr<IFileWriterTarget> target() const
-    {
-        CComPtr<IFileWriterTarget> found;
-        if (CComPtr<IPin> connected = peer())
-            connected->QueryInterface(IID_IFileWriterTarget, reinterpret_cast<void**>(&found));
-        return found;
-    }
-
-protected:
-    HRESULT complete_connect(IPin*) override { return target() ? S_OK : VFW_E_NO_TRANSPORT; }
-    LONG buffer_size(const AM_MEDIA_TYPE&) override { return 1; }
-};
-
 AviMux::AviMux()
     : BaseFilter(CLSID_AviDest)
 {
-    m_output = make_pin<Output>(u"AVI Out");
+    m_output = make_pin<FileStreamPin>(u"AVI Out", MEDIASUBTYPE_Avi);
     add_input();
 }
 

@@ -37,40 +37,31 @@ Layout layout_of(const AM_MEDIA_TYPE& type)
     return Layout::None;
 }
 
-// One frame as top-down opaque pixels; nullptr when the sample is too short for its format.
-std::shared_ptr<gdi::Surface> convert(const AM_MEDIA_TYPE& type, const BYTE* data, LONG length)
-{
-    Layout layout = layout_of(type);
-    MediaType copy(type);
-    const VIDEOINFOHEADER* video = copy.video_info();
-    if (layout == Layout::None || !video || !data)
-        return nullptr;
-    const BITMAPINFOHEADER& bitmap = video->bmiHeader;
-    int width = bitmap.biWidth;
-    int height = std::abs(bitmap.biHeight);
-    std::ptrdiff_t stride = ((static_cast<std::ptrdiff_t>(width) * bitmap.biBitCount + 31) / 32) * 4;
-    if (length < 0 || static_cast<std::ptrdiff_t>(length) < stride * height)
-        return nullptr;
-    auto frame = std::make_shared<gdi::Surface>(width, height);
-    if (layout == Layout::Yuy2) {
-        // YUY2 is always top row first.
-        gdi::yuy2_to_bgra(data, stride, *frame);
-        return frame;
-    }
-    // RGB: bottom row first unless the height is negative.
-    bool bottom_up = bitmap.biHeight > 0;
-    int bytes = layout == Layout::Rgb24 ? 3 : 4;
-    for (int y = 0; y < height; ++y) {
-        const BYTE* row = data + stride * (bottom_up ? height - 1 - y : y);
-        gdi::Pixel* out = frame->row(y);
-        for (int x = 0; x < width; ++x) {
-            const BYTE* p = row + static_cast<std::ptrdiff_t>(x) * bytes;
-            out[x] = 0xFF000000u | (static_cast<gdi::Pixel>(p[2]) << 16) | (static_cast<gdi::Pixel>(p[1]) << 8) | p[0];
-        }
-    }
-    return frame;
 }
 
+// Converts one sample into `frame` (resized only when the format's size changes); false when the
+// sample is too short for the format.
+bool VideoRenderer::convert(const BYTE* data, LONG length, gdi::Surface& frame) const
+{
+    const Format& f = m_format;
+    if (f.layout == 0 || !data || length < 0 || static_cast<std::ptrdiff_t>(length) < f.stride * f.height)
+        return false;
+    if (frame.width() != f.width || frame.height() != f.height)
+        frame = gdi::Surface(f.width, f.height);
+    if (f.layout == static_cast<int>(Layout::Yuy2)) {
+        // YUY2 is always top row first.
+        gdi::yuy2_to_bgra(data, f.stride, frame);
+        return true;
+    }
+    // RGB: bottom row first unless the height is negative.
+    int bytes = f.layout == static_cast<int>(Layout::Rgb24) ? 3 : 4;
+    for (int y = 0; y < f.height; ++y) {
+        const BYTE* p = data + f.stride * (f.bottom_up ? f.height - 1 - y : y);
+        gdi::Pixel* out = frame.row(y);
+        for (int x = 0; x < f.width; ++x, p += bytes)
+            out[x] = 0xFF000000u | (static_cast<gdi::Pixel>(p[2]) << 16) | (static_cast<gdi::Pixel>(p[1]) << 8) | p[0];
+    }
+    return true;
 }
 
 class VideoRenderer::Input final : public ScheduledRenderer::Input {
@@ -82,7 +73,9 @@ public:
 protected:
     HRESULT complete_connect(IPin*) override
     {
-        static_cast<VideoRenderer&>(filter()).make_window();
+        auto& renderer = static_cast<VideoRenderer&>(filter());
+        renderer.read_format();
+        renderer.make_window();
         return S_OK;
     }
 };
@@ -111,6 +104,22 @@ STDMETHODIMP VideoRenderer::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
     if (!graph)
         drop_window();
     return hr;
+}
+
+void VideoRenderer::read_format()
+{
+    MediaType type = m_input->connection_type();
+    Format f;
+    f.layout = static_cast<int>(layout_of(type.get()));
+    if (const VIDEOINFOHEADER* video = type.video_info(); video && f.layout != 0) {
+        const BITMAPINFOHEADER& bitmap = video->bmiHeader;
+        f.width = bitmap.biWidth;
+        f.height = std::abs(bitmap.biHeight);
+        f.stride = ((static_cast<std::ptrdiff_t>(f.width) * bitmap.biBitCount + 31) / 32) * 4;
+        f.bottom_up = bitmap.biHeight > 0;
+    }
+    std::lock_guard guard(m_play_lock);
+    m_format = f;
 }
 
 void VideoRenderer::make_window()
@@ -194,16 +203,15 @@ HRESULT VideoRenderer::present(IMediaSample* sample)
 {
     BYTE* data = nullptr;
     sample->GetPointer(&data);
-    MediaType type = m_input->connection_type();
-    auto frame = convert(type.get(), data, sample->GetActualDataLength());
-    if (!frame)
+    std::lock_guard play(m_play_lock);
+    if (!convert(data, sample->GetActualDataLength(), m_next))
         return S_OK; // a short sample is skipped, the stream goes on
     {
+        // The window keeps this frame and hands back the one it showed, to convert the next into.
         std::lock_guard guard(m_window_lock);
         if (m_window)
-            m_window->show_frame(std::move(frame));
+            m_window->show_frame(m_next);
     }
-    std::lock_guard guard(m_play_lock);
     ++m_frames;
     return S_OK;
 }

@@ -71,22 +71,16 @@ HWND VideoWindow::handle() const
     return m_window;
 }
 
-void VideoWindow::show_frame(std::shared_ptr<const gdi::Surface> frame)
+void VideoWindow::show_frame(gdi::Surface& frame)
 {
     HWND window;
     {
         std::lock_guard guard(m_lock);
-        m_frame = std::move(frame);
+        std::swap(m_frame, frame);
         window = m_window;
     }
     if (window)
         InvalidateRect(window, nullptr, FALSE);
-}
-
-std::shared_ptr<const gdi::Surface> VideoWindow::frame() const
-{
-    std::lock_guard guard(m_lock);
-    return m_frame;
 }
 
 void VideoWindow::show_from_any_thread()
@@ -120,18 +114,19 @@ void VideoWindow::paint()
         return;
     RECT client {};
     GetClientRect(m_window, &client);
-    auto shown = frame();
-    if (shown && !shown->empty()) {
+    std::unique_lock guard(m_lock);
+    if (!m_frame.empty()) {
         BITMAPINFO info {};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = shown->width();
-        info.bmiHeader.biHeight = -shown->height(); // top row first
+        info.bmiHeader.biWidth = m_frame.width();
+        info.bmiHeader.biHeight = -m_frame.height(); // top row first
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, shown->width(), shown->height(), shown->pixels(),
-            &info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, m_frame.width(), m_frame.height(),
+            m_frame.pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
     } else {
+        guard.unlock();
         HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         FillRect(dc, &client, black);
     }

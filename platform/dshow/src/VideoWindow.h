@@ -6,8 +6,9 @@
 //
 // The window belongs to the thread that made it (the one that connected the renderer, normally
 // the application's user-interface thread); that thread's message loop paints it. show_frame()
-// may be called from any thread: it keeps the frame and invalidates the window, and the next
-// WM_PAINT draws it. Without a frame the client area is black.
+// may be called from any thread: it takes the frame (handing back the previous one, so that two
+// buffers serve the whole stream) and invalidates the window, and the next WM_PAINT draws it
+// scaled to the client area. Without a frame the client area is black.
 //
 // This file knows nothing of media types: the renderer hands over frames already converted to
 // 32-bit pixels (gdi::Surface, top row first).
@@ -33,9 +34,9 @@ public:
     // NULL when the window could not be made or is gone.
     HWND handle() const;
 
-    // Keeps the frame for painting and invalidates the window (any thread).
-    void show_frame(std::shared_ptr<const gdi::Surface> frame);
-    std::shared_ptr<const gdi::Surface> frame() const;
+    // Keeps the frame for painting and invalidates the window (any thread); `frame` then holds
+    // the frame shown before (empty at first), for the caller to fill again.
+    void show_frame(gdi::Surface& frame);
 
     // Shows the window; from another thread than its own, asks that thread to.
     void show_from_any_thread();
@@ -50,7 +51,7 @@ private:
 
     HWND m_window { nullptr };
     mutable std::mutex m_lock;
-    std::shared_ptr<const gdi::Surface> m_frame;
+    gdi::Surface m_frame; // painted under m_lock
     HWND m_drain { nullptr };
 };
 

@@ -1,3 +1,4 @@
+#include "FileStreamPin.h"
 #include <dshow/WavDest.h>
 
 #include <dshow/AviWriter.h>
@@ -44,35 +45,11 @@ public:
     HRESULT receive(IMediaSample* sample) override { return static_cast<WavDest&>(filter()).receive(sample); }
 };
 
-class WavDest::Output final : public OutputPin {
-public:
-    Output(BaseFilter& filter, std::u16string name)
-        : OutputPin(filter, std::move(name))
-    {
-    }
-    HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
-    {
-        return IsEqualGUID(type.majortype, MEDIATYPE_Stream) && IsEqualGUID(type.subtype, MEDIASUBTYPE_WAVE) ? S_OK : S_FALSE;
-    }
-    std::vector<MediaType> media_types() override { return { MediaType::of(MEDIATYPE_Stream, MEDIASUBTYPE_WAVE) }; }
-    CComPtr<IFileWriterTarget> target() const
-    {
-        CComPtr<IFileWriterTarget> found;
-        if (CComPtr<IPin> connected = peer())
-            connected->QueryInterface(IID_IFileWriterTarget, reinterpret_cast<void**>(&found));
-        return found;
-    }
-
-protected:
-    HRESULT complete_connect(IPin*) override { return target() ? S_OK : VFW_E_NO_TRANSPORT; }
-    LONG buffer_size(const AM_MEDIA_TYPE&) override { return 1; }
-};
-
 WavDest::WavDest()
     : BaseFilter(CLSID_WavDest)
 {
     m_input = make_pin<Input>(u"Input");
-    m_output = make_pin<Output>(u"Wave Out");
+    m_output = make_pin<FileStreamPin>(u"Wave Out", MEDIASUBTYPE_WAVE);
 }
 
 WavDest::~WavDest()

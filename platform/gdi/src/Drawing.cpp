@@ -190,8 +190,10 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect)
     if (is_empty(r))
         return TRUE;
     auto dot = [&](int x, int y) {
-        if (((x - r.left) + (y - r.top)) % 2 == 0 && t.in_clip(x, y))
+        if (((x - r.left) + (y - r.top)) % 2 == 0 && t.in_clip(x, y)) {
             t.surface().row(y)[x] ^= 0x00FFFFFFu;
+            t.touch_point(x, y);
+        }
     };
     for (int x = r.left; x < r.right; ++x) {
         dot(x, r.top);
@@ -221,6 +223,7 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
         if (!t.state().brush)
             return TRUE;
         RECT c = intersect(r, t.clip());
+        t.touch(c);
         for (int yy = c.top; yy < c.bottom; ++yy) {
             for (int xx = c.left; xx < c.right; ++xx) {
                 if (auto p = t.brush_pixel(*t.state().brush, xx, yy))

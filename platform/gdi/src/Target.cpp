@@ -48,6 +48,7 @@ Target::~Target()
 void Target::fill(const RECT& surface_rect, Pixel p)
 {
     RECT r = intersect(normalized(surface_rect), m_clip);
+    touch(r);
     for (int y = r.top; y < r.bottom; ++y)
         std::fill(m_surface->row(y) + r.left, m_surface->row(y) + r.right, p | 0xFF000000u);
 }
@@ -55,6 +56,7 @@ void Target::fill(const RECT& surface_rect, Pixel p)
 void Target::invert(const RECT& surface_rect)
 {
     RECT r = intersect(normalized(surface_rect), m_clip);
+    touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
         Pixel* row = m_surface->row(y);
         for (int x = r.left; x < r.right; ++x)
@@ -113,6 +115,7 @@ void Target::fill_brush(const RECT& surface_rect, const Brush& brush)
         return;
     }
     RECT r = intersect(normalized(surface_rect), m_clip);
+    touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
         for (int x = r.left; x < r.right; ++x) {
             if (auto p = brush_pixel(brush, x, y))

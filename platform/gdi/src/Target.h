@@ -6,6 +6,8 @@
 
 #include "Handles.h"
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace gdi::detail {
@@ -57,11 +59,34 @@ public:
         return sx >= m_clip.left && sx < m_clip.right && sy >= m_clip.top && sy < m_clip.bottom;
     }
 
+    // Records that a surface rectangle (clipped) is drawn in this call: what a window's DC
+    // reports as changed when the call ends. Every write below records itself; code writing
+    // rows directly records its rectangle first.
+    void touch(const RECT& surface_rect)
+    {
+        RECT r = intersect(normalized(surface_rect), m_clip);
+        if (is_empty(r))
+            return;
+        m_touched = {
+            std::min(m_touched.left, r.left), std::min(m_touched.top, r.top),
+            std::max(m_touched.right, r.right), std::max(m_touched.bottom, r.bottom)
+        };
+    }
+    void touch_point(int sx, int sy)
+    {
+        m_touched = { std::min<LONG>(m_touched.left, sx), std::min<LONG>(m_touched.top, sy),
+            std::max<LONG>(m_touched.right, sx + 1), std::max<LONG>(m_touched.bottom, sy + 1) };
+    }
+    // What was drawn so far (empty when nothing).
+    RECT touched() const { return is_empty(m_touched) ? RECT { 0, 0, 0, 0 } : m_touched; }
+
     // Surface-coordinate drawing, clipped.
     void plot(int sx, int sy, Pixel p)
     {
-        if (in_clip(sx, sy))
+        if (in_clip(sx, sy)) {
             m_surface->row(sy)[sx] = p;
+            touch_point(sx, sy);
+        }
     }
     void fill(const RECT& surface_rect, Pixel p);
     void invert(const RECT& surface_rect);
@@ -72,6 +97,7 @@ public:
     {
         if (!in_clip(sx, sy) || coverage <= 0)
             return;
+        touch_point(sx, sy);
         Pixel& d = m_surface->row(sy)[sx];
         if (coverage >= 255) {
             d = c | 0xFF000000u;
@@ -92,6 +118,7 @@ private:
     std::shared_ptr<Surface> m_surface;
     std::shared_ptr<Bitmap> m_bitmap;
     RECT m_clip {};
+    RECT m_touched { INT_MAX, INT_MAX, INT_MIN, INT_MIN };
     int m_ox = 0;
     int m_oy = 0;
 };

@@ -1,8 +1,11 @@
 // The video renderer on the virtual card: intelligent rendering ends in it, its window follows
 // IVideoWindow, frames show the tuned channel, input goes to the message drain, and the window
-// goes with the filter.
+// goes with the filter. Frames of known pixels show converted and scaled as a plain reference
+// says, at awkward sizes.
 
 #include <CardFixture.h>
+#include <PictureReference.h>
+#include <TestFilters.h>
 
 #include <dshow/CaptureGraphBuilder.h>
 #include <dshow/VfwErrors.h>
@@ -334,4 +337,86 @@ TEST_F(Rendered, TheWindowGoesWithTheFilter)
     EXPECT_FALSE(IsWindow(again));
 }
 
+}
+
+namespace {
+
+struct PictureCase {
+    const char* name;
+    bool rgb24;          // bottom-up RGB24, else YUY2
+    int width, height;   // the video
+    int shown_width, shown_height; // the window's client area
+};
+
+// The reference picture of a frame: each window pixel shows the frame pixel under its centre.
+gdi::Pixel expected_pixel(const PictureCase& c, const std::vector<std::uint8_t>& frame, int x, int y)
+{
+    namespace ref = picture_reference;
+    int u = ref::nearest(x, c.width, c.shown_width), v = ref::nearest(y, c.height, c.shown_height);
+    int bits = c.rgb24 ? 24 : 16;
+    std::size_t stride = static_cast<std::size_t>((c.width * bits + 31) / 32) * 4;
+    if (!c.rgb24)
+        return ref::yuy2_pixel(frame.data() + stride * v, u);
+    const std::uint8_t* p = frame.data() + stride * (c.height - 1 - v) + u * 3;
+    return 0xFF000000u | static_cast<gdi::Pixel>(p[2]) << 16 | static_cast<gdi::Pixel>(p[1]) << 8 | p[0];
+}
+
+}
+
+TEST_F(CardTest, FramesShowConvertedAndScaledAsTheReferenceAtEverySize)
+{
+    const PictureCase cases[] = {
+        { "same size", false, 64, 48, 64, 48 },
+        { "upscaled to odd sizes", false, 6, 5, 123, 77 },
+        { "full frame, downscaled", false, 720, 576, 161, 97 },
+        { "one pixel pair", false, 2, 1, 9, 4 },
+        { "one-pixel window", false, 34, 9, 1, 1 },
+        { "bottom-up RGB24, odd width", true, 13, 7, 20, 9 },
+        { "one-pixel RGB24 video", true, 1, 1, 3, 2 },
+    };
+    HWND parent = make_parent();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto format = c.rgb24 ? dshow::make_rgb_format(c.width, c.height, 24, UNITS / 25)
+                              : dshow::make_yuy2_format(c.width, c.height, UNITS / 25);
+        auto* source = new test_filters::Source(
+            { dshow::MediaType::video(c.rgb24 ? MEDIASUBTYPE_RGB24 : MEDIASUBTYPE_YUY2, format) });
+        auto* renderer = new dshow::VideoRenderer();
+        CComPtr<IPin> input;
+        ASSERT_EQ(renderer->FindPin(u"Input", &input), S_OK);
+        ASSERT_EQ(source->out->Connect(input, nullptr), S_OK);
+        IVideoWindow* video = renderer;
+        video->put_Owner(reinterpret_cast<OAHWND>(parent));
+        video->put_WindowStyle(static_cast<LONG>(WS_CHILD));
+        video->SetWindowPosition(0, 0, c.shown_width, c.shown_height);
+        video->put_Visible(OATRUE);
+        ASSERT_EQ(renderer->Run(0), S_OK);
+        ASSERT_EQ(source->Run(0), S_OK);
+
+        auto frame = picture_reference::random_bytes(format.bmiHeader.biSizeImage, 11);
+        // Two frames: the second is converted into the buffer the first one was shown from.
+        ASSERT_EQ(source->out->deliver(std::vector<std::uint8_t>(frame.size(), 0x80), 0, 1), S_OK);
+        ASSERT_EQ(source->out->deliver(frame, 1, 2), S_OK);
+        EXPECT_EQ(renderer->frames_shown(), 2u);
+        UpdateWindow(renderer->window());
+        gdi::Surface picture;
+        ASSERT_TRUE(dshow::copy_video_picture(renderer->window(), picture));
+        ASSERT_EQ(picture.width(), c.shown_width);
+        ASSERT_EQ(picture.height(), c.shown_height);
+        int wrong = 0;
+        for (int y = 0; y < c.shown_height; ++y)
+            for (int x = 0; x < c.shown_width; ++x)
+                wrong += picture.pixel(x, y) != expected_pixel(c, frame, x, y);
+        EXPECT_EQ(wrong, 0);
+
+        source->Stop();
+        renderer->Stop();
+        source->out->Disconnect();
+        input->Disconnect();
+        input.Release();
+        renderer->JoinFilterGraph(nullptr, nullptr);
+        renderer->Release();
+        source->Release();
+    }
+    DestroyWindow(parent);
 }

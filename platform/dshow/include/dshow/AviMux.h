@@ -24,6 +24,8 @@
 
 namespace dshow {
 
+class FileStreamPin;
+
 class AviMux final : public BaseFilter, public IConfigAviMux, public IConfigInterleaving {
 public:
     AviMux();
@@ -52,7 +54,6 @@ protected:
 
 private:
     class Input;
-    class Output;
     friend class Input;
 
     HRESULT on_pause() override;
@@ -62,7 +63,7 @@ private:
     HRESULT receive(Input& pin, IMediaSample* sample);
     HRESULT end_of_stream(Input& pin);
 
-    Output* m_output;
+    FileStreamPin* m_output;
     int m_inputs_made { 0 };
     AviWriterOptions m_options;
     LONG m_master { -1 };

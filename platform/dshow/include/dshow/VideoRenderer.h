@@ -7,7 +7,8 @@
 // made when the input first connects, on the connecting thread (whose message loop paints it),
 // and destroyed when the filter leaves its graph or is released. It starts top-level and
 // hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame received is
-// converted to 32-bit pixels and drawn, scaled to the client area, at the next WM_PAINT; a test
+// converted to 32-bit pixels (into one of two buffers used in turn, so a stream allocates no
+// frames) and drawn, scaled to the client area, at the next WM_PAINT; a test
 // pumps the window's thread (UpdateWindow) and reads the pixels back with copy_video_picture().
 // Frames are shown when due on the graph's clock (ScheduledRenderer.h). With AutoShow on (the
 // default) the window appears when the graph pauses or runs.
@@ -33,14 +34,11 @@
 
 #include <dshow/GraphInterfaces.h>
 #include <dshow/ScheduledRenderer.h>
+#include <gdi/Surface.h>
 
 #include <memory>
 
 DEFINE_GUID(CLSID_VideoRenderer, 0x70E102B0, 0x5556, 0x11CE, 0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A);
-
-namespace gdi {
-class Surface;
-}
 
 namespace dshow {
 
@@ -74,12 +72,24 @@ private:
 
     HRESULT on_pause() override;
     HRESULT present(IMediaSample* sample) override;
+    // The input's connected format.
+    struct Format {
+        int layout = 0; // 0 none, else the conversion
+        int width = 0;
+        int height = 0;
+        std::ptrdiff_t stride = 0; // bytes from one row to the next
+        bool bottom_up = false;
+    };
+    void read_format();
+    bool convert(const BYTE* data, LONG length, gdi::Surface& frame) const;
     void make_window();
     void drop_window();
     // The window while connected, else nullptr with `result` VFW_E_NOT_CONNECTED.
     HWND connected_window(HRESULT& result) const;
 
-    mutable std::mutex m_play_lock;
+    mutable std::mutex m_play_lock; // the format, the frame being converted and the count
+    Format m_format;
+    gdi::Surface m_next;
     ULONG m_frames { 0 };
 
     mutable std::mutex m_window_lock;

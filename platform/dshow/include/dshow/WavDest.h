@@ -24,6 +24,8 @@ DEFINE_GUID(MEDIASUBTYPE_WAVE, 0xE436EB8B, 0x524F, 0x11CE, 0x9F, 0x53, 0x00, 0x2
 
 namespace dshow {
 
+class FileStreamPin;
+
 class WavDest final : public BaseFilter {
 public:
     WavDest();
@@ -34,7 +36,6 @@ public:
 
 private:
     class Input;
-    class Output;
     friend class Input;
 
     HRESULT on_pause() override;
@@ -43,7 +44,7 @@ private:
     HRESULT write(const void* data, std::size_t size);
 
     Input* m_input;
-    Output* m_output;
+    FileStreamPin* m_output;
     mutable std::mutex m_write_lock;
     std::FILE* m_file { nullptr };
     std::vector<BYTE> m_format; // the 'fmt ' contents

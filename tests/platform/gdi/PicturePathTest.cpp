@@ -1,0 +1,86 @@
+// The picture path's pixels: YUY2 conversion and scaled copies checked against plain references
+// at the awkward sizes (odd widths, one pixel, up and down, clipped, partly off the surface).
+
+#include "Fixture.h"
+
+#include <PictureReference.h>
+
+#include <vector>
+
+namespace ref = picture_reference;
+
+TEST(PicturePath, Yuy2RowsOfEveryWidthConvertAsThePlainFormula)
+{
+    for (int width : { 1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 720 }) {
+        const int height = 3;
+        std::ptrdiff_t stride = ((width * 16 + 31) / 32) * 4 + 8; // padded rows
+        auto frame = ref::random_bytes(static_cast<std::size_t>(stride) * height, static_cast<unsigned>(width));
+        gdi::Surface out(width, height, 0);
+        gdi::yuy2_to_bgra(frame.data(), stride, out);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                wrong += out.pixel(x, y) != ref::yuy2_pixel(frame.data() + y * stride, x);
+        EXPECT_EQ(wrong, 0) << "width " << width;
+    }
+}
+
+namespace {
+
+struct ScaleCase {
+    const char* name;
+    int source_width, source_height;
+    RECT target;             // x, y, right, bottom on the 40 x 30 bitmap
+    RECT clip { 0, 0, 0, 0 }; // none when empty
+};
+
+}
+
+TEST_F(MemoryDcTest, ScaledCopiesShowTheSourcePixelUnderEachCentre)
+{
+    const ScaleCase cases[] = {
+        { "same size", 9, 7, { 3, 2, 12, 9 } },
+        { "odd upscale", 3, 2, { 1, 1, 38, 30 } },
+        { "video downscale", 720, 576, { 2, 1, 35, 28 } },
+        { "partly off the surface", 7, 5, { -5, 25, 8, 36 } },
+        { "one-pixel source", 1, 1, { 4, 4, 9, 7 } },
+        { "one-pixel target", 17, 9, { 20, 20, 21, 21 } },
+        { "clipped", 64, 48, { 0, 0, 30, 20 }, { 5, 4, 21, 13 } },
+    };
+    auto surface = gdi::dc_surface(dc);
+    ASSERT_TRUE(surface);
+    for (const auto& c : cases) {
+        RECT all { 0, 0, 40, 30 };
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        // Random pixels, alpha included: the copy is opaque.
+        auto bytes = ref::random_bytes(static_cast<std::size_t>(c.source_width) * c.source_height * 4, 7);
+        const auto* source = reinterpret_cast<const gdi::Pixel*>(bytes.data());
+        BITMAPINFO info {};
+        info.bmiHeader = { sizeof(BITMAPINFOHEADER), c.source_width, -c.source_height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+        int saved = SaveDC(dc);
+        bool clipped = c.clip.right > c.clip.left;
+        if (clipped)
+            IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+        const RECT& t = c.target;
+        int width = t.right - t.left, height = t.bottom - t.top;
+        StretchDIBits(dc, t.left, t.top, width, height, 0, 0, c.source_width, c.source_height, bytes.data(), &info,
+            DIB_RGB_COLORS, SRCCOPY);
+        RestoreDC(dc, saved);
+        int wrong = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                bool inside = x >= t.left && x < t.right && y >= t.top && y < t.bottom;
+                if (clipped)
+                    inside = inside && x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+                gdi::Pixel expected = gdi::kOpaqueWhite;
+                if (inside) {
+                    int u = ref::nearest(x - t.left, c.source_width, width);
+                    int v = ref::nearest(y - t.top, c.source_height, height);
+                    expected = source[v * c.source_width + u] | 0xFF000000u;
+                }
+                wrong += surface->pixel(x, y) != expected;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
+}
