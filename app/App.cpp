@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "SettingsSequence.h"
 
+#include <dialogs/AboutDlg.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
@@ -75,6 +76,7 @@ App::App()
     OnCommand(CM_SAVESETTINGS, [this] { SaveSettings(); });
     OnCommand(CM_EXIT, [this] { CmExit(); });
     OnCommand(CM_HELPCONTENTS, [this] { CmHelpContents(); });
+    OnCommand(CM_ABOUT, [this] { CmAbout(); });
     OnCommand(CM_HELPUSING, [] { });
     // A recent file chosen from the menu is opened and played.
     OnRegisteredMessage("MRUFILEMESSAGE", [this](WPARAM id, LPARAM) {
@@ -102,6 +104,11 @@ void App::CmHelpContents()
 {
     OWL::TFrameWindow* main = GetMainWindow();
     HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
+}
+
+void App::CmAbout()
+{
+    AboutDlg(GetMainWindow()).Execute();
 }
 
 void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)

@@ -22,6 +22,7 @@
 class SBitmapToggle;
 class SControlBar;
 class SMixer;
+class STv;
 class VideoFile;
 class VolumeSlider;
 
@@ -46,6 +47,12 @@ public:
     bool CreateMixer();
     // Applies changed options: mixer, volume slider, a changed device, antenna, channel, country.
     void ApplyClientOptions();
+    // Makes the engine (the global `Tv`) on the Tuner setting's device and remembers whether the
+    // setting left the choice to the default rule.
+    STv* MakeEngine(BYTE lineIn, const char* audioRendererName, const char* graphFilePath);
+    // True when the Tuner setting names the running engine's device (in any case); an empty or
+    // "<default>" Tuner names the device the default rule opened.
+    bool TunerNamesEngine() const;
     // Gives the base window's answer; when the window may close, the control bars are removed.
     bool CanClose() override;
 
@@ -234,6 +241,7 @@ protected:
     LONG m_runningEvent = -1;
     char m_eventName[260] {};
     bool m_busy = false; // a timer event or a recording is being started
+    bool m_engineByDefaultRule = false; // the engine was made with an empty or "<default>" Tuner
 
 private:
     void BuildResponseTable();

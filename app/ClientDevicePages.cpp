@@ -13,13 +13,13 @@ namespace {
 
 // The engine, made for the pages when TV is off; null when the radio program keeps the tuner or
 // the device does not open.
-STv* engine_for_pages(TClient& client, HWND window)
+STv* engine_for_pages(TClient& client)
 {
     if (Tv)
         return Tv;
     if (!client.CheckTunerOwner())
         return nullptr;
-    Tv = new STv(Settings.Tuner, window, 1, Settings.DebugMode, nullptr, nullptr);
+    client.MakeEngine(1, nullptr, nullptr);
     if (!Tv->HasCaptureDevice()) {
         delete Tv;
         Tv = nullptr;
@@ -31,24 +31,24 @@ STv* engine_for_pages(TClient& client, HWND window)
 
 void TClient::CmTunerProperties()
 {
-    if (STv* tv = engine_for_pages(*this, GetHandle()))
+    if (STv* tv = engine_for_pages(*this))
         tv->ShowTunerProperties();
 }
 
 void TClient::CmCaptureFilterProperties()
 {
-    if (STv* tv = engine_for_pages(*this, GetHandle()))
+    if (STv* tv = engine_for_pages(*this))
         tv->ShowCaptureFilterProperties();
 }
 
 void TClient::CmCapturePinProperties()
 {
-    if (STv* tv = engine_for_pages(*this, GetHandle()))
+    if (STv* tv = engine_for_pages(*this))
         tv->ShowCapturePinProperties();
 }
 
 void TClient::CmCrossbarProperties()
 {
-    if (STv* tv = engine_for_pages(*this, GetHandle()))
+    if (STv* tv = engine_for_pages(*this))
         tv->ShowCrossbarProperties();
 }

@@ -11,8 +11,12 @@
 #include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
+#include <dialogs/ArchDialog.h>
 #include <media/MediaIn.h>
 #include <media/Mixer.h>
+
+#include <owl/Application.h>
+#include <owl/FrameWindow.h>
 
 #include <base/Files.h>
 #include <base/SystemInfo.h>
@@ -197,5 +201,9 @@ int TClient::FindOldestRecording(const char* stem, const char* extension, char* 
 
 void TClient::CmArchives()
 {
-    // The archive browser is not built yet; the command opens nothing.
+    char path[260] = "";
+    OWL::TWindow* main = GetApplication() ? GetApplication()->GetMainWindow() : nullptr;
+    TArchDialog(main ? main : this, path).Execute();
+    if (path[0])
+        OpenMediaFile(path);
 }

@@ -15,6 +15,12 @@
 
 namespace {
 
+// An empty Tuner, or "<default>", leaves the engine to choose the device.
+bool names_default_rule(const char* tuner)
+{
+    return !tuner[0] || lstrcmpiA(tuner, "<default>") == 0;
+}
+
 // Mixer levels run from 0 to 127.
 int mixer_level(LONG volume)
 {
@@ -74,8 +80,7 @@ void TClient::SetTvMode(bool on, bool video)
     if (!CheckTunerOwner())
         return;
     std::string graphFile = std::string(Settings.DefaultDirectory) + "\\debug.grf";
-    Tv = new STv(Settings.Tuner, GetHandle(), Settings.Mute, Settings.DebugMode, Settings.WaveOutDriver,
-        graphFile.c_str());
+    MakeEngine(Settings.Mute, Settings.WaveOutDriver, graphFile.c_str());
     if (Tv->HasCaptureDevice()) {
         base::copy_bounded(Settings.OpenedDeviceName, sizeof Settings.OpenedDeviceName, Tv->GetDeviceName());
         TvStarted(video);
@@ -88,6 +93,22 @@ void TClient::SetTvMode(bool on, bool video)
     }
     LayoutVideo();
     UpdateStateIcon();
+}
+
+STv* TClient::MakeEngine(BYTE lineIn, const char* audioRendererName, const char* graphFilePath)
+{
+    m_engineByDefaultRule = names_default_rule(Settings.Tuner);
+    Tv = new STv(Settings.Tuner, GetHandle(), lineIn, Settings.DebugMode, audioRendererName, graphFilePath);
+    return Tv;
+}
+
+bool TClient::TunerNamesEngine() const
+{
+    if (!Tv)
+        return false;
+    if (names_default_rule(Settings.Tuner))
+        return m_engineByDefaultRule;
+    return lstrcmpiA(Tv->GetDeviceName(), Settings.Tuner) == 0;
 }
 
 void TClient::TvStarted(bool video)
@@ -135,7 +156,7 @@ void TClient::ApplyClientOptions()
     if (m_mixer)
         CreateMixer(); // again, for the current wave input device
     ShowVolumeSlider(Settings.ChangeMixer != 0);
-    if (Tv && !Tv->IsRecording() && lstrcmpiA(Tv->GetDeviceName(), Settings.Tuner) != 0) {
+    if (Tv && !Tv->IsRecording() && !TunerNamesEngine()) {
         bool shown = Tv->IsVideoShown();
         SetTvMode(false, false);
         SetTvMode(true, shown);

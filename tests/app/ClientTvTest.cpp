@@ -182,13 +182,22 @@ TEST_F(ClientTest, ACardThatCannotOpenLeavesTvOff)
 
 TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
 {
+    strcpy(Settings.Tuner, "Sim TV Card");
     open();
     for (bool video : { true, false }) {
         SCOPED_TRACE(video ? "video" : "sound only");
         command(video ? CM_TV : CM_TVAUDIOONLY);
         int binds = sim::card_binds(0);
 
-        // An empty Tuner never names the opened device: TV goes off and on again.
+        // The device's own name, in any case, keeps the engine.
+        strcpy(Settings.Tuner, "SIM tv CARD");
+        Settings.Channel = 9;
+        client->ApplyClientOptions();
+        EXPECT_EQ(sim::card_binds(0), binds);
+        EXPECT_EQ(Tv->GetChannel(), 9);
+
+        // A device opened by name, then an empty Tuner: the default rule may choose another
+        // device, so TV goes off and on again.
         Settings.Tuner[0] = '\0';
         client->ApplyClientOptions();
         ASSERT_NE(Tv, nullptr);
@@ -196,15 +205,30 @@ TEST_F(ClientTest, OptionsRestartTvOnAnotherDeviceKeepingVideoOrSoundOnly)
         EXPECT_EQ(Tv->IsVideoShown(), video);
         EXPECT_EQ(Settings.ActivityState, ActivityTv);
 
-        // The device's own name, in any case, keeps the engine.
-        strcpy(Settings.Tuner, "SIM tv CARD");
-        Settings.Channel = 9;
+        // Now the default rule chose it, and an empty or "<default>" Tuner keeps it.
+        for (const char* tuner : { "", "<Default>" }) {
+            strcpy(Settings.Tuner, tuner);
+            client->ApplyClientOptions();
+            EXPECT_EQ(sim::card_binds(0), binds + 1) << tuner;
+        }
+
+        // Another name is another device, here one that is not there: TV goes off.
+        strcpy(Settings.Tuner, "Other Card");
         client->ApplyClientOptions();
-        EXPECT_EQ(sim::card_binds(0), binds + 1);
-        EXPECT_EQ(Tv->GetChannel(), 9);
-        command(video ? CM_TV : CM_TVAUDIOONLY);
         EXPECT_EQ(Tv, nullptr);
+        EXPECT_EQ(sim::card_binds(0), binds + 1);
+        strcpy(Settings.Tuner, "Sim TV Card");
     }
+}
+
+TEST_F(ClientTest, TvOnAtStartWithAnEmptyTunerOpensTheCardOnce)
+{
+    Settings.Tuner[0] = '\0';
+    Settings.TvStart = 1;
+    open();
+    ASSERT_NE(Tv, nullptr);
+    EXPECT_EQ(sim::card_binds(0), 1) << "the options applied at the start keep the engine";
+    EXPECT_TRUE(Tv->IsVideoShown());
 }
 
 TEST_F(ClientTest, OptionsFollowChangeMixer)

@@ -13,7 +13,9 @@
 #include <registry/Testing.h>
 #include <user/User.h>
 
+#include <base/Home.h>
 #include <base/Path.h>
+#include <user/SharedDesktop.h>
 #include <user/SystemMetrics.h>
 
 #include <chrono>
@@ -302,8 +304,14 @@ TEST(EndToEnd, TheSessionsEndingSignalsCloseTheProgramWithItsSettingsSaved)
         ASSERT_NE(saved_channel(HKEY_CURRENT_USER), "5");
         pid_t pid = start({});
         ASSERT_TRUE(main_window()) << number;
+        const std::string windows = user::desktop_windows_file(static_cast<DWORD>(pid));
+        const std::string socket = base::runtime_folder() + "/desktop-" + std::to_string(pid) + ".sock";
+        ASSERT_TRUE(std::filesystem::exists(windows));
+        ASSERT_TRUE(std::filesystem::exists(socket));
         kill(pid, number);
         EXPECT_EQ(wait_exit(pid), 0) << "closed as the user closes it, signal " << number;
+        EXPECT_FALSE(std::filesystem::exists(windows)) << "the desktop files are removed, signal " << number;
+        EXPECT_FALSE(std::filesystem::exists(socket)) << number;
         registry::restart();
         EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "5") << "saved at signal " << number;
     }

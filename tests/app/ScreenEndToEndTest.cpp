@@ -1,19 +1,21 @@
 // The program as a person sees and drives it: the built executable on a private Xvfb display,
-// clicked and typed at with xdotool, its picture read back from the X server. Skipped where Xvfb
-// or xdotool is not installed.
+// clicked and typed at with xdotool, its picture read back from the X server; on a bare screen,
+// and on one with a window manager (openbox) and a tray panel (trayer). Skipped where Xvfb,
+// xdotool or the desktop program a test needs is not installed.
 //
 // With ORBIVANE_SCREENSHOT naming a PNG file, the bars test also writes the main window (TV on,
 // both control bars) to that file.
 
 #include "ProgramProcess.h"
+#include "DesktopHelper.h"
+#include "TempHome.h"
 #include "XvfbServer.h"
-
-#include <TempHome.h>
 
 #include <gtest/gtest.h>
 
 #include <app/App.h>
 #include <app/SettingsSequence.h>
+#include <dialogs/ArchDialog.h>
 #include <dialogs/DirPick.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
@@ -22,17 +24,21 @@
 #include <owl/PropertySheet.h>
 #include <user/Testing.h>
 #include <settings/SettingsValues.h>
+#include <gdi/Colors.h>
 #include <gdi/Png.h>
 #include <gdi/Surface.h>
 #include <registry/Registry.h>
 #include <registry/Testing.h>
+#include <resources/ArchiveDialog.h>
 #include <resources/MainMenu.h>
 #include <resources/SettingsPages.h>
 #include <sim/TestPicture.h>
+#include <base/Path.h>
 #include <user/Menus.h>
 #include <user/NonClient.h>
 #include <user/User.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -116,14 +122,20 @@ protected:
         return std::system(line.c_str());
     }
 
-    // The viewable X window whose class hint is class_name, or 0.
+    // The viewable X window whose class hint is class_name, or 0; searched through the whole
+    // tree, since a window manager or a tray reparents the windows it holds.
     Window x_window(const std::string& class_name)
+    {
+        XSync(display, False);
+        return find_x_window(DefaultRootWindow(display), class_name);
+    }
+
+    Window find_x_window(Window under, const std::string& class_name)
     {
         Window root, parent, *children = nullptr;
         unsigned count = 0;
         Window found = 0;
-        XSync(display, False);
-        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        if (XQueryTree(display, under, &root, &parent, &children, &count)) {
             for (unsigned i = 0; i < count && !found; ++i) {
                 XClassHint hint {};
                 XWindowAttributes a {};
@@ -134,6 +146,8 @@ protected:
                     XFree(hint.res_name);
                     XFree(hint.res_class);
                 }
+                if (!found)
+                    found = find_x_window(children[i], class_name);
             }
         }
         if (children)
@@ -333,9 +347,83 @@ protected:
         return n;
     }
 
+    // The settings of a desktop test: TV off, the tray icon on (so minimising hides to the tray),
+    // and a channel that the current user's hive holds only once the program has saved it.
+    static void desktop_settings(LONG channel)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+        WriteByteValue(key, "TvStart", 0);
+        WriteByteValue(key, "TrayIcon", 1);
+        WriteByteValue(key, "MinimizeOnStart", 0);
+        WriteDecimalValue(key, "Channel", channel);
+        RegCloseKey(key);
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Channel");
+            RegCloseKey(key);
+        }
+        registry::restart();
+    }
+
+    // A caption button's middle in window coordinates, laid out as the frame lays it out.
+    static POINT caption_button_middle(HWND frame, int hit)
+    {
+        HWND layout = layout_window(frame);
+        RECT r = user::caption_button(layout, hit);
+        DestroyWindow(layout);
+        return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+    }
+
+    void click_at(Window id, POINT at)
+    {
+        xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    }
+
+    // Pixels of the program's own caption colour in the top rows of an X window.
+    int caption_pixels(Window id)
+    {
+        RECT g = x_geometry(id);
+        DWORD caption = gdi::pixel_from_colorref(GetSysColor(COLOR_ACTIVECAPTION)) & 0xFFFFFFu;
+        return pixels_of(id, { 0, 0, g.right - g.left, std::min<LONG>(40, g.bottom - g.top) }, caption);
+    }
+
+    // The docked tray icon, once the tray shows it larger than a sliver, or 0.
+    Window tray_icon()
+    {
+        Window icon = 0;
+        eventually([&] {
+            icon = x_window("OrbivaneTrayIcon");
+            RECT g = icon ? x_geometry(icon) : RECT {};
+            return g.right - g.left >= 16 && g.bottom - g.top >= 16;
+        });
+        return icon;
+    }
+
+    // How many columns of the screen over an X window show something other than `background`.
+    int drawn_columns(Window id, DWORD background)
+    {
+        gdi::Surface shot = grab(x_geometry(id));
+        int columns = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            bool drawn = false;
+            for (int y = 0; y < shot.height() && !drawn; ++y)
+                drawn = (shot.row(y)[x] & 0xFFFFFFu) != background;
+            columns += drawn ? 1 : 0;
+        }
+        return columns;
+    }
+
     Display* display = nullptr;
     std::vector<pid_t> programs;
 };
+
+// The tray icon's own background, around the state icon.
+constexpr DWORD kTrayBackground = 0xC0C0C0u;
+
+const std::vector<std::string> kTrayer { "/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype",
+    "request", "--height", "32", "--SetDockType", "true" };
 
 // The Control menu's "&TV" item in its popup: below three items of 20 pixels and a separator of 8,
 // inside a 2-pixel edge.
@@ -604,6 +692,222 @@ TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
     EXPECT_EQ(saved("OnTop"), std::vector<BYTE> { 1 });
     EXPECT_EQ(saved_text("FileSize"), "350");
 
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+}
+
+// Without a window manager: the program's caption with its buttons. Minimise hides the window to
+// a real tray panel, whose icon brings it back; close ends the program with its settings saved.
+TEST_F(ScreenEndToEnd, TheCaptionsButtonsMinimiseToTheTrayAndCloseWithTheSettingsSaved)
+{
+    DesktopHelper tray;
+    if (!tray.start(s_server->name(), kTrayer, [&] { return DesktopHelper::tray_runs(display); }))
+        GTEST_SKIP() << "trayer is not available";
+    desktop_settings(11);
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_TRUE(eventually([&] { return caption_pixels(id) > 0; })) << "the program draws its caption";
+    Window icon = tray_icon();
+    ASSERT_TRUE(icon) << "the tray shows the icon";
+
+    click_at(id, caption_button_middle(frame, HTMINBUTTON));
+    EXPECT_TRUE(eventually([&] { return x_window("Orbivane") == 0 && !IsWindowVisible(frame); }))
+        << "minimised to the tray";
+    EXPECT_TRUE(tray_icon());
+
+    click_at(icon, { 8, 8 });
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; })) << "restored by the tray icon";
+
+    click_at(id, caption_button_middle(frame, HTCLOSE));
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Channel"), "11") << "saved at the close";
+}
+
+// The same screen with a window manager (openbox) and a tray panel (trayer) running.
+class ManagedScreenEndToEnd : public ScreenEndToEnd {
+protected:
+    static inline DesktopHelper* s_manager = nullptr;
+    static inline DesktopHelper* s_tray = nullptr;
+
+    static void SetUpTestSuite()
+    {
+        ScreenEndToEnd::SetUpTestSuite();
+        if (!s_server)
+            return;
+        s_manager = new DesktopHelper;
+        s_tray = new DesktopHelper;
+        Display* d = s_server->display();
+        if (!s_manager->start(s_server->name(), { "/usr/bin/openbox", "--sm-disable" },
+                [d] { return DesktopHelper::window_manager_frames(d); })
+            || !s_tray->start(s_server->name(), kTrayer, [d] { return DesktopHelper::tray_runs(d); })) {
+            delete s_tray;
+            s_tray = nullptr;
+            delete s_manager;
+            s_manager = nullptr;
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete s_tray;
+        s_tray = nullptr;
+        delete s_manager;
+        s_manager = nullptr;
+        ScreenEndToEnd::TearDownTestSuite();
+    }
+
+    void SetUp() override
+    {
+        if (!s_manager || !s_tray)
+            GTEST_SKIP() << "Xvfb, openbox or trayer is not available";
+        ScreenEndToEnd::SetUp();
+    }
+
+    std::vector<long> frame_extents(Window id) { return DesktopHelper::frame_extents(display, id); }
+};
+
+TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseAndCloseWithTheSettingsSaved)
+{
+    desktop_settings(12);
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0 && frame_extents(id).size() == 4; }));
+    EXPECT_GT(frame_extents(id)[2], 0) << "the manager draws the title bar";
+    // The X window is the frame below its caption and border, and shows no caption of its own.
+    HWND layout = layout_window(frame);
+    RECT inset = user::decoration_insets(layout);
+    DestroyWindow(layout);
+    ASSERT_GT(inset.top, 0);
+    EXPECT_TRUE(eventually([&] {
+        RECT r {};
+        GetWindowRect(frame, &r);
+        RECT g = x_geometry(id);
+        return g.bottom - g.top == r.bottom - r.top - inset.top - inset.bottom
+            && g.right - g.left == r.right - r.left - inset.left - inset.right;
+    }));
+    EXPECT_EQ(caption_pixels(id), 0) << "one title bar";
+
+    // The tray icon: docked at the tray's size, its picture on screen, and a click that restores.
+    Window icon = tray_icon();
+    ASSERT_TRUE(icon);
+    EXPECT_TRUE(eventually([&] { return drawn_columns(icon, kTrayBackground) >= 8; })) << "the state icon is drawn";
+    ASSERT_EQ(xdotool("windowminimize " + std::to_string(id)), 0);
+    EXPECT_TRUE(eventually([&] { return x_window("Orbivane") == 0 && !IsWindowVisible(frame); }))
+        << "minimised to the tray";
+    click_at(icon, { 8, 8 });
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; })) << "restored by the tray icon";
+
+    DesktopHelper::ask_manager(display, id, "_NET_CLOSE_WINDOW", CurrentTime, 2);
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Channel"), "12") << "saved at the manager's close";
+
+    // Ended by the session (SIGTERM): closed the same way, its settings saved.
+    desktop_settings(13);
+    program = start_program();
+    ASSERT_TRUE(main_window());
+    ASSERT_TRUE(eventually([&] { return x_window("Orbivane") != 0; }));
+    kill(program, SIGTERM);
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Channel"), "13") << "saved at SIGTERM";
+}
+
+// Where the archive browser's tree and its Open file button are, relative to the dialog's window.
+struct ArchiveSpots {
+    RECT tree;
+    POINT first_row, first_button, open;
+};
+
+ArchiveSpots archive_spots()
+{
+    ArchiveSpots spots {};
+    char path[260] = "";
+    TArchDialog dialog(nullptr, path);
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        RECT window {};
+        GetWindowRect(d.dialog, &window);
+        auto relative = [&](HWND c) {
+            RECT r {};
+            GetWindowRect(c, &r);
+            shift(r, -window.left, -window.top);
+            return r;
+        };
+        spots.tree = relative(GetDlgItem(d.dialog, IDC_ARCHIVE_TREE));
+        spots.first_row = { spots.tree.left + 40, spots.tree.top + 10 };
+        spots.first_button = { spots.tree.left + 9, spots.tree.top + 10 };
+        RECT open = relative(GetDlgItem(d.dialog, IDOK));
+        spots.open = { (open.left + open.right) / 2, (open.top + open.bottom) / 2 };
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    dialog.Execute();
+    user::testing::reset();
+    return spots;
+}
+
+// The Control menu's "VCR archives...": below three items, a separator and five items.
+constexpr int kArchivesItemY = 2 + 3 * 20 + 8 + 5 * 20 + 10;
+
+// The program records, then its "VCR archives..." shows the recording in its tree; the file chosen
+// there and opened is what Play then shows.
+TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForPlay)
+{
+    const ArchiveSpots spots = archive_spots();
+    std::string folder = test_support::make_temp_dir("screen-archive");
+    desktop_settings(5);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "DefaultMediaFormat", 0);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    auto title = [frame] {
+        char text[300] = {};
+        GetWindowTextA(frame, text, sizeof text);
+        return std::string(text);
+    };
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV on
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+    PostMessageA(frame, WM_COMMAND, 1808, 0); // Record
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder + "/tv_1.avi"); }));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    PostMessageA(frame, WM_COMMAND, 1807, 0); // Stop
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV off
+    EXPECT_TRUE(eventually([&] { return !picture_in(id); }));
+
+    ASSERT_TRUE(open_control_menu(frame, id));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " " + std::to_string(kTvItemX) + " "
+        + std::to_string(kArchivesItemY) + " click 1");
+    Window dialog = 0;
+    ASSERT_TRUE(eventually([&] { return (dialog = x_window("#32770")) != 0; })) << "the archive shows";
+    EXPECT_TRUE(eventually([&] { return pixels_of(dialog, spots.tree, 0x000000) > 20; })) << "its tree has a row";
+
+    auto click = [&](POINT at) {
+        xdotool("mousemove --window " + std::to_string(dialog) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    click(spots.first_row); // "<unscheduled>"
+    click(spots.first_button); // opens it: Right is the main window's Skip forward
+    xdotool("key Down");
+    click(spots.open);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Open file closes the archive";
+    EXPECT_TRUE(eventually([&] { return title() == "tv_1.avi Orbivane"; })) << title();
+
+    xdotool("mousemove --window " + std::to_string(id) + " 100 150 key ctrl+p");
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5)) << "the recording plays";
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
 }

@@ -115,6 +115,43 @@ public:
         return framed;
     }
 
+    // The manager's frame widths around a client window (_NET_FRAME_EXTENTS: left, right, top,
+    // bottom); empty while it has none.
+    static std::vector<long> frame_extents(Display* display, Window id)
+    {
+        Atom type;
+        int format;
+        unsigned long count = 0, after;
+        unsigned char* data = nullptr;
+        std::vector<long> out;
+        if (XGetWindowProperty(display, id, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                XA_CARDINAL, &type, &format, &count, &after, &data)
+                == Success
+            && data && count == 4)
+            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
+        if (data)
+            XFree(data);
+        return out;
+    }
+
+    // Asks the window manager, as a pager does, for `type` (_NET_WM_STATE, _NET_CLOSE_WINDOW...)
+    // on a client window.
+    static void ask_manager(Display* display, Window id, const char* type, long l0, long l1 = 0, long l2 = 0)
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = id;
+        event.xclient.message_type = XInternAtom(display, type, False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = l0;
+        event.xclient.data.l[1] = l1;
+        event.xclient.data.l[2] = l2;
+        event.xclient.data.l[3] = 2; // from a pager
+        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+            &event);
+        XFlush(display);
+    }
+
     // Whether the screen's system tray has an owner.
     static bool tray_runs(Display* display)
     {

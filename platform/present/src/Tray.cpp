@@ -71,6 +71,12 @@ TrayWin create(Session& s, const shell::TrayIcon& icon)
     long info[2] = { 0, kXembedMapped };
     XChangeProperty(s.display, t.window, s.xembed_info, s.xembed_info, 32, PropModeReplace,
         reinterpret_cast<unsigned char*>(info), 2);
+    // Embedders size the icon from its size hints (without them, some make it 1 pixel wide).
+    XSizeHints hints {};
+    hints.flags = PMinSize | PBaseSize;
+    hints.min_width = hints.base_width = kIconSize;
+    hints.min_height = hints.base_height = kIconSize;
+    XSetWMNormalHints(s.display, t.window, &hints);
     XClassHint class_hint { const_cast<char*>("orbivane"), const_cast<char*>("OrbivaneTrayIcon") };
     XSetClassHint(s.display, t.window, &class_hint);
     set_tip(s, t, icon.tip);

@@ -42,8 +42,8 @@ CaptureFilter::CaptureFilter(std::shared_ptr<CardState> state)
     if (card.audio_pin)
         m_streams.push_back(make_pin<StreamPin>(u"Audio", StreamKind::Audio, card));
 
-    bool video_feed = m_crossbar ? m_crossbar->video_out() != nullptr : m_tuner != nullptr;
-    bool audio_feed = m_crossbar ? m_crossbar->audio_out() != nullptr : m_tuner != nullptr;
+    bool video_feed = wired_crossbar() ? m_crossbar->video_out() != nullptr : m_tuner != nullptr;
+    bool audio_feed = wired_crossbar() ? m_crossbar->audio_out() != nullptr : m_tuner != nullptr;
     if (video_feed)
         m_video_in = make_pin<AnalogInput>(u"Analog Video In", MEDIATYPE_AnalogVideo);
     if (audio_feed)
@@ -94,9 +94,11 @@ STDMETHODIMP CaptureFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
     return hr;
 }
 
+bool CaptureFilter::wired_crossbar() const { return m_crossbar && !m_signal->card().private_crossbar; }
+
 void CaptureFilter::wire_upstream()
 {
-    if (m_crossbar) {
+    if (wired_crossbar()) {
         if (m_tuner) {
             connect(m_tuner->video_out(), m_crossbar->tuner_video_in());
             connect(m_tuner->audio_out(), m_crossbar->tuner_audio_in());
@@ -111,7 +113,7 @@ void CaptureFilter::wire_upstream()
 
 void CaptureFilter::unwire_upstream()
 {
-    if (m_crossbar) {
+    if (wired_crossbar()) {
         disconnect(m_crossbar->video_out(), m_video_in);
         disconnect(m_crossbar->audio_out(), m_audio_in);
         if (m_tuner) {

@@ -144,6 +144,8 @@ protected:
     HRESULT state_result(FILTER_STATE state) const override;
 
 private:
+    // Whether the crossbar stands between the tuner and the capture filter in the graph.
+    bool wired_crossbar() const;
     void wire_upstream();
     void unwire_upstream();
     void start_streaming(REFERENCE_TIME start);

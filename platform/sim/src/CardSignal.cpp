@@ -43,6 +43,26 @@ CardSignal::CardSignal(const CaptureCard& card)
             bool audio = is_audio(output.type);
             m_routes.push_back(first_input_of(crossbar, audio, audio ? PhysConn_Audio_Tuner : PhysConn_Video_Tuner));
         }
+        if (m_card.private_crossbar)
+            start_on_external_input();
+    }
+}
+
+void CardSignal::start_on_external_input()
+{
+    const Crossbar& crossbar = *m_card.crossbar;
+    LONG video_out = first_output_of(crossbar, false);
+    LONG audio_out = first_output_of(crossbar, true);
+    for (LONG i = 0; i < static_cast<LONG>(crossbar.inputs.size()); ++i) {
+        LONG type = crossbar.inputs[i].type;
+        if (is_audio(type) || type == PhysConn_Video_Tuner)
+            continue;
+        if (video_out >= 0)
+            m_routes[video_out] = i;
+        LONG related = crossbar.inputs[i].related;
+        if (audio_out >= 0 && related >= 0 && related < static_cast<LONG>(crossbar.inputs.size()) && is_audio(crossbar.inputs[related].type))
+            m_routes[audio_out] = related;
+        return;
     }
 }
 

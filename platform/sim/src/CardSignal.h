@@ -29,6 +29,7 @@ public:
     PictureSource sound() const;
 
 private:
+    void start_on_external_input();
     PictureSource tuner_source() const;
     PictureSource video_input_source(LONG input) const;
     PictureSource picture_locked() const;

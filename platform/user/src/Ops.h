@@ -24,8 +24,19 @@ void deactivate_leaving(HWND window);
 void activate(HWND window);
 // Drops the window's timers (it is being destroyed).
 void kill_window_timers(HWND window);
+// The message of the system's own timers (the caret's blink), dispatched to the system itself.
+constexpr UINT WM_SYSTIMER = 0x0118;
+// A timer of the system's own on this thread's queue (WM_SYSTIMER), apart from the program's.
+void set_system_timer(HWND window, UINT_PTR id, UINT elapse);
+void kill_system_timer(HWND window, UINT_PTR id);
 // Whether this thread has the timer (window, id) with that procedure.
 bool timer_has_proc(HWND window, UINT_PTR id, TIMERPROC proc);
+// The caret (Caret.cpp): a blink tick; the owner window being destroyed; a paint of the window
+// beginning (the caret is taken off its pixels) and ending (it is put back).
+void caret_blink(HWND window, UINT_PTR id);
+void caret_owner_destroyed(HWND window);
+void caret_paint_begins(HWND window);
+void caret_paint_ends(HWND window);
 // Creates this thread's message queue if it has none.
 void ensure_queue();
 // Tells the window's thread that it may have something to paint.

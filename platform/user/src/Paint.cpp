@@ -271,11 +271,14 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
         w->update = false;
         w->erase = false;
     }
+    caret_paint_begins(window);
     if (has_non_client(window))
         SendMessageA(window, WM_NCPAINT, 1, 0);
     HDC dc = GetDC(window);
-    if (!dc)
+    if (!dc) {
+        caret_paint_ends(window);
         return nullptr;
+    }
     IntersectClipRect(dc, paint->rcPaint.left, paint->rcPaint.top, paint->rcPaint.right, paint->rcPaint.bottom);
     paint->hdc = dc;
     paint->fErase = erase ? TRUE : FALSE;
@@ -284,11 +287,13 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
     return dc;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT* paint)
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint)
 {
     if (!paint || !paint->hdc)
         return FALSE;
-    return gdi::release_dc(paint->hdc);
+    BOOL released = gdi::release_dc(paint->hdc);
+    caret_paint_ends(window);
+    return released;
 }
 
 HDC GetDC(HWND window)

@@ -139,7 +139,7 @@ bool take(Queue& q, LPMSG msg, HWND filter, UINT first, UINT last, UINT remove, 
             return true;
         }
     }
-    if (range_matches(first, last, WM_TIMER)) {
+    if (range_matches(first, last, WM_TIMER) || range_matches(first, last, WM_SYSTIMER)) {
         std::vector<Timer> timers;
         {
             std::lock_guard guard(base::sync_mutex());
@@ -147,13 +147,14 @@ bool take(Queue& q, LPMSG msg, HWND filter, UINT first, UINT last, UINT remove, 
         }
         std::int64_t now = base::Clock::ticks_ms();
         for (auto& t : timers) {
-            if (t.due > now || !window_matches(filter, t.window))
+            UINT message = t.system ? WM_SYSTIMER : WM_TIMER;
+            if (t.due > now || !range_matches(first, last, message) || !window_matches(filter, t.window))
                 continue;
-            *msg = { t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), GetTickCount(), cursor_position() };
+            *msg = { t.window, message, t.id, reinterpret_cast<LPARAM>(t.proc), GetTickCount(), cursor_position() };
             if (remove & PM_REMOVE) {
                 std::lock_guard guard(base::sync_mutex());
                 for (auto& live : q.timers)
-                    if (live.window == t.window && live.id == t.id)
+                    if (live.system == t.system && live.window == t.window && live.id == t.id)
                         live.due = now + live.elapse;
             }
             return true;
@@ -430,6 +431,11 @@ LRESULT DispatchMessageA(const MSG* msg)
     }
     if (!msg->hwnd)
         return 0;
+    if (msg->message == WM_SYSTIMER) {
+        if (GetWindowThreadProcessId(msg->hwnd, nullptr) == GetCurrentThreadId())
+            caret_blink(msg->hwnd, msg->wParam);
+        return 0;
+    }
     auto w = checked(msg->hwnd);
     if (!w)
         return 0;

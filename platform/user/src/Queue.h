@@ -30,6 +30,7 @@ struct Timer {
     UINT elapse;
     std::int64_t due;
     TIMERPROC proc;
+    bool system = false;              // generates WM_SYSTIMER; SetTimer and KillTimer never see it
 };
 
 struct Queue {

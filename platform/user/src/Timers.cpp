@@ -29,6 +29,29 @@ void kill_window_timers(HWND window)
     touch(*q);
 }
 
+void set_system_timer(HWND window, UINT_PTR id, UINT elapse)
+{
+    auto q = current_queue();
+    std::lock_guard guard(base::sync_mutex());
+    std::int64_t due = base::Clock::ticks_ms() + elapse;
+    auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.system && t.window == window && t.id == id; });
+    if (it != q->timers.end()) {
+        it->elapse = elapse;
+        it->due = due;
+    } else {
+        q->timers.push_back({ window, id, elapse, due, nullptr, true });
+    }
+    touch(*q);
+}
+
+void kill_system_timer(HWND window, UINT_PTR id)
+{
+    auto q = current_queue();
+    std::lock_guard guard(base::sync_mutex());
+    std::erase_if(q->timers, [&](const Timer& t) { return t.system && t.window == window && t.id == id; });
+    touch(*q);
+}
+
 bool timer_has_proc(HWND window, UINT_PTR id, TIMERPROC proc)
 {
     auto q = queue_of(GetCurrentThreadId());
@@ -36,7 +59,7 @@ bool timer_has_proc(HWND window, UINT_PTR id, TIMERPROC proc)
         return false;
     std::lock_guard guard(base::sync_mutex());
     return std::any_of(q->timers.begin(), q->timers.end(),
-        [&](const Timer& t) { return t.window == window && t.id == id && t.proc == proc; });
+        [&](const Timer& t) { return !t.system && t.window == window && t.id == id && t.proc == proc; });
 }
 
 }
@@ -58,7 +81,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
     auto q = current_queue();
     std::lock_guard guard(base::sync_mutex());
     std::int64_t due = base::Clock::ticks_ms() + elapse;
-    auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
+    auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return !t.system && t.window == window && t.id == id; });
     if (it != q->timers.end() && (window || id)) {
         it->elapse = elapse;
         it->due = due;
@@ -89,7 +112,7 @@ BOOL KillTimer(HWND window, UINT_PTR id)
     }
     std::lock_guard guard(base::sync_mutex());
     auto before = q->timers.size();
-    std::erase_if(q->timers, [&](const Timer& t) { return t.window == window && t.id == id; });
+    std::erase_if(q->timers, [&](const Timer& t) { return !t.system && t.window == window && t.id == id; });
     if (q->timers.size() == before) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

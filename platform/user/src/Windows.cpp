@@ -50,6 +50,7 @@ void destroy_phase(HWND handle)
             return;
         w->life = Life::Destroying;
     }
+    caret_owner_destroyed(handle);
     call(handle, WM_DESTROY, 0, 0);
     for (HWND child : children_of(handle))
         destroy_phase(child);

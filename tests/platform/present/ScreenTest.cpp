@@ -491,6 +491,52 @@ TEST_F(ScreenTest, MenuBarClickOpensThePopupAndSendsTheChoice)
 }
 
 // The test plays the tray manager: it owns the tray selection and maps the windows docked with it.
+TEST_F(ScreenTest, AFocusedEditShowsItsBlinkingCaretAndItsSelectionOnScreen)
+{
+    ASSERT_TRUE(make("Edit caret", 40, 50, 240, 120));
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 150, 24, window, nullptr,
+        nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    SetFocus(edit);
+    for (char c : std::string("ab  "))
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    Window id = 0;
+    ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Edit caret")) != 0 && viewable(id); }));
+    POINT caret {};
+    ASSERT_TRUE(GetCaretPos(&caret));
+    // The middle of the caret, in the X window (the whole window rectangle, without a manager).
+    POINT at { caret.x, caret.y + 6 };
+    MapWindowPoints(edit, nullptr, &at, 1);
+    RECT wr;
+    GetWindowRect(window, &wr);
+    auto shown = [&] {
+        XImage* image = XGetImage(s_display, id, at.x - wr.left, at.y - wr.top, 1, 1, AllPlanes, ZPixmap);
+        unsigned long rgb = image ? XGetPixel(image, 0, 0) & 0xFFFFFFu : 0x123456u;
+        if (image)
+            XDestroyImage(image);
+        return rgb;
+    };
+    EXPECT_TRUE(pump_until([&] { return shown() == 0x000000u; })) << "the caret is drawn";
+    EXPECT_TRUE(pump_until([&] { return shown() == 0xFFFFFFu; })) << "and blinks off";
+    EXPECT_TRUE(pump_until([&] { return shown() == 0x000000u; })) << "and on again";
+
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    const unsigned long highlight = gdi::pixel_from_colorref(GetSysColor(COLOR_HIGHLIGHT)) & 0xFFFFFFu;
+    EXPECT_TRUE(pump_until([&] {
+        RECT er;
+        GetWindowRect(edit, &er);
+        XImage* image = XGetImage(s_display, id, er.left - wr.left, er.top - wr.top,
+            static_cast<unsigned>(er.right - er.left), static_cast<unsigned>(er.bottom - er.top), AllPlanes, ZPixmap);
+        int selected = 0;
+        for (int y = 0; image && y < er.bottom - er.top; ++y)
+            for (int x = 0; x < er.right - er.left; ++x)
+                selected += (XGetPixel(image, x, y) & 0xFFFFFFu) == highlight;
+        if (image)
+            XDestroyImage(image);
+        return selected > 30;
+    })) << "the selection shows";
+}
+
 TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
 {
     present::stop();
@@ -513,7 +559,11 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
     ASSERT_TRUE(present::start());
 
     ASSERT_TRUE(make("Tray owner"));
+    // Red on the left, green on the right: where the halves meet shows the size it is drawn at.
     gdi::Surface image(16, 16, 0xFF00FF00u);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.row(y)[x] = 0xFFFF0000u;
     HICON icon = gdi::create_icon(image);
     constexpr UINT kCallback = WM_APP + 5;
     NOTIFYICONDATAA data {};
@@ -537,19 +587,30 @@ TEST_F(ScreenTest, TrayIconDocksWithTheTrayManagerAndReportsClicks)
         }
         return docked != 0;
     }));
+    XSizeHints hints {};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(s_display, docked, &hints, &supplied));
+    EXPECT_TRUE(hints.flags & PMinSize) << "the size an embedder gives the icon";
+    EXPECT_EQ(hints.min_width, 22);
+    EXPECT_EQ(hints.min_height, 22);
     XMapWindow(s_display, docked);
     ASSERT_TRUE(pump_until([&] { return viewable(docked); }));
     char* name = nullptr;
     ASSERT_TRUE(XFetchName(s_display, docked, &name) && name);
     EXPECT_STREQ(name, "Tray tip");
     XFree(name);
-    EXPECT_TRUE(pump_until([&] {
-        XImage* shown = XGetImage(s_display, docked, 11, 11, 1, 1, AllPlanes, ZPixmap);
-        bool green = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == 0x00FF00u;
+    auto shows = [&](int x, int y, unsigned long rgb) {
+        XImage* shown = XGetImage(s_display, docked, x, y, 1, 1, AllPlanes, ZPixmap);
+        bool same = shown && (XGetPixel(shown, 0, 0) & 0xFFFFFFu) == rgb;
         if (shown)
             XDestroyImage(shown);
-        return green;
-    }));
+        return same;
+    };
+    EXPECT_TRUE(pump_until([&] { return shows(16, 11, 0x00FF00u) && shows(8, 11, 0xFF0000u); }));
+    // Sized smaller by the tray: drawn again to fill the new size.
+    XResizeWindow(s_display, docked, 12, 12);
+    XFlush(s_display);
+    EXPECT_TRUE(pump_until([&] { return shows(8, 6, 0x00FF00u) && shows(3, 6, 0xFF0000u); }));
 
     if (access("/usr/bin/xdotool", X_OK) == 0) {
         auto clicked = [&](LPARAM mouse) {
@@ -718,37 +779,10 @@ protected:
 
     static void send_to_root(Window id, const char* type, long l0, long l1 = 0, long l2 = 0)
     {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = id;
-        event.xclient.message_type = XInternAtom(s_display, type, False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = l0;
-        event.xclient.data.l[1] = l1;
-        event.xclient.data.l[2] = l2;
-        event.xclient.data.l[3] = 2; // from a pager
-        XSendEvent(s_display, DefaultRootWindow(s_display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-            &event);
-        XFlush(s_display);
+        DesktopHelper::ask_manager(s_display, id, type, l0, l1, l2);
     }
 
-    // The manager's frame widths around the X window (_NET_FRAME_EXTENTS: left, right, top, bottom).
-    static std::vector<long> frame_extents(Window id)
-    {
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char* data = nullptr;
-        std::vector<long> out;
-        if (XGetWindowProperty(s_display, id, XInternAtom(s_display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                XA_CARDINAL, &type, &format, &count, &after, &data)
-                == Success
-            && data && count == 4)
-            out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
-        if (data)
-            XFree(data);
-        return out;
-    }
+    static std::vector<long> frame_extents(Window id) { return DesktopHelper::frame_extents(s_display, id); }
 
     static bool same(const RECT& a, const RECT& b)
     {

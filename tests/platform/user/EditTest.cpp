@@ -1,5 +1,7 @@
 #include "ControlsFixture.h"
 
+#include <base/Clock.h>
+
 using EditTest = ControlsTest;
 
 namespace {
@@ -104,4 +106,43 @@ TEST_F(EditTest, PaintsTextSelectionAndCaret)
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 0u);
     EXPECT_EQ(pixel(edit, 2, 10), GetSysColor(COLOR_WINDOWTEXT));   // the caret line
+}
+
+TEST_F(EditTest, TheFocusedFieldBlinksItsCaretWhereTypingGoes)
+{
+    base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 12, 11, 3, 0, 0));
+    HWND edit = control("EDIT", "", 0, { 10, 10, 150, 30 });
+    HWND other = control("EDIT", "", 0, { 10, 40, 150, 60 }, 101);
+    SetFocus(edit);
+    type(edit, "abc");
+    paint();
+    POINT at {};
+    ASSERT_TRUE(GetCaretPos(&at));
+    EXPECT_GT(at.x, 10) << "after the typed text";
+
+    // The caret's column, drawn and then blinked off: each pixel the other's inverse.
+    auto column = [&] {
+        std::vector<COLORREF> out;
+        for (int y = at.y; y < at.y + 8; ++y)
+            out.push_back(pixel(edit, at.x, y));
+        return out;
+    };
+    auto on = column();
+    base::Clock::advance_ms(GetCaretBlinkTime());
+    pump();
+    auto off = column();
+    for (std::size_t i = 0; i < on.size(); ++i)
+        EXPECT_EQ(on[i], off[i] ^ 0xFFFFFFu) << i;
+
+    // Focus elsewhere takes the caret along, leaving this field as it is without one.
+    base::Clock::advance_ms(GetCaretBlinkTime());
+    pump();
+    ASSERT_EQ(column(), on);
+    SetFocus(other);
+    paint();
+    EXPECT_EQ(column(), off);
+    ASSERT_TRUE(GetCaretPos(&at));
+    EXPECT_EQ(at.x, 2) << "at the start of the empty field";
+    DestroyWindow(other);
+    base::Clock::install_real();
 }

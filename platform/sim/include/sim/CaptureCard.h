@@ -95,6 +95,11 @@ struct CaptureCard {
     LONG tuner_inputs = 2; // get_NumInputConnections
 
     std::optional<Crossbar> crossbar = Crossbar {};
+    // The driver keeps its crossbar to itself: it is not wired upstream of the capture filter
+    // (the tuner feeds the capture filter, and no IAMCrossbar is found there), only the capture
+    // filter's "Video Input" page routes it, and the card starts on its first video input that
+    // is not the tuner.
+    bool private_crossbar = false;
 
     // Output pins: "Capture" always, "Preview" and "Audio" when set.
     bool preview_pin = true;

@@ -1,9 +1,10 @@
 #pragma once
 
-// The whole window area: windows, messages, timers, painting, menus, accelerators, message boxes,
-// keyboard state and system metrics.
+// The whole window area: windows, messages, timers, the caret, painting, menus, accelerators,
+// message boxes, keyboard state and system metrics.
 
 #include <user/Accelerators.h>
+#include <user/Caret.h>
 #include <user/Desktop.h>
 #include <user/CommonControls.h>
 #include <user/Dialogs.h>

@@ -1,9 +1,11 @@
 // The "EDIT" class: a single-line field (or a read-only multi-line text) with caret, selection,
-// text limit, number-only, read-only and password styles.
+// text limit, number-only, read-only and password styles. A focused single-line field owns the
+// thread's caret (user/Caret.h), which each paint puts where typing goes.
 
 #include "Control.h"
 
 #include <base/Text.h>
+#include <user/Caret.h>
 #include <user/Keyboard.h>
 #include <user/MessageBox.h>
 
@@ -258,11 +260,8 @@ void paint(HWND window, Edit& e)
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
         TextOutA(dc, x0, y, part.c_str(), static_cast<int>(part.size()));
     }
-    if (e.focus) {
-        int cx = x + width_of(window, e, e.caret);
-        RECT caret { cx, y, cx + 1, y + height };
-        FillRect(dc, &caret, GetSysColorBrush(COLOR_WINDOWTEXT));
-    }
+    if (e.focus)
+        SetCaretPos(x + width_of(window, e, e.caret), y);
 }
 
 }
@@ -307,11 +306,18 @@ LRESULT CALLBACK edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return DLGC_HASSETSEL | DLGC_WANTCHARS | DLGC_WANTARROWS;
     case WM_SETFOCUS:
         e->focus = true;
+        if (single_line(window)) {
+            // Placed by the next paint.
+            CreateCaret(window, nullptr, 1, line_height(*e));
+            ShowCaret(window);
+        }
         InvalidateRect(window, nullptr, FALSE);
         notify(window, EN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
         e->focus = false;
+        if (single_line(window))
+            DestroyCaret();
         InvalidateRect(window, nullptr, FALSE);
         notify(window, EN_KILLFOCUS);
         return 0;
