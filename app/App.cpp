@@ -11,6 +11,7 @@
 #include <dialogs/SetSound.h>
 #include <dialogs/SetStation.h>
 #include <dialogs/SetTv.h>
+#include <dialogs/SetWMEnc.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -119,6 +120,7 @@ void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
     new TSetAvi(&sheet, format);
     new TSetSound(&sheet);
     new TSetFile(&sheet, format);
+    new TSetWMEnc(&sheet, format);
 }
 
 void App::CmPreferences()

@@ -6,6 +6,7 @@
 #include "DialogDriver.h"
 #include "Ffprobe.h"
 #include "AsfFile.h"
+#include "ShownPicture.h"
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>
@@ -15,7 +16,11 @@
 #include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
+#include <dshow/AudioRenderer.h>
 #include <dshow/AviReader.h>
+#include <dshow/SystemFilters.h>
+#include <media/VideoFile.h>
+#include <sim/TestPicture.h>
 #include <user/CommonControls.h>
 #include <user/Keyboard.h>
 #include <wmenc/Encoder.h>
@@ -446,6 +451,81 @@ TEST_F(ClientRecording, TheArchiveListsTheProgramsRecordingsAndOpensTheOneChosen
     EXPECT_TRUE(std::filesystem::exists(folder + "/tv_1.wmv"));
     ASSERT_NE(client->GetPlayer(), nullptr);
     EXPECT_TRUE(client->GetPlayer()->IsRunning()) << "Cancel opens nothing new";
+}
+
+}
+
+namespace {
+
+using namespace client_test;
+
+DEFINE_GUID(CLSID_PlaybackSpeakers, 0x5B0C2E71, 0x8A3D, 0x4F26, 0x9C, 0x41, 0x0E, 0x6D, 0x52, 0xB8, 0x17, 0xA4);
+
+// What the program recorded plays back in its own window: the AVI with the channel's picture and
+// sound, the WAV with sound only, each to its end.
+TEST_F(ClientRecording, ItsOwnAviAndWaveRecordingsPlayWithTheirPictureAndSoundToTheirEnd)
+{
+    dshow::AudioRenderer* speakers = nullptr;
+    int device = dshow::register_device({ CLSID_AudioRendererCategory, u"Speakers (Playback Card)", CLSID_PlaybackSpeakers, {},
+        [&](IUnknown*, REFIID iid, void** out) {
+            auto* renderer = new dshow::AudioRenderer(CLSID_DSoundRender);
+            speakers = renderer;
+            HRESULT hr = renderer->QueryInterface(iid, out);
+            renderer->Release();
+            return hr;
+        } });
+    base::copy_bounded(Settings.WaveOutDriver, sizeof Settings.WaveOutDriver, "Playback Card");
+    Settings.DefaultMediaFormat = 0;
+    Settings.Channel = 7;
+    open();
+    ShowWindow(frame->GetHandle(), SW_SHOWNORMAL);
+    command(CM_RECORD);
+    ASSERT_NE(Tv, nullptr);
+    ASSERT_TRUE(Tv->IsRecording());
+    let_it_record(1500);
+    command(CM_STOP);
+    command(CM_RECORDAUDIO);
+    ASSERT_TRUE(Tv->IsRecording());
+    let_it_record(1500);
+    command(CM_STOP);
+    ASSERT_TRUE(box_texts().empty()) << box_texts()[0];
+
+    for (const char* name : { "tv_1.avi", "tv_1.wav" }) {
+        SCOPED_TRACE(name);
+        bool picture = std::string_view(name).ends_with(".avi");
+        speakers = nullptr;
+        client->OpenMediaFile(windows(name).c_str());
+        VideoFile* player = client->GetPlayer();
+        ASSERT_NE(player, nullptr);
+        EXPECT_EQ(Tv, nullptr) << "opening a file turns TV off";
+        EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+        EXPECT_GE(player->GetDuration(), 1);
+        ASSERT_NE(speakers, nullptr) << "the chosen sound device";
+        command(CM_PLAY);
+        ASSERT_TRUE(player->IsRunning());
+        HWND video = FindWindowExA(client->GetHandle(), nullptr, "VideoRenderer", nullptr);
+        if (picture) {
+            ASSERT_NE(video, nullptr);
+            EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
+        } else {
+            EXPECT_TRUE(video == nullptr || !IsWindowVisible(video)) << "sound only shows no picture";
+        }
+        // The end of the file stops the player (EC_COMPLETE through the client), and the tick ends
+        // the playback.
+        for (int i = 0; i < 20000 && player->IsRunning(); ++i) {
+            pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Sleep(20);
+        }
+        EXPECT_FALSE(player->IsRunning());
+        EXPECT_EQ(player->GetPosition(), player->GetDuration());
+        EXPECT_GT(speakers->rendered_bytes(), 44100u * 2 * 2 / 2) << "at least half a second of the sound";
+        SendMessageA(client->GetHandle(), WM_TIMER, TClient::TimerId, 0);
+        EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+        command(CM_FILECLOSE);
+    }
+    close();
+    dshow::unregister_device(device);
 }
 
 }

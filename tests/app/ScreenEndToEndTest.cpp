@@ -233,6 +233,13 @@ protected:
     // whose edges are looked for): its source, or nothing.
     std::optional<sim::PictureSource> picture_in(Window id)
     {
+        auto seen = identity_in(id);
+        return seen ? std::optional(seen->source) : std::nullopt;
+    }
+
+    // The card's picture an X window shows, with its frame number, or nothing (see picture_in).
+    std::optional<sim::PictureIdentity> identity_in(Window id)
+    {
         gdi::Surface shot = grab(x_geometry(id));
         if (shot.empty())
             return std::nullopt;
@@ -245,7 +252,7 @@ protected:
                     continue;
                 auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
                 if (seen && seen->source.kind == sim::SourceKind::Channel)
-                    return seen->source;
+                    return seen;
             }
         return std::nullopt;
     }
@@ -910,6 +917,96 @@ TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForP
     EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5)) << "the recording plays";
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
+}
+
+// A recording made from the keyboard, opened through File, Open by typing its path and Return in
+// the dialog on the display, played, stopped, played on to its end and replayed from its start.
+TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStopsAndReplaysFromTheStart)
+{
+    const std::string folder = test_support::make_temp_dir("screen-recordings");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 1);
+    WriteByteValue(key, "DefaultMediaFormat", 0);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    WriteTextValue(key, "ImprovedFilePattern", "");
+    WriteDwordValue(key, "WindowX", 40);
+    WriteDwordValue(key, "WindowY", 40);
+    WriteDwordValue(key, "WindowW", 640);
+    WriteDwordValue(key, "WindowH", 560);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    std::optional<sim::PictureSource> channel;
+    ASSERT_TRUE(eventually([&] { return (channel = picture_in(id)).has_value(); })) << "TV is on";
+    const std::string over = "mousemove --window " + std::to_string(id) + " 200 200 ";
+
+    // Three seconds of the channel.
+    const std::string recording = folder + "/tv_1.avi";
+    ASSERT_EQ(xdotool(over + "key ctrl+r"), 0);
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(recording); })) << "Ctrl+R records";
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
+    ASSERT_EQ(xdotool(over + "key Home"), 0);
+    ASSERT_TRUE(eventually([&] { return !picture_in(id); })) << "TV is off";
+
+    // File, then its first item, "&Open...": the path typed, then Return.
+    RECT file = menu_bar_item(frame, 0);
+    ASSERT_GT(file.right, file.left);
+    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((file.left + file.right) / 2) + " "
+        + std::to_string((file.top + file.bottom) / 2) + " click 1");
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+    Window dialog = 0;
+    ASSERT_TRUE(eventually([&] { return (dialog = x_window("#32770")) != 0; })) << "the Open dialog shows";
+    const std::string at = "mousemove --window " + std::to_string(dialog) + " 10 10 ";
+    ASSERT_EQ(xdotool(at + "type --delay 20 '" + recording + "'"), 0);
+    ASSERT_EQ(xdotool(at + "key Return"), 0);
+    ASSERT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Return in the name field opens the file";
+
+    // Play: the recording's picture; Stop holds it; Play again runs on to the end.
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    std::optional<sim::PictureIdentity> seen;
+    ASSERT_TRUE(eventually([&] { return (seen = identity_in(id)) && seen->source == *channel; }))
+        << "the recording plays in the window";
+    ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    auto stopped = identity_in(id);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(identity_in(id)->frame, stopped->frame) << "Stop holds the picture";
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    std::uint32_t last = stopped->frame;
+    int still = 0;
+    // At the end the picture stands still on the last frame (for well over a frame's time).
+    ASSERT_TRUE(eventually([&] {
+        auto now = identity_in(id);
+        if (!now)
+            return false;
+        still = now->frame == last && now->frame != stopped->frame ? still + 1 : 0;
+        last = now->frame;
+        if (still < 3)
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return still >= 3;
+    })) << "the file plays to its end";
+    EXPECT_GT(last, stopped->frame);
+
+    // Play at the end starts again from the start.
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    EXPECT_TRUE(eventually([&] {
+        auto now = identity_in(id);
+        return now && now->frame < stopped->frame;
+    })) << "replayed from the start";
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    std::filesystem::remove_all(folder);
 }
 
 // The recording folder changed on the File page from the keyboard (Tab to "Browse...", a new

@@ -345,7 +345,7 @@ TEST_F(StartupTest, PreferencesShowsThePagesAndSavesAndAppliesEvenWhenCancelled)
     });
     EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
     SendMessageA(frame, WM_COMMAND, CM_PREFERENCES, 0);
-    EXPECT_EQ(tabs, (std::vector<std::string> { "TV", "General", "Stations", "AVI/WAV", "Sound device", "File" }));
+    EXPECT_EQ(tabs, (std::vector<std::string> { "TV", "General", "Stations", "AVI/WAV", "Sound device", "File", "WinMedia" }));
     EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER)) << "Cancel still saves";
     EXPECT_TRUE(GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST) << "and re-applies the options";
     EXPECT_EQ(Settings.DefaultMediaFormat, 0) << "the format box acts at once, whatever the sheet returns";

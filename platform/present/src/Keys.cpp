@@ -49,6 +49,11 @@ UINT vk_from_keysym(unsigned long keysym)
     case XK_backslash: return VK_OEM_5;
     case XK_bracketright: return VK_OEM_6;
     case XK_apostrophe: return VK_OEM_7;
+    case XK_KP_Divide: return VK_DIVIDE;
+    case XK_KP_Multiply: return VK_MULTIPLY;
+    case XK_KP_Subtract: return VK_SUBTRACT;
+    case XK_KP_Add: return VK_ADD;
+    case XK_KP_Decimal: return VK_DECIMAL;
     default: return 0;
     }
 }
