@@ -889,11 +889,11 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
     ASSERT_TRUE(eventually([&] { return (channel = picture_in(id)).has_value(); })) << "TV is on";
     const std::string over = "mousemove --window " + std::to_string(id) + " 200 200 ";
 
-    // Three seconds of the channel.
+    // Five seconds of the channel.
     const std::string recording = folder + "/tv_1.avi";
     ASSERT_EQ(xdotool(over + "key ctrl+r"), 0);
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(recording); })) << "Ctrl+R records";
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
     ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
     ASSERT_EQ(xdotool(over + "key Home"), 0);
     ASSERT_TRUE(eventually([&] { return !picture_in(id); })) << "TV is off";
@@ -927,8 +927,8 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
     ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
     EXPECT_TRUE(eventually([&] {
         auto now = identity_in(id);
-        return now && now->frame > stopped->frame;
-    })) << "Play goes on from the stop";
+        return now && now->frame != stopped->frame;
+    })) << "Play goes on (or, stopped at the end, starts again)";
 
     // Play at the end starts again from the start; before the end it only plays on, so Play is
     // pressed now and then until the file has reached its end.
