@@ -328,6 +328,7 @@ void sync_windows(Session& s)
         if (w.title != t.title)
             set_title(s, w, t.title);
         set_icon(s, w);
+        sync_cursor(s, w);
         if (!minimised) {
             RECT inset = inset_for(s, t);
             if (!same_rect(inset, w.inset)) { // a manager came or went

@@ -39,6 +39,7 @@ struct XWin {
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
     HICON icon = nullptr;         // the one _NET_WM_ICON shows
+    int cursor_shape = -1;        // the X font cursor defined on it (XC_xxx; -1 none yet)
     gdi::Surface shown;           // the pixels last put on screen
 };
 
@@ -86,6 +87,7 @@ struct Session {
     Atom xembed_info = 0;
     Window tray_manager = 0;      // the selection's owner when last looked, or 0
     std::vector<TrayWin> tray;
+    std::map<int, Cursor> cursors; // X font cursors made so far, by XC_ shape
 
     XWin* by_id(Window id);
 };
@@ -99,6 +101,8 @@ bool x_maximised(Session& s, Window id);
 RECT x_rect(const XWin& w);
 // Brings the X windows in line with the top-level windows and puts changed pixels on screen.
 void sync_windows(Session& s);
+// Shows the current cursor (GetCursor) on the X window as the matching X font cursor.
+void sync_cursor(Session& s, XWin& w);
 // Puts the window's last pixels on screen again (expose).
 void repaint(Session& s, XWin& w);
 // Destroys every X window.
