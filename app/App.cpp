@@ -4,12 +4,14 @@
 #include "MainFrame.h"
 #include "SettingsSequence.h"
 
+#include <dialogs/AboutDlg.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
 #include <dialogs/SetStation.h>
 #include <dialogs/SetTv.h>
+#include <dialogs/SetWMEnc.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <resources/MainMenu.h>
@@ -75,6 +77,7 @@ App::App()
     OnCommand(CM_SAVESETTINGS, [this] { SaveSettings(); });
     OnCommand(CM_EXIT, [this] { CmExit(); });
     OnCommand(CM_HELPCONTENTS, [this] { CmHelpContents(); });
+    OnCommand(CM_ABOUT, [this] { CmAbout(); });
     OnCommand(CM_HELPUSING, [] { });
     // A recent file chosen from the menu is opened and played.
     OnRegisteredMessage("MRUFILEMESSAGE", [this](WPARAM id, LPARAM) {
@@ -104,6 +107,11 @@ void App::CmHelpContents()
     HtmlHelpA(main ? main->GetHandle() : nullptr, HelpFilePath, HH_DISPLAY_TOPIC, 0);
 }
 
+void App::CmAbout()
+{
+    AboutDlg(GetMainWindow()).Execute();
+}
+
 void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
 {
     new TSetTv(&sheet);
@@ -112,6 +120,7 @@ void App::AddPreferencesPages(OWL::TPropertySheet& sheet, LONG* format)
     new TSetAvi(&sheet, format);
     new TSetSound(&sheet);
     new TSetFile(&sheet, format);
+    new TSetWMEnc(&sheet, format);
 }
 
 void App::CmPreferences()

@@ -32,6 +32,8 @@ public:
 
 private:
     void CmHelpContents();
+    // The About box over the main window.
+    void CmAbout();
     // The Preferences sheet; whatever it returns, the settings are saved and the frame re-applies them.
     void CmPreferences();
     void CmMixerPlay();

@@ -10,8 +10,12 @@
 #include <capture/TvEngine.h>
 
 #include <capture/Tv.h>
+#include <dialogs/ArchDialog.h>
 #include <media/MediaIn.h>
 #include <media/Mixer.h>
+
+#include <owl/Application.h>
+#include <owl/FrameWindow.h>
 
 #include <base/CTime.h>
 #include <base/Files.h>
@@ -198,5 +202,9 @@ int TClient::FindOldestRecording(const char* stem, const char* extension, char* 
 
 void TClient::CmArchives()
 {
-    // The archive browser is not built yet; the command opens nothing.
+    char path[260] = "";
+    OWL::TWindow* main = GetApplication() ? GetApplication()->GetMainWindow() : nullptr;
+    TArchDialog(main ? main : this, path).Execute();
+    if (path[0])
+        OpenMediaFile(path);
 }

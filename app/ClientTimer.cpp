@@ -10,6 +10,7 @@
 #include <capture/Tv.h>
 #include <dialogs/SchedDialog.h>
 #include <media/Mixer.h>
+#include <media/VideoFile.h>
 #include <media/WMFileIn.h>
 #include <settings/Settings.h>
 
@@ -43,6 +44,13 @@ void TClient::UpdateStatus()
 {
     if (m_positionDrag)
         return;
+    // A player that stopped by itself while playing has reached the end of its file.
+    if (m_player && !m_player->IsRunning() && Settings.ActivityState == ActivityPlaying)
+        CmStop();
+    if (m_player && m_player->IsRunning()) {
+        ShowPositionText(-1, true);
+        return;
+    }
     if (Tv && Tv->IsRecording()) {
         ShowRecordingStatus();
         return;

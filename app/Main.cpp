@@ -10,6 +10,7 @@
 #include <resources/MainMenu.h>
 #include <resources/StateIcons.h>
 #include <resources/TrayMenu.h>
+#include <resources/VersionResource.h>
 #include <settings/Settings.h>
 
 #include <dshow/FilterGraph.h>
@@ -46,6 +47,7 @@ void install_machine()
     RegisterTrayMenu();
     RegisterStateIcons();
     RegisterBarBitmaps();
+    RegisterVersionResource();
 }
 
 [[noreturn]] void on_terminate()

@@ -18,6 +18,7 @@
 
 #include <com/ComPtr.h>
 #include <dshow/CaptureGraphBuilder.h>
+#include <dshow/Mpeg2.h>
 
 class ISampleCaptureGraphBuilder final {
 public:
@@ -59,12 +60,25 @@ public:
     static bool IsMpeg2Pin(IPin* pin);
     // The first output pin of `filter` that offers MPEG-2 (counted), or E_FAIL.
     HRESULT FindMpeg2Pin(IBaseFilter* filter, IPin** pin);
-    // Adds the demultiplexer behind `capture`'s MPEG-2 pin.
+    // Adds the demultiplexer behind `capture`'s MPEG-2 pin (E_FAIL, and the demultiplexer out of
+    // the graph, when the pin cannot be joined to it).
     HRESULT BuildMpeg2Path(IBaseFilter* capture);
-    // Makes the demultiplexer's outputs and connects them to the two tees.
+    // Makes the demultiplexer's outputs and connects them to the two tees, made when missing.
     HRESULT RenderPreview(IBaseFilter* demultiplexer);
+    // Makes the demultiplexer and adds it to the graph as "MPEG2 Demux"; S_OK at once when held.
+    HRESULT AddMpeg2Demux();
+    // The "MpegVideo" output (stream 0xE0) and the "MpegAudio" output (stream 0xC0).
+    HRESULT CreateVideoPin(IMpeg2Demultiplexer* demultiplexer);
+    HRESULT CreateAudioPin(IMpeg2Demultiplexer* demultiplexer);
+    // The first pin of the direction asked whose name holds "ideo" (or "udio" for `audio`),
+    // counted; none without an inner builder.
+    IPin* FindPinByName(IBaseFilter* filter, bool wantOutput, bool audio);
+    // Connects `output` directly to the first input of `downstream` that takes it; E_FAIL, and
+    // `downstream` out of the graph, when none does.
+    HRESULT ConnectPinToFilter(IPin* output, IBaseFilter* downstream);
 
 private:
+    HRESULT CreateOutputPin(IMpeg2Demultiplexer* demultiplexer, AM_MEDIA_TYPE type, const char16_t* name, DWORD streamId);
     // Forwarded operations without an inner builder report why it could not be made.
     HRESULT missing() const { return FAILED(m_creation) ? m_creation : E_UNEXPECTED; }
 

@@ -27,10 +27,12 @@ function(orbivane_program_library folder)
 endfunction()
 
 orbivane_program_library(settings PLATFORM base registry)
-orbivane_program_library(resources PLATFORM base gdi user)
+orbivane_program_library(resources PLATFORM base gdi shell user)
+# The version resource's texts, built into the program.
+target_compile_definitions(orbivane_resources PRIVATE ORBIVANE_VERSION="${PROJECT_VERSION}")
 orbivane_program_library(media PLATFORM base com dshow mm user wmenc)
 orbivane_program_library(capture DEPENDS media PLATFORM base com dshow owl user)
-orbivane_program_library(dialogs DEPENDS settings resources media capture PLATFORM base com dshow mm owl registry shell user)
+orbivane_program_library(dialogs DEPENDS settings resources media capture PLATFORM base com dshow mm owl registry shell user wmenc)
 orbivane_program_library(app DEPENDS settings resources media capture dialogs
   PLATFORM base com dshow mm owl present registry shell sim user wmenc)
 

@@ -14,6 +14,7 @@
 
 #include "ContextHelpWin.h"
 #include "CoolButton.h"
+#include "DialogRefocus.h"
 
 #include <owl/Dialog.h>
 #include <owl/ListWindow.h>
@@ -22,8 +23,6 @@
 
 #include <string>
 
-// The timer list's private message that gives it the keyboard focus (WM_USER + 51).
-constexpr UINT WM_DIALOG_REFOCUS = 0x0400 + 51;
 
 class TSchedDialog : public OWL::TDialog, public ContextHelpWin {
 public:

@@ -47,3 +47,10 @@ bool FindFileTag(const char* path, const char* name, int size, char* out)
     }
     return false;
 }
+
+bool FindRecordingTag(const char* path, const char* name, int size, char* out)
+{
+    if (!name || (lstrcmpiA(name, "orbivane") != 0 && lstrcmpiA(name, "copyright") != 0 && lstrcmpiA(name, "Recorded by") != 0))
+        return false;
+    return FindFileTag(path, name, size, out);
+}

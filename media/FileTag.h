@@ -14,3 +14,7 @@
 // True with the tag's text (cut to `size` bytes with the terminator) in `out`; false when the
 // file cannot be read or holds no such text.
 bool FindFileTag(const char* path, const char* name, int size, char* out);
+
+// The tag lookup of the player and the archive browser: only the tags "orbivane", "copyright" and
+// "Recorded by" (any case) are looked for; any other name is false.
+bool FindRecordingTag(const char* path, const char* name, int size, char* out);

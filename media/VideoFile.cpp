@@ -310,9 +310,7 @@ char* VideoFile::GetBaseName(char* out) const
 
 bool VideoFile::GetTag(const char* name, int size, char* out) const
 {
-    if (!name || (lstrcmpiA(name, "orbivane") != 0 && lstrcmpiA(name, "copyright") != 0 && lstrcmpiA(name, "Recorded by") != 0))
-        return false;
-    return FindFileTag(m_path, name, size, out);
+    return FindRecordingTag(m_path, name, size, out);
 }
 
 int VideoFile::IsPlayableExtension() const

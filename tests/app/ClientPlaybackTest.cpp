@@ -99,6 +99,11 @@ protected:
         }
         return false;
     }
+    void tick()
+    {
+        SendMessageA(client->GetHandle(), WM_TIMER, TClient::TimerId, 0);
+        pump();
+    }
     void hold(UINT key, bool down) { user::key_input(key, down); }
     void scroll(UINT code, int thumb = 0)
     {
@@ -199,6 +204,35 @@ TEST_F(ClientPlayback, TheSlidersLineStepSkipsOnceAndADragStopsAndResumesAtTheDr
     scroll(SB_ENDSCROLL);
     EXPECT_TRUE(player()->IsRunning()) << "and the drop resumes it";
     EXPECT_LT(player()->GetPosition(), 5) << "at the slider's position, 0 without a slider";
+}
+
+TEST_F(ClientPlayback, TheTickShowsThePositionWhilePlayingAndEndsAFileThatHasRunOut)
+{
+    client->OpenMediaFile(avi().c_str());
+    ASSERT_NE(player(), nullptr);
+    command(CM_PLAY);
+    Sleep(1300);
+    tick();
+    EXPECT_EQ(client->GetPositionText(), " 0:01");
+
+    // While the thumb is held the tick leaves the stopped file alone.
+    scroll(SB_THUMBTRACK, 0);
+    ASSERT_FALSE(player()->IsRunning());
+    tick();
+    EXPECT_EQ(Settings.ActivityState, ActivityPlaying);
+    EXPECT_EQ(client->GetPositionText(), " 0:00");
+    scroll(SB_ENDSCROLL);
+    ASSERT_TRUE(player()->IsRunning());
+
+    ASSERT_TRUE(run_to_end());
+    EXPECT_EQ(Settings.ActivityState, ActivityPlaying) << "until the tick sees the end";
+    int icons = state_icons;
+    tick();
+    EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+    EXPECT_GT(state_icons, icons);
+    ASSERT_NE(player(), nullptr) << "the file stays open";
+    command(CM_PLAY);
+    EXPECT_EQ(player()->GetPosition(), 0);
 }
 
 TEST_F(ClientPlayback, TimesShowMinutesAndSecondsAndHoursFromTheFirstHour)

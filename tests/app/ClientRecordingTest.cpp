@@ -3,17 +3,26 @@
 
 #include "ClientFixture.h"
 
+#include "DialogDriver.h"
 #include "Ffprobe.h"
 #include "AsfFile.h"
+#include "ShownPicture.h"
 #include "TempHome.h"
 
 #include <app/RecordingNames.h>
+#include <resources/ArchiveDialog.h>
 #include <settings/Settings.h>
 
 #include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
+#include <dshow/AudioRenderer.h>
 #include <dshow/AviReader.h>
+#include <dshow/SystemFilters.h>
+#include <media/VideoFile.h>
+#include <sim/TestPicture.h>
+#include <user/CommonControls.h>
+#include <user/Keyboard.h>
 #include <wmenc/Encoder.h>
 
 #include <algorithm>
@@ -99,6 +108,16 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             pump();
         }
+    }
+
+    // TV on, Record for about `milliseconds`, Stop, TV off.
+    void record_with_tv_on(int milliseconds)
+    {
+        command(CM_TV);
+        command(CM_RECORD);
+        let_it_record(milliseconds);
+        command(CM_STOP);
+        command(CM_TV);
     }
 
     std::string folder;
@@ -350,11 +369,7 @@ TEST_F(ClientRecording, PropertiesOfAPlayedRecordingShowItsTags)
     for (BYTE format : { BYTE(0), BYTE(3) }) {
         Settings.DefaultMediaFormat = format;
         open();
-        command(CM_TV);
-        command(CM_RECORD);
-        let_it_record(300);
-        command(CM_STOP);
-        command(CM_TV);
+        record_with_tv_on(300);
         std::string file = format ? "/tv_1.wmv" : "/tv_1.avi";
         client->OpenMediaFile(base::to_windows_path(folder + file).c_str());
         user::testing::reset();
@@ -373,6 +388,138 @@ TEST_F(ClientRecording, PropertiesOfAPlayedRecordingShowItsTags)
         EXPECT_NE(text.find("MB\nDate: "), std::string::npos) << text;
         close();
     }
+}
+
+TEST_F(ClientRecording, TheArchiveListsTheProgramsRecordingsAndOpensTheOneChosenWhichCannotBeDeletedWhilePlaying)
+{
+    Settings.DefaultMediaFormat = 3;
+    open();
+    record_with_tv_on(300);
+    ASSERT_EQ(Tv, nullptr);
+    older_file("News_1.avi", 0);
+    user::testing::reset();
+
+    // The recording heads the first group, "<unscheduled>": Home, open it, Down to the file.
+    auto choose_recording = [](HWND d) {
+        HWND tree = GetDlgItem(d, IDC_ARCHIVE_TREE);
+        SetFocus(tree);
+        for (UINT key : { UINT(VK_HOME), UINT(VK_RIGHT), UINT(VK_DOWN) }) {
+            user::key_input(key, true);
+            user::key_input(key, false);
+            user::testing::pump_dialog(d);
+        }
+    };
+    std::vector<std::string> groups;
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        HWND tree = GetDlgItem(d.dialog, IDC_ARCHIVE_TREE);
+        for (HTREEITEM group = dialog_driver::tree_item(tree, TVGN_ROOT); group;
+             group = dialog_driver::tree_item(tree, TVGN_NEXT, group))
+            groups.push_back(dialog_driver::tree_text(tree, group));
+        choose_recording(d.dialog);
+        user::testing::press_dialog_button(d.dialog, IDC_ARCHIVE_INFO);
+        user::testing::press_dialog_button(d.dialog, IDOK);
+    });
+    command(CM_ARCHIVES);
+    EXPECT_EQ(groups, (std::vector<std::string> { "<unscheduled>", "News" }));
+    ASSERT_EQ(user::testing::message_box_journal().size(), 1u);
+    const auto info = user::testing::message_box_journal()[0].box;
+    EXPECT_EQ(info.caption, "tv_1.wmv Properties");
+    EXPECT_TRUE(info.text.starts_with("\nCopyright notice: Copyright by broadcaster and its content providers. "
+                                      "Not for distribution.\nDescription: Recorded by "))
+        << info.text;
+    ASSERT_NE(client->GetPlayer(), nullptr);
+    EXPECT_EQ(std::string(client->GetPlayer()->GetPath()), windows("tv_1.wmv"));
+    EXPECT_EQ(window_text(frame->GetHandle()), "tv_1.wmv Orbivane");
+    command(CM_PLAY);
+    EXPECT_TRUE(client->GetPlayer()->IsRunning());
+
+    // The file being played is in use.
+    user::testing::reset();
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        choose_recording(d.dialog);
+        user::testing::press_dialog_button(d.dialog, IDC_ARCHIVE_DELETE);
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    command(CM_ARCHIVES);
+    EXPECT_EQ(box_texts(), std::vector<std::string> { "Can't delete file\n\t   tv_1.wmv\nAlready in use by this or another program?" });
+    EXPECT_TRUE(std::filesystem::exists(folder + "/tv_1.wmv"));
+    ASSERT_NE(client->GetPlayer(), nullptr);
+    EXPECT_TRUE(client->GetPlayer()->IsRunning()) << "Cancel opens nothing new";
+}
+
+}
+
+namespace {
+
+using namespace client_test;
+
+DEFINE_GUID(CLSID_PlaybackSpeakers, 0x5B0C2E71, 0x8A3D, 0x4F26, 0x9C, 0x41, 0x0E, 0x6D, 0x52, 0xB8, 0x17, 0xA4);
+
+// What the program recorded plays back in its own window: the AVI with the channel's picture and
+// sound, the WAV with sound only, each to its end.
+TEST_F(ClientRecording, ItsOwnAviAndWaveRecordingsPlayWithTheirPictureAndSoundToTheirEnd)
+{
+    dshow::AudioRenderer* speakers = nullptr;
+    int device = dshow::register_device({ CLSID_AudioRendererCategory, u"Speakers (Playback Card)", CLSID_PlaybackSpeakers, {},
+        [&](IUnknown*, REFIID iid, void** out) {
+            auto* renderer = new dshow::AudioRenderer(CLSID_DSoundRender);
+            speakers = renderer;
+            HRESULT hr = renderer->QueryInterface(iid, out);
+            renderer->Release();
+            return hr;
+        } });
+    base::copy_bounded(Settings.WaveOutDriver, sizeof Settings.WaveOutDriver, "Playback Card");
+    Settings.DefaultMediaFormat = 0;
+    Settings.Channel = 7;
+    open();
+    ShowWindow(frame->GetHandle(), SW_SHOWNORMAL);
+    command(CM_RECORD);
+    ASSERT_NE(Tv, nullptr);
+    ASSERT_TRUE(Tv->IsRecording());
+    let_it_record(1500);
+    command(CM_STOP);
+    command(CM_RECORDAUDIO);
+    ASSERT_TRUE(Tv->IsRecording());
+    let_it_record(1500);
+    command(CM_STOP);
+    ASSERT_TRUE(box_texts().empty()) << box_texts()[0];
+
+    for (const char* name : { "tv_1.avi", "tv_1.wav" }) {
+        SCOPED_TRACE(name);
+        bool picture = std::string_view(name).ends_with(".avi");
+        speakers = nullptr;
+        client->OpenMediaFile(windows(name).c_str());
+        VideoFile* player = client->GetPlayer();
+        ASSERT_NE(player, nullptr);
+        EXPECT_EQ(Tv, nullptr) << "opening a file turns TV off";
+        EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+        EXPECT_GE(player->GetDuration(), 1);
+        ASSERT_NE(speakers, nullptr) << "the chosen sound device";
+        command(CM_PLAY);
+        ASSERT_TRUE(player->IsRunning());
+        HWND video = FindWindowExA(client->GetHandle(), nullptr, "VideoRenderer", nullptr);
+        if (picture) {
+            ASSERT_NE(video, nullptr);
+            EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(7)), sim::PictureSource::channel(7));
+        } else {
+            EXPECT_TRUE(video == nullptr || !IsWindowVisible(video)) << "sound only shows no picture";
+        }
+        // The end of the file stops the player (EC_COMPLETE through the client), and the tick ends
+        // the playback.
+        for (int i = 0; i < 20000 && player->IsRunning(); ++i) {
+            pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Sleep(20);
+        }
+        EXPECT_FALSE(player->IsRunning());
+        EXPECT_EQ(player->GetPosition(), player->GetDuration());
+        EXPECT_GT(speakers->rendered_bytes(), 44100u * 2 * 2 / 2) << "at least half a second of the sound";
+        SendMessageA(client->GetHandle(), WM_TIMER, TClient::TimerId, 0);
+        EXPECT_EQ(Settings.ActivityState, ActivityIdle);
+        command(CM_FILECLOSE);
+    }
+    close();
+    dshow::unregister_device(device);
 }
 
 }

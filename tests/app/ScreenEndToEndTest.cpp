@@ -8,12 +8,14 @@
 
 #include "ProgramProcess.h"
 #include "DesktopHelper.h"
+#include "TempHome.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <app/App.h>
 #include <app/SettingsSequence.h>
+#include <dialogs/ArchDialog.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
@@ -26,8 +28,10 @@
 #include <gdi/Surface.h>
 #include <registry/Registry.h>
 #include <registry/Testing.h>
+#include <resources/ArchiveDialog.h>
 #include <resources/MainMenu.h>
 #include <sim/TestPicture.h>
+#include <base/Path.h>
 #include <user/Menus.h>
 #include <user/NonClient.h>
 #include <user/User.h>
@@ -187,6 +191,13 @@ protected:
     // whose edges are looked for): its source, or nothing.
     std::optional<sim::PictureSource> picture_in(Window id)
     {
+        auto seen = identity_in(id);
+        return seen ? std::optional(seen->source) : std::nullopt;
+    }
+
+    // The card's picture an X window shows, with its frame number, or nothing (see picture_in).
+    std::optional<sim::PictureIdentity> identity_in(Window id)
+    {
         gdi::Surface shot = grab(x_geometry(id));
         if (shot.empty())
             return std::nullopt;
@@ -199,7 +210,7 @@ protected:
                     continue;
                 auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
                 if (seen && seen->source.kind == sim::SourceKind::Channel)
-                    return seen->source;
+                    return seen;
             }
         return std::nullopt;
     }
@@ -754,6 +765,189 @@ TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseA
     EXPECT_EQ(wait_exit(program), 0);
     registry::forget_hives();
     EXPECT_EQ(saved_text("Channel"), "13") << "saved at SIGTERM";
+}
+
+// Where the archive browser's tree and its Open file button are, relative to the dialog's window.
+struct ArchiveSpots {
+    RECT tree;
+    POINT first_row, first_button, open;
+};
+
+ArchiveSpots archive_spots()
+{
+    ArchiveSpots spots {};
+    char path[260] = "";
+    TArchDialog dialog(nullptr, path);
+    user::testing::set_dialog_script(IDD_ARCHIVE, [&](const user::testing::ModalDialog& d) {
+        RECT window {};
+        GetWindowRect(d.dialog, &window);
+        auto relative = [&](HWND c) {
+            RECT r {};
+            GetWindowRect(c, &r);
+            shift(r, -window.left, -window.top);
+            return r;
+        };
+        spots.tree = relative(GetDlgItem(d.dialog, IDC_ARCHIVE_TREE));
+        spots.first_row = { spots.tree.left + 40, spots.tree.top + 10 };
+        spots.first_button = { spots.tree.left + 9, spots.tree.top + 10 };
+        RECT open = relative(GetDlgItem(d.dialog, IDOK));
+        spots.open = { (open.left + open.right) / 2, (open.top + open.bottom) / 2 };
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    dialog.Execute();
+    user::testing::reset();
+    return spots;
+}
+
+// The Control menu's "VCR archives...": below three items, a separator and five items.
+constexpr int kArchivesItemY = 2 + 3 * 20 + 8 + 5 * 20 + 10;
+
+// The program records, then its "VCR archives..." shows the recording in its tree; the file chosen
+// there and opened is what Play then shows.
+TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForPlay)
+{
+    const ArchiveSpots spots = archive_spots();
+    std::string folder = test_support::make_temp_dir("screen-archive");
+    desktop_settings(5);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "DefaultMediaFormat", 0);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    auto title = [frame] {
+        char text[300] = {};
+        GetWindowTextA(frame, text, sizeof text);
+        return std::string(text);
+    };
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV on
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+    PostMessageA(frame, WM_COMMAND, 1808, 0); // Record
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder + "/tv_1.avi"); }));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    PostMessageA(frame, WM_COMMAND, 1807, 0); // Stop
+    PostMessageA(frame, WM_COMMAND, 1800, 0); // TV off
+    EXPECT_TRUE(eventually([&] { return !picture_in(id); }));
+
+    ASSERT_TRUE(open_control_menu(frame, id));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " " + std::to_string(kTvItemX) + " "
+        + std::to_string(kArchivesItemY) + " click 1");
+    Window dialog = 0;
+    ASSERT_TRUE(eventually([&] { return (dialog = x_window("#32770")) != 0; })) << "the archive shows";
+    EXPECT_TRUE(eventually([&] { return pixels_of(dialog, spots.tree, 0x000000) > 20; })) << "its tree has a row";
+
+    auto click = [&](POINT at) {
+        xdotool("mousemove --window " + std::to_string(dialog) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    click(spots.first_row); // "<unscheduled>"
+    click(spots.first_button); // opens it: Right is the main window's Skip forward
+    xdotool("key Down");
+    click(spots.open);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Open file closes the archive";
+    EXPECT_TRUE(eventually([&] { return title() == "tv_1.avi Orbivane"; })) << title();
+
+    xdotool("mousemove --window " + std::to_string(id) + " 100 150 key ctrl+p");
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5)) << "the recording plays";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+}
+
+// A recording made from the keyboard, opened through File, Open by typing its path and Return in
+// the dialog on the display, played, stopped, played on to its end and replayed from its start.
+TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStopsAndReplaysFromTheStart)
+{
+    const std::string folder = test_support::make_temp_dir("screen-recordings");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 1);
+    WriteByteValue(key, "DefaultMediaFormat", 0);
+    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
+    WriteTextValue(key, "ImprovedFilePattern", "");
+    WriteDwordValue(key, "WindowX", 40);
+    WriteDwordValue(key, "WindowY", 40);
+    WriteDwordValue(key, "WindowW", 640);
+    WriteDwordValue(key, "WindowH", 560);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    std::optional<sim::PictureSource> channel;
+    ASSERT_TRUE(eventually([&] { return (channel = picture_in(id)).has_value(); })) << "TV is on";
+    const std::string over = "mousemove --window " + std::to_string(id) + " 200 200 ";
+
+    // Three seconds of the channel.
+    const std::string recording = folder + "/tv_1.avi";
+    ASSERT_EQ(xdotool(over + "key ctrl+r"), 0);
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(recording); })) << "Ctrl+R records";
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
+    ASSERT_EQ(xdotool(over + "key Home"), 0);
+    ASSERT_TRUE(eventually([&] { return !picture_in(id); })) << "TV is off";
+
+    // File, then its first item, "&Open...": the path typed, then Return.
+    RECT file = menu_bar_item(frame, 0);
+    ASSERT_GT(file.right, file.left);
+    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((file.left + file.right) / 2) + " "
+        + std::to_string((file.top + file.bottom) / 2) + " click 1");
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+    Window dialog = 0;
+    ASSERT_TRUE(eventually([&] { return (dialog = x_window("#32770")) != 0; })) << "the Open dialog shows";
+    const std::string at = "mousemove --window " + std::to_string(dialog) + " 10 10 ";
+    ASSERT_EQ(xdotool(at + "type --delay 20 '" + recording + "'"), 0);
+    ASSERT_EQ(xdotool(at + "key Return"), 0);
+    ASSERT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Return in the name field opens the file";
+
+    // Play: the recording's picture; Stop holds it; Play again runs on to the end.
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    std::optional<sim::PictureIdentity> seen;
+    ASSERT_TRUE(eventually([&] { return (seen = identity_in(id)) && seen->source == *channel; }))
+        << "the recording plays in the window";
+    ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    auto stopped = identity_in(id);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(identity_in(id)->frame, stopped->frame) << "Stop holds the picture";
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    std::uint32_t last = stopped->frame;
+    int still = 0;
+    // At the end the picture stands still on the last frame (for well over a frame's time).
+    ASSERT_TRUE(eventually([&] {
+        auto now = identity_in(id);
+        if (!now)
+            return false;
+        still = now->frame == last && now->frame != stopped->frame ? still + 1 : 0;
+        last = now->frame;
+        if (still < 3)
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return still >= 3;
+    })) << "the file plays to its end";
+    EXPECT_GT(last, stopped->frame);
+
+    // Play at the end starts again from the start.
+    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
+    EXPECT_TRUE(eventually([&] {
+        auto now = identity_in(id);
+        return now && now->frame < stopped->frame;
+    })) << "replayed from the start";
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    std::filesystem::remove_all(folder);
 }
 
 }

@@ -1,11 +1,13 @@
 #include "SettingsFixture.h"
 
 #include <app/App.h>
+#include <resources/AboutDialog.h>
 #include <owl/PropertySheet.h>
 #include <resources/CommandIds.h>
 #include <app/CommandLine.h>
 #include <app/MainFrame.h>
 #include <resources/MainMenu.h>
+#include <resources/TrayMenu.h>
 
 #include <base/Process.h>
 #include <shell/Testing.h>
@@ -295,6 +297,16 @@ TEST_F(StartupTest, CommandsFromTheFrameReachTheApplication)
     EXPECT_EQ(help[0].command, static_cast<UINT>(HH_DISPLAY_TOPIC));
     EXPECT_EQ(help[0].data, 0u);
 
+    // About, from the Help menu and from the tray, shows the About box over the frame.
+    std::vector<HWND> owners;
+    user::testing::set_dialog_script(IDD_ABOUT, [&](const user::testing::ModalDialog& d) {
+        owners.push_back(d.owner);
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    SendMessageA(frame, WM_COMMAND, CM_ABOUT, 0);
+    SendMessageA(frame, WM_COMMAND, CM_TRAYABOUT, 0);
+    EXPECT_EQ(owners, (std::vector<HWND> { frame, frame }));
+
     EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
     SendMessageA(frame, WM_COMMAND, CM_SAVESETTINGS, 0);
     EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER));
@@ -333,7 +345,7 @@ TEST_F(StartupTest, PreferencesShowsThePagesAndSavesAndAppliesEvenWhenCancelled)
     });
     EXPECT_FALSE(settings_saved(HKEY_CURRENT_USER));
     SendMessageA(frame, WM_COMMAND, CM_PREFERENCES, 0);
-    EXPECT_EQ(tabs, (std::vector<std::string> { "TV", "General", "Stations", "AVI/WAV", "Sound device", "File" }));
+    EXPECT_EQ(tabs, (std::vector<std::string> { "TV", "General", "Stations", "AVI/WAV", "Sound device", "File", "WinMedia" }));
     EXPECT_TRUE(settings_saved(HKEY_CURRENT_USER)) << "Cancel still saves";
     EXPECT_TRUE(GetWindowLongA(frame, GWL_EXSTYLE) & WS_EX_TOPMOST) << "and re-applies the options";
     EXPECT_EQ(Settings.DefaultMediaFormat, 0) << "the format box acts at once, whatever the sheet returns";

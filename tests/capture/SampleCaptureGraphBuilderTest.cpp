@@ -10,6 +10,8 @@
 
 #include <base/Path.h>
 #include <base/Text.h>
+#include <dshow/Mpeg2.h>
+#include <dshow/SystemFilters.h>
 #include <dshow/VfwErrors.h>
 
 #include <memory>
@@ -44,6 +46,28 @@ protected:
         for (CComPtr<IBaseFilter> f; filters->Next(1, &f, nullptr) == S_OK; f.Release())
             ++count;
         return count;
+    }
+    std::size_t count_of(REFCLSID clsid)
+    {
+        std::size_t count = 0;
+        CComPtr<IEnumFilters> filters;
+        graph->EnumFilters(&filters);
+        for (CComPtr<IBaseFilter> f; filters->Next(1, &f, nullptr) == S_OK; f.Release()) {
+            CLSID id {};
+            f->GetClassID(&id);
+            count += IsEqualCLSID(id, clsid) ? 1 : 0;
+        }
+        return count;
+    }
+    // The filter at the other end of `pin`'s connection (not counted), or null.
+    static IBaseFilter* connected_to(IPin* pin)
+    {
+        CComPtr<IPin> peer;
+        PIN_INFO info {};
+        if (!pin || pin->ConnectedTo(&peer) != S_OK || FAILED(peer->QueryPinInfo(&info)))
+            return nullptr;
+        info.pFilter->Release();
+        return info.pFilter;
     }
     static bool connected(IPin* pin)
     {
@@ -178,12 +202,71 @@ TEST_F(SampleBuilder, Mpeg2CaptureIsRecognisedByItsOutputPins)
     EXPECT_EQ(builder->FindMpeg2Pin(plain, &found), E_FAIL);
     EXPECT_EQ(builder->FindMpeg2Pin(nullptr, &found), E_POINTER);
 
-    // Until the demultiplexer chain exists, an MPEG-2 device renders nothing and adds nothing.
+    // A pin the demultiplexer does not take renders nothing, and the chain is taken out again.
     ASSERT_EQ(graph->AddFilter(video, u"MPEG-2 Capture"), S_OK);
     EXPECT_TRUE(FAILED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, video, nullptr, nullptr)));
     EXPECT_EQ(filter_count(), 2u);
     builder->ReleaseAll();
     graph->RemoveFilter(video);
+}
+
+TEST_F(SampleBuilder, AnMpeg2CardGetsItsChainOnceWithTheOutputsJoinedToTheirTees)
+{
+    sim::CaptureCard card;
+    card.mpeg2 = true;
+    card.width = 720;
+    card.height = 480;
+    card.frames_per_second = 30;
+    open(card);
+    ASSERT_TRUE(builder->IsMpeg2Capture(capture));
+    ASSERT_EQ(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, capture, nullptr, nullptr), S_OK);
+    std::size_t built = filter_count();
+    CComPtr<IBaseFilter> demux, video_tee, audio_tee;
+    ASSERT_EQ(graph->FindFilterByName(u"MPEG2 Demux", &demux), S_OK);
+    ASSERT_EQ(graph->FindFilterByName(u"vidTee", &video_tee), S_OK);
+    ASSERT_EQ(graph->FindFilterByName(u"audTee", &audio_tee), S_OK);
+    EXPECT_EQ(connected_to(pin(capture, u"Capture")), demux.p);
+    EXPECT_EQ(connected_to(pin(demux, u"MpegVideo")), video_tee.p);
+    EXPECT_EQ(connected_to(pin(demux, u"MpegAudio")), audio_tee.p);
+
+    // The outputs carry the program's format blocks unchanged.
+    dshow::MediaType video_type;
+    ASSERT_EQ(pin(demux, u"MpegVideo")->ConnectionMediaType(&video_type.get()), S_OK);
+    EXPECT_TRUE(IsEqualGUID(video_type.get().formattype, FORMAT_MPEG2Video));
+    ASSERT_EQ(video_type.format().size(), 218u);
+    const auto& info = *reinterpret_cast<const MPEG2VIDEOINFO*>(video_type.format().data());
+    EXPECT_EQ(info.hdr.AvgTimePerFrame, 333667);
+    EXPECT_EQ(info.cbSequenceHeader, 86u);
+    EXPECT_EQ(video_type.format()[132 + 80], 0x14); // the extension's first byte after its start code
+    dshow::MediaType audio_type;
+    ASSERT_EQ(pin(demux, u"MpegAudio")->ConnectionMediaType(&audio_type.get()), S_OK);
+    ASSERT_EQ(audio_type.format().size(), 40u);
+    const auto& wave = *reinterpret_cast<const MPEG1WAVEFORMAT*>(audio_type.format().data());
+    EXPECT_EQ(wave.wfx.wFormatTag, WAVE_FORMAT_MPEG);
+    EXPECT_EQ(wave.dwHeadBitrate, 256000u);
+
+    // The chain stands: the demultiplexer is not made again, and the pins are found by a part
+    // of their names.
+    EXPECT_EQ(builder->AddMpeg2Demux(), S_OK);
+    ASSERT_EQ(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Audio, capture, nullptr, nullptr), S_OK);
+    EXPECT_GT(filter_count(), built);
+    EXPECT_EQ(count_of(CLSID_MPEG2Demultiplexer), 1u);
+    EXPECT_EQ(count_of(CLSID_SmartTee), 2u);
+    CComPtr<IPin> found;
+    found.Attach(builder->FindPinByName(demux, true, false));
+    EXPECT_EQ(found.p, pin(demux, u"MpegVideo").p);
+    found.Attach(builder->FindPinByName(demux, true, true));
+    EXPECT_EQ(found.p, pin(demux, u"MpegAudio").p);
+    found.Attach(builder->FindPinByName(demux, false, false));
+    EXPECT_FALSE(found);
+    CComPtr<test_filters::Source> lower;
+    lower.Attach(new test_filters::Source({ test_filters::yuy2_type() }, u"video"));
+    found.Attach(builder->FindPinByName(lower, true, false));
+    EXPECT_TRUE(found);
+    found.Release();
+
+    builder->ReleaseAll();
+    graph->RemoveFilter(demux);
 }
 
 class TestTv : public STv {

@@ -2,7 +2,8 @@
 
 // Driving an open dialog as a user does, for the dialog tests: typing into a control (character
 // by character, through its validator), keys (through the dialog's keyboard interface), a right
-// click at a point in dialog units, picking a combo box item and clicking list view rows.
+// click at a point in dialog units, picking a combo box item, clicking list view rows and reading
+// a tree view's items.
 // Everything pumps the thread's messages before it returns, so the dialog has reacted.
 //
 //     user::testing::set_dialog_script(400, [](const user::testing::ModalDialog& d) {
@@ -135,6 +136,24 @@ inline std::string cell(HWND dialog, int id, int row, int column = 0)
 inline int rows(HWND dialog, int id)
 {
     return static_cast<int>(SendMessageA(item(dialog, id), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// A tree view's item next to `from` by a TVGN_ flag, and an item's text.
+inline HTREEITEM tree_item(HWND tree, UINT flag, HTREEITEM from = nullptr)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
+}
+
+inline std::string tree_text(HWND tree, HTREEITEM node)
+{
+    char buffer[300] = {};
+    TVITEMA get {};
+    get.mask = TVIF_HANDLE | TVIF_TEXT;
+    get.hItem = node;
+    get.pszText = buffer;
+    get.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&get));
+    return buffer;
 }
 
 // Clicks a row of a list view (Ctrl held adds it to the selection).

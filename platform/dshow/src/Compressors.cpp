@@ -1,7 +1,9 @@
-// The video and sound compressors over libavcodec: one filter class, CompressorFilter, with an
-// input and an output pin, and an Encoder per codec family that does the work.
+// The video and sound compressors over libavcodec: one codec filter (CodecFilter.h) per
+// compressor, with an encoder per codec family that does the work.
 
 #include <dshow/Compressors.h>
+
+#include "CodecFilter.h"
 
 #include <base/Text.h>
 #include <com/ClassRegistry.h>
@@ -28,6 +30,8 @@ namespace dshow {
 
 namespace {
 
+using namespace detail;
+
 constexpr DWORD fourcc(char a, char b, char c, char d)
 {
     return DWORD(BYTE(a)) | DWORD(BYTE(b)) << 8 | DWORD(BYTE(c)) << 16 | DWORD(BYTE(d)) << 24;
@@ -41,52 +45,6 @@ GUID subtype_of(DWORD code)
     return guid;
 }
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScaleDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-using CodecContext = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
-using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
-using Scale = std::unique_ptr<SwsContext, ScaleDeleter>;
-
-// What one codec does for the filter. The filter serialises every call.
-class Encoder {
-public:
-    virtual ~Encoder() = default;
-    // Whether the input takes `type`.
-    virtual bool accepts(const MediaType& type) const = 0;
-    // Opens the codec for input `type` and gives the output type; false when it cannot.
-    virtual bool open(const MediaType& type, MediaType& output) = 0;
-    virtual void close() = 0;
-    // One input sample; `deliver` is called for each compressed packet.
-    using Deliver = std::function<HRESULT(std::span<const BYTE>, REFERENCE_TIME, REFERENCE_TIME, bool)>;
-    virtual HRESULT encode(IMediaSample* sample, const Deliver& deliver) = 0;
-};
-
-HRESULT drain(AVCodecContext* context, AVPacket* packet, const std::function<HRESULT(const AVPacket&)>& each)
-{
-    for (;;) {
-        int result = avcodec_receive_packet(context, packet);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return S_OK;
-        if (result < 0)
-            return E_FAIL;
-        HRESULT hr = each(*packet);
-        av_packet_unref(packet);
-        if (hr != S_OK)
-            return hr;
-    }
-}
-
 struct VideoCodec {
     const char* encoder;
     DWORD fourcc;
@@ -96,7 +54,7 @@ struct VideoCodec {
     bool key_every_second;
 };
 
-class VideoEncoder final : public Encoder {
+class VideoEncoder final : public Codec {
 public:
     explicit VideoEncoder(const VideoCodec& codec)
         : m_codec(codec)
@@ -184,7 +142,7 @@ public:
         m_context.reset();
     }
 
-    HRESULT encode(IMediaSample* sample, const Deliver& deliver) override
+    HRESULT process(IMediaSample* sample, const Deliver& deliver) override
     {
         BYTE* data = nullptr;
         if (!m_context || FAILED(sample->GetPointer(&data)))
@@ -244,7 +202,7 @@ struct AudioCodec {
     bool mp3;
 };
 
-class AudioEncoder final : public Encoder {
+class AudioEncoder final : public Codec {
 public:
     explicit AudioEncoder(const AudioCodec& codec)
         : m_codec(codec)
@@ -335,7 +293,7 @@ public:
         m_context.reset();
     }
 
-    HRESULT encode(IMediaSample* sample, const Deliver& deliver) override
+    HRESULT process(IMediaSample* sample, const Deliver& deliver) override
     {
         BYTE* data = nullptr;
         if (!m_context || FAILED(sample->GetPointer(&data)))
@@ -386,124 +344,11 @@ private:
     REFERENCE_TIME m_origin { -1 };
 };
 
-class CompressorFilter final : public BaseFilter {
-public:
-    CompressorFilter(REFCLSID clsid, std::shared_ptr<Encoder> encoder)
-        : BaseFilter(clsid)
-        , m_encoder(std::move(encoder))
-    {
-        m_input = make_pin<Input>(u"Input");
-        m_output = make_pin<Output>(u"Output");
-    }
-    ~CompressorFilter() override { m_encoder->close(); }
-
-private:
-    class Input final : public InputPin {
-    public:
-        Input(BaseFilter& filter, std::u16string name)
-            : InputPin(filter, std::move(name))
-        {
-        }
-        CompressorFilter& owner() const { return static_cast<CompressorFilter&>(filter()); }
-        HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
-        {
-            return owner().m_encoder->accepts(MediaType(type)) ? S_OK : S_FALSE;
-        }
-        HRESULT receive(IMediaSample* sample) override { return owner().receive(sample); }
-        HRESULT end_of_stream() override { return owner().m_output->deliver_end_of_stream(); }
-
-    protected:
-        HRESULT complete_connect(IPin*) override
-        {
-            // The output's type comes from the codec opened for this input.
-            auto& filter = owner();
-            std::lock_guard guard(filter.m_codec_lock);
-            MediaType output;
-            bool opened = filter.m_encoder->open(connection_type(), output);
-            filter.m_encoder->close();
-            if (!opened)
-                return VFW_E_TYPE_NOT_ACCEPTED;
-            filter.m_output_type = output;
-            return S_OK;
-        }
-    };
-
-    class Output final : public OutputPin {
-    public:
-        Output(BaseFilter& filter, std::u16string name)
-            : OutputPin(filter, std::move(name))
-        {
-        }
-        CompressorFilter& owner() const { return static_cast<CompressorFilter&>(filter()); }
-        HRESULT check_media_type(const AM_MEDIA_TYPE& type) override
-        {
-            auto& filter = owner();
-            if (!filter.m_input->is_connected())
-                return S_FALSE;
-            std::lock_guard guard(filter.m_codec_lock);
-            const AM_MEDIA_TYPE& mine = filter.m_output_type.get();
-            return IsEqualGUID(type.majortype, mine.majortype) && IsEqualGUID(type.subtype, mine.subtype) ? S_OK : S_FALSE;
-        }
-        std::vector<MediaType> media_types() override
-        {
-            auto& filter = owner();
-            if (!filter.m_input->is_connected())
-                return {};
-            std::lock_guard guard(filter.m_codec_lock);
-            return { filter.m_output_type };
-        }
-        STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* type) override
-        {
-            if (!owner().m_input->is_connected())
-                return VFW_E_NOT_CONNECTED;
-            return OutputPin::Connect(receiver, type);
-        }
-
-    protected:
-        LONG buffer_size(const AM_MEDIA_TYPE& type) override
-        {
-            MediaType copy(type);
-            if (const VIDEOINFOHEADER* video = copy.video_info())
-                return static_cast<LONG>(video->bmiHeader.biSizeImage);
-            return 64 * 1024;
-        }
-    };
-
-    HRESULT on_pause() override
-    {
-        if (!m_input->is_connected())
-            return S_OK;
-        std::lock_guard guard(m_codec_lock);
-        MediaType output;
-        return m_encoder->open(m_input->connection_type(), output) ? S_OK : E_FAIL;
-    }
-    HRESULT on_stop() override
-    {
-        std::lock_guard guard(m_codec_lock);
-        m_encoder->close();
-        return S_OK;
-    }
-    HRESULT receive(IMediaSample* sample)
-    {
-        std::lock_guard guard(m_codec_lock);
-        return m_encoder->encode(sample, [this](std::span<const BYTE> data, REFERENCE_TIME start, REFERENCE_TIME stop, bool key) {
-            HRESULT hr = m_output->deliver(data, start < 0 ? 0 : start, start < 0 ? -1 : stop, key);
-            return hr == VFW_E_NOT_CONNECTED ? S_OK : hr;
-        });
-    }
-
-    std::shared_ptr<Encoder> m_encoder;
-    Input* m_input;
-    Output* m_output;
-    std::mutex m_codec_lock;
-    MediaType m_output_type;
-};
-
 struct Listed {
     CLSID clsid;
     CLSID category;
     const char16_t* name;
-    std::function<std::shared_ptr<Encoder>()> make;
+    std::function<std::shared_ptr<Codec>()> make;
 };
 
 const std::vector<Listed>& compressors()
@@ -528,7 +373,7 @@ com::ClassFactoryFunction factory_of(const Listed& listed)
     CLSID clsid = listed.clsid;
     auto make = listed.make;
     return [clsid, make](IUnknown* outer, REFIID iid, void** out) {
-        return com::create_instance<CompressorFilter>(outer, iid, out, clsid, make());
+        return com::create_instance<CodecFilter>(outer, iid, out, clsid, make());
     };
 }
 

@@ -1,6 +1,7 @@
 #include "DecodedStream.h"
 #include "MediaTime.h"
 
+#include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
 #include <com/TaskMemory.h>
@@ -115,7 +116,12 @@ FileSource::FileSource()
 {
 }
 
-FileSource::~FileSource() { stop_streams(); }
+FileSource::~FileSource()
+{
+    stop_streams();
+    if (m_hold != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hold);
+}
 
 void* FileSource::find_interface(REFIID iid)
 {
@@ -140,6 +146,9 @@ STDMETHODIMP FileSource::Load(LPCOLESTR file, const AM_MEDIA_TYPE*)
         return hr;
     m_file = file;
     m_linux_path = path;
+    // Held open as a reader that lets others only read, so the file is in use while loaded.
+    m_hold = CreateFileA(base::to_utf8(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
     m_duration = info.duration;
     int videos = 0, sounds = 0;
     for (auto& entry : info.streams) {

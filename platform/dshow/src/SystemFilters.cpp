@@ -6,6 +6,7 @@
 #include <dshow/FileSource.h>
 #include <dshow/FileWriter.h>
 #include <dshow/FilterGraph.h>
+#include <dshow/Mpeg2.h>
 #include <dshow/SmartTee.h>
 #include <dshow/SystemFilters.h>
 #include <dshow/VideoRenderer.h>
@@ -56,6 +57,7 @@ void register_system_filters()
     register_audio_renderer_devices();
     register_compressors();
     register_compressor_devices();
+    register_mpeg2_filters();
 }
 
 }

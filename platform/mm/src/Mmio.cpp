@@ -10,7 +10,7 @@ namespace mm::detail {
 
 namespace {
 
-// An open mmio file: the file handle it writes through.
+// An open mmio file: the file handle it reads and writes through.
 class MmioFile final : public base::KernelObject {
 public:
     explicit MmioFile(HANDLE file)
@@ -79,12 +79,15 @@ HMMIO mmioOpenA(LPSTR path, LPMMIOINFO info, DWORD flags)
             return fail(mm::detail::open_error(GetLastError()));
         return done;
     }
-    if (flags != (MMIO_CREATE | MMIO_WRITE))
+    bool create = flags == (MMIO_CREATE | MMIO_WRITE);
+    if (!create && flags != MMIO_READWRITE)
         return fail(MMSYSERR_NOTSUPPORTED);
 
     // Compatibility mode: other openers may read and write alongside.
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = create
+        ? CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+        : CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fail(mm::detail::open_error(GetLastError()));
     if (info)

@@ -42,6 +42,18 @@ UINT vk_from_keysym(unsigned long keysym)
     case XK_minus: return VK_OEM_MINUS;
     case XK_comma: return VK_OEM_COMMA;
     case XK_period: return VK_OEM_PERIOD;
+    case XK_semicolon: return VK_OEM_1;
+    case XK_slash: return VK_OEM_2;
+    case XK_grave: return VK_OEM_3;
+    case XK_bracketleft: return VK_OEM_4;
+    case XK_backslash: return VK_OEM_5;
+    case XK_bracketright: return VK_OEM_6;
+    case XK_apostrophe: return VK_OEM_7;
+    case XK_KP_Divide: return VK_DIVIDE;
+    case XK_KP_Multiply: return VK_MULTIPLY;
+    case XK_KP_Subtract: return VK_SUBTRACT;
+    case XK_KP_Add: return VK_ADD;
+    case XK_KP_Decimal: return VK_DECIMAL;
     default: return 0;
     }
 }

@@ -1,6 +1,8 @@
 #include "CaptureFilter.h"
 
 #include <base/Clock.h>
+#include <sim/TestPicture.h>
+#include <sim/TestTone.h>
 
 #include <algorithm>
 
@@ -36,11 +38,15 @@ CaptureFilter::CaptureFilter(std::shared_ptr<CardState> state)
     if (card.crossbar)
         m_crossbar = new CrossbarFilter(m_signal);
 
-    m_streams.push_back(make_pin<StreamPin>(u"Capture", StreamKind::Capture, card));
-    if (card.preview_pin)
-        m_streams.push_back(make_pin<StreamPin>(u"Preview", StreamKind::Preview, card));
-    if (card.audio_pin)
-        m_streams.push_back(make_pin<StreamPin>(u"Audio", StreamKind::Audio, card));
+    if (card.mpeg2) {
+        m_program = make_pin<ProgramStreamPin>(u"Capture", card);
+    } else {
+        m_streams.push_back(make_pin<StreamPin>(u"Capture", StreamKind::Capture, card));
+        if (card.preview_pin)
+            m_streams.push_back(make_pin<StreamPin>(u"Preview", StreamKind::Preview, card));
+        if (card.audio_pin)
+            m_streams.push_back(make_pin<StreamPin>(u"Audio", StreamKind::Audio, card));
+    }
 
     bool video_feed = wired_crossbar() ? m_crossbar->video_out() != nullptr : m_tuner != nullptr;
     bool audio_feed = wired_crossbar() ? m_crossbar->audio_out() != nullptr : m_tuner != nullptr;
@@ -161,9 +167,12 @@ void CaptureFilter::start_streaming(REFERENCE_TIME start)
     // Stream time 0 is reference time `start` on the graph's clock (the process clock's ticks);
     // without a clock it is now.
     std::int64_t run_ticks = clock() ? start / (UNITS / 1000) : base::Clock::ticks_ms();
-    dshow::MediaType format = m_streams.front()->format();
-    const VIDEOINFOHEADER* video = format.video_info();
-    REFERENCE_TIME period = video && video->AvgTimePerFrame > 0 ? video->AvgTimePerFrame : UNITS / std::max<LONG>(m_signal->card().frames_per_second, 1);
+    REFERENCE_TIME period = UNITS / std::max<LONG>(m_signal->card().frames_per_second, 1);
+    if (!m_streams.empty()) {
+        dshow::MediaType format = m_streams.front()->format();
+        if (const VIDEOINFOHEADER* video = format.video_info(); video && video->AvgTimePerFrame > 0)
+            period = video->AvgTimePerFrame;
+    }
     m_streaming.start([this, run_ticks, period] { streaming_loop(run_ticks, period); });
 }
 
@@ -181,8 +190,69 @@ void CaptureFilter::streaming_loop(std::int64_t run_ticks, REFERENCE_TIME period
             break;
         for (StreamPin* pin : m_streams)
             pin->stream(frame, start, start + period, *m_signal);
+        if (m_program)
+            m_program->stream(frame, start, start + period, *m_signal);
         m_next_frame = ++frame;
     }
+}
+
+// ProgramStreamPin
+
+ProgramStreamPin::ProgramStreamPin(dshow::BaseFilter& filter, std::u16string name, const CaptureCard& card)
+    : OutputPin(filter, std::move(name))
+    , m_card(card)
+{
+}
+
+HRESULT ProgramStreamPin::check_media_type(const AM_MEDIA_TYPE& type)
+{
+    return IsEqualGUID(type.majortype, MEDIATYPE_Stream) && IsEqualGUID(type.subtype, MEDIASUBTYPE_MPEG2_PROGRAM) ? S_OK : S_FALSE;
+}
+
+std::vector<dshow::MediaType> ProgramStreamPin::media_types()
+{
+    return { dshow::MediaType::of(MEDIATYPE_Stream, MEDIASUBTYPE_MPEG2_PROGRAM) };
+}
+
+HRESULT ProgramStreamPin::active()
+{
+    HRESULT hr = OutputPin::active();
+    if (FAILED(hr) || !is_connected())
+        return hr;
+    std::lock_guard guard(m_lock);
+    m_open = m_encoder.open(static_cast<int>(m_card.width) & ~1, static_cast<int>(m_card.height) & ~1,
+        static_cast<int>(m_card.frames_per_second));
+    return m_open ? S_OK : E_FAIL;
+}
+
+void ProgramStreamPin::inactive()
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_encoder.close();
+        m_open = false;
+    }
+    OutputPin::inactive();
+}
+
+void ProgramStreamPin::stream(LONG frame, REFERENCE_TIME start, REFERENCE_TIME stop, const CardSignal& signal)
+{
+    if (!is_connected())
+        return;
+    std::lock_guard guard(m_lock);
+    if (!m_open)
+        return;
+    TestPicture picture(static_cast<int>(m_card.width), static_cast<int>(m_card.height));
+    std::vector<BYTE> yuy2 = picture.render(signal.picture(), static_cast<std::uint32_t>(frame), start);
+    TestTone tone(signal.sound(), ProgramStreamEncoder::kSoundRate, ProgramStreamEncoder::kSoundChannels);
+    std::uint64_t first = tone.frames_in(start);
+    auto count = static_cast<std::size_t>(tone.frames_in(stop) - first);
+    m_sound.resize(count * ProgramStreamEncoder::kSoundChannels);
+    tone.render(first, count, m_sound.data());
+    m_packs.clear();
+    if (!m_encoder.encode(yuy2.data(), m_sound.data(), count, start, first, m_packs))
+        return;
+    deliver(m_packs, start, stop);
 }
 
 }

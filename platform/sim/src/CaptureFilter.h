@@ -10,6 +10,7 @@
 #include "CardAccess.h"
 #include "CardSignal.h"
 #include "LiveThread.h"
+#include "ProgramStream.h"
 #include "UpstreamFilters.h"
 
 #include <dshow/BaseFilter.h>
@@ -123,6 +124,31 @@ private:
     std::vector<BYTE> m_scratch;
 };
 
+// "Capture" of a card that encodes in hardware: an MPEG-2 program stream of the card's picture and
+// sound (ProgramStream.h), one pack per frame period, time-stamped like the capture pin's frames.
+class ProgramStreamPin final : public dshow::OutputPin {
+public:
+    ProgramStreamPin(dshow::BaseFilter& filter, std::u16string name, const CaptureCard& card);
+
+    HRESULT check_media_type(const AM_MEDIA_TYPE& type) override;
+    std::vector<dshow::MediaType> media_types() override;
+    HRESULT active() override;
+    void inactive() override;
+    // Streaming-thread side: the pack of one frame period [start, stop).
+    void stream(LONG frame, REFERENCE_TIME start, REFERENCE_TIME stop, const CardSignal& signal);
+
+protected:
+    LONG buffer_size(const AM_MEDIA_TYPE&) override { return 4 * 1024 * 1024; }
+
+private:
+    const CaptureCard& m_card;
+    std::mutex m_lock;
+    ProgramStreamEncoder m_encoder;
+    bool m_open { false };
+    std::vector<BYTE> m_packs;
+    std::vector<std::int16_t> m_sound;
+};
+
 class CaptureFilter final : public dshow::BaseFilter, public ISpecifyPropertyPages, public ISimCard {
 public:
     explicit CaptureFilter(std::shared_ptr<CardState> state);
@@ -159,6 +185,7 @@ private:
     AnalogInput* m_video_in { nullptr };
     AnalogInput* m_audio_in { nullptr };
     std::vector<StreamPin*> m_streams;
+    ProgramStreamPin* m_program { nullptr }; // instead of the streams, on a card that encodes
 
     LiveThread m_streaming;
     LONG m_next_frame { 0 };

@@ -215,7 +215,7 @@ CaptureCard read_card(const json& item, const std::string& path)
 {
     Fields fields(item, path,
         { "name", "name_readable", "tuner", "channels", "stations", "country_code", "reported_country_code", "tuner_inputs",
-            "crossbar", "private_crossbar", "preview_pin", "audio_pin", "width", "height", "fps", "rgb", "audio_rate", "audio_channels",
+            "crossbar", "private_crossbar", "mpeg2", "preview_pin", "audio_pin", "width", "height", "fps", "rgb", "audio_rate", "audio_channels",
             "stream_config", "stream_control", "dropped_frames", "video_compression", "drop_every", "filter_pages",
             "stream_pages", "tuner_pages", "crossbar_pages", "filter_specifies_pages", "tuner_page", "fail_first_binds",
             "always_fail_bind", "busy_while_open", "run_fails", "stop_fails", "bt848" });
@@ -253,6 +253,7 @@ CaptureCard read_card(const json& item, const std::string& path)
             card.crossbar = read_crossbar(crossbar, fields.path("crossbar"));
     }
     fields.flag("private_crossbar", card.private_crossbar);
+    fields.flag("mpeg2", card.mpeg2);
     fields.flag("preview_pin", card.preview_pin);
     fields.flag("audio_pin", card.audio_pin);
     fields.integer("width", card.width, 32, 4096);

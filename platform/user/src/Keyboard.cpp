@@ -91,6 +91,13 @@ char char_for_key(UINT vk)
     case VK_OEM_PLUS: return shift ? '+' : '=';
     case VK_OEM_COMMA: return shift ? '<' : ',';
     case VK_OEM_PERIOD: return shift ? '>' : '.';
+    case VK_OEM_1: return shift ? ':' : ';';
+    case VK_OEM_2: return shift ? '?' : '/';
+    case VK_OEM_3: return shift ? '~' : '`';
+    case VK_OEM_4: return shift ? '{' : '[';
+    case VK_OEM_5: return shift ? '|' : '\\';
+    case VK_OEM_6: return shift ? '}' : ']';
+    case VK_OEM_7: return shift ? '"' : '\'';
     case VK_SUBTRACT: return '-';
     case VK_ADD: return '+';
     case VK_MULTIPLY: return '*';

@@ -6,6 +6,8 @@
 #include "TempHome.h"
 
 #include <base/Clock.h>
+#include <base/Errors.h>
+#include <base/Files.h>
 #include <base/Path.h>
 #include <base/Text.h>
 #include <com/Apartment.h>
@@ -241,6 +243,29 @@ TEST_F(FilePlayback, HalfRatePlaysTwiceAsLongWithTwiceTheSound)
     EXPECT_NEAR(static_cast<double>(filter<dshow::AudioRenderer>(u"Default DirectSound Device")->rendered_bytes()), 4 * 44100 * 2, 44100 * 2 / 10);
     EXPECT_EQ(seeking->SetRate(0.0), E_INVALIDARG);
     EXPECT_EQ(seeking->SetRate(-1.0), E_INVALIDARG);
+}
+
+TEST_F(FilePlayback, ALoadedFileCanBeReadButNotChangedOrDeletedUntilTheGraphLetsItGo)
+{
+    std::string copy = dir + "/held.avi";
+    test_support::write_bytes(copy, test_support::read_bytes(avi()));
+    std::string windows = base::to_windows_path(copy);
+    ASSERT_EQ(render(copy), S_OK);
+    FILE* reader = crt::fopen(windows.c_str(), "rb");
+    EXPECT_NE(reader, nullptr);
+    if (reader)
+        std::fclose(reader);
+    EXPECT_FALSE(DeleteFileA(windows.c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    HANDLE writer = CreateFileA(windows.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+
+    seeking.Release();
+    position.Release();
+    events.Release();
+    control.Release();
+    graph.Release();
+    EXPECT_TRUE(DeleteFileA(windows.c_str()));
 }
 
 TEST_F(FilePlayback, FilesThatCannotPlayFailWithoutAGraph)

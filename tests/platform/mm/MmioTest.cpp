@@ -90,10 +90,10 @@ TEST_F(Mmio, PlacesWhereNoFileCanBeMadeGiveNoHandleAndTheReason)
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, create_for_writing), nullptr);
 }
 
-TEST_F(Mmio, OnlyCreationForWritingIsBuilt)
+TEST_F(Mmio, OnlyCreationForWritingAndReadWriteOpeningAreBuilt)
 {
     std::ofstream(folder + "/Kept.wav") << "data";
-    for (DWORD flags : { DWORD(MMIO_READ), DWORD(MMIO_WRITE), DWORD(MMIO_READWRITE), DWORD(MMIO_CREATE | MMIO_READWRITE),
+    for (DWORD flags : { DWORD(MMIO_READ), DWORD(MMIO_WRITE), DWORD(MMIO_CREATE | MMIO_READWRITE),
              DWORD(MMIO_CREATE | MMIO_WRITE | 0x10) /* exclusive */ }) {
         SCOPED_TRACE(flags);
         UINT error = 0;
@@ -146,6 +146,36 @@ TEST_F(Mmio, ExistAndDeleteAnswerWithoutOpeningAFile)
     EXPECT_FALSE(std::filesystem::exists(folder + "/News_1.wmv"));
     EXPECT_EQ(open(windows("News_1.wmv"), MMIO_DELETE, &error), nullptr);
     EXPECT_EQ(error, MMIOERR_FILENOTFOUND);
+}
+
+}
+
+namespace {
+
+TEST_F(Mmio, ReadWriteOpensAnExistingFileUnlessItIsInUseOrReadOnly)
+{
+    std::ofstream(folder + "/News_1.avi") << "data";
+    UINT error = 0;
+    HMMIO file = open(windows("news_1.AVI"), MMIO_READWRITE, &error);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(error, MMSYSERR_NOERROR);
+    EXPECT_EQ(mmioClose(file, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/News_1.avi"), 4u); // opening keeps the contents
+
+    EXPECT_EQ(open(windows("Missing.avi"), MMIO_READWRITE, &error), nullptr);
+    EXPECT_EQ(error, MMIOERR_FILENOTFOUND);
+
+    // A reader that lets others only read (as a player does) keeps the file in use.
+    HANDLE reader = CreateFileA(windows("News_1.avi").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open(windows("News_1.avi"), MMIO_READWRITE, &error), nullptr);
+    EXPECT_EQ(error, MMIOERR_SHARINGVIOLATION);
+    CloseHandle(reader);
+
+    std::filesystem::permissions(folder + "/News_1.avi", std::filesystem::perms::owner_read);
+    EXPECT_EQ(open(windows("News_1.avi"), MMIO_READWRITE, &error), nullptr);
+    EXPECT_EQ(error, MMIOERR_ACCESSDENIED);
 }
 
 }

@@ -41,6 +41,8 @@ TEST(PresentKeys, KeysymsToVirtualKeys)
         { XK_F1, VK_F1 }, { XK_F10, VK_F10 }, { XK_F12, VK_F12 },
         { XK_Control_L, VK_CONTROL }, { XK_Control_R, VK_CONTROL }, { XK_Shift_L, VK_SHIFT },
         { XK_Shift_R, VK_SHIFT }, { XK_Alt_L, VK_MENU }, { XK_Tab, VK_TAB }, { XK_Delete, VK_DELETE },
+        { XK_slash, VK_OEM_2 }, { XK_backslash, VK_OEM_5 }, { XK_semicolon, VK_OEM_1 }, { XK_apostrophe, VK_OEM_7 },
+        { XK_bracketleft, VK_OEM_4 }, { XK_KP_Divide, VK_DIVIDE }, { XK_minus, VK_OEM_MINUS },
         { XK_F13, 0 }, { XK_Caps_Lock, 0 }, { 0, 0 },
     };
     for (const auto& c : cases)

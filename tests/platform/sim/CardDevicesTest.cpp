@@ -356,7 +356,7 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
     auto cards = sim::parse_hardware(R"({ "capture_cards": [
         { "name": "Sim Tuner Card", "tuner": "alternative", "channels": [1, 99], "stations": [3, 4],
           "country_code": 41, "reported_country_code": 1, "tuner_inputs": 1,
-          "crossbar": "no_audio_output", "private_crossbar": true, "preview_pin": false, "rgb": true, "audio_rate": 48000, "audio_channels": 1,
+          "crossbar": "no_audio_output", "private_crossbar": true, "mpeg2": true, "preview_pin": false, "rgb": true, "audio_rate": 48000, "audio_channels": 1,
           "stream_control": false, "drop_every": 20, "busy_while_open": true, "run_fails": true, "stop_fails": true,
           "name_readable": false, "always_fail_bind": true, "fail_first_binds": 8,
           "tuner_pages": ["{5A3C0002-6F1D-4E21-9B30-514D43415244}"], "filter_pages": ["video_input", "tuner"],
@@ -377,6 +377,7 @@ TEST(HardwareFile, ParsesEveryFieldAndRejectsMistakes)
     ASSERT_TRUE(card.crossbar);
     EXPECT_EQ(card.crossbar->outputs.size(), 1u);
     EXPECT_TRUE(card.private_crossbar);
+    EXPECT_TRUE(card.mpeg2);
     EXPECT_FALSE(card.preview_pin);
     EXPECT_TRUE(card.rgb);
     EXPECT_EQ(card.audio_channels, 1);

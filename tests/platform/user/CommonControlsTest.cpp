@@ -320,6 +320,47 @@ TEST_F(CommonControlsTest, ListViewRowsSelectionAndNotifications)
     EXPECT_EQ(send(kList, LVM_GETITEMCOUNT), 0);
 }
 
+TEST_F(CommonControlsTest, TreeViewScrollsToKeepTheSelectionInViewAndByTheWheel)
+{
+    std::vector<HTREEITEM> rows;
+    for (int i = 0; i < 20; ++i) {
+        std::string text = "item " + std::to_string(i);
+        TVINSERTSTRUCTA in {};
+        in.hParent = TVI_ROOT;
+        in.hInsertAfter = TVI_LAST;
+        in.item.mask = TVIF_TEXT;
+        in.item.pszText = text.data();
+        rows.push_back(reinterpret_cast<HTREEITEM>(send(kTree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&in))));
+    }
+    HWND tree = item(kTree);
+    RECT c;
+    GetClientRect(tree, &c);
+    const int shown = c.bottom / 17;
+    ASSERT_LT(shown, 20);
+    auto caret = [&] { return reinterpret_cast<HTREEITEM>(send(kTree, TVM_GETNEXTITEM, TVGN_CARET, 0)); };
+    auto click_top_row = [&] { SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, at(30, 5)); };
+    ShowWindow(dialog, SW_SHOW);
+    SetFocus(tree);
+
+    key(VK_END);
+    pump(dialog);
+    EXPECT_EQ(caret(), rows[19]);
+    click_top_row();
+    EXPECT_EQ(caret(), rows[20 - shown]) << "the last row shows at the bottom";
+    SendMessageA(tree, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    click_top_row();
+    EXPECT_EQ(caret(), rows[20 - shown - 3]);
+    key(VK_HOME);
+    key(VK_NEXT);
+    pump(dialog);
+    EXPECT_EQ(caret(), rows[shown]);
+    click_top_row();
+    EXPECT_EQ(caret(), rows[1]);
+    SendMessageA(tree, WM_MOUSEWHEEL, MAKEWPARAM(0, 10 * 120), 0);
+    click_top_row();
+    EXPECT_EQ(caret(), rows[0]) << "no further than the first row";
+}
+
 TEST_F(CommonControlsTest, TreeViewInsertWalkSortSelect)
 {
     auto add = [&](HTREEITEM parent, const char* text, LPARAM data, HTREEITEM after = TVI_LAST) {

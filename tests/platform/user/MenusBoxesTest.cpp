@@ -243,3 +243,33 @@ TEST_F(WindowTest, KeyInputGoesToTheFocusAndSetsTheAsyncState)
     user::key_input('A', false);
     pump();
 }
+
+TEST_F(WindowTest, PunctuationKeysTypeTheirCharactersWithAndWithoutShift)
+{
+    HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND edit = make(WS_CHILD | WS_VISIBLE, frame, 1805);
+    SetFocus(edit);
+    struct Case {
+        UINT vk;
+        char plain, shifted;
+    } cases[] = {
+        { VK_OEM_2, '/', '?' }, { VK_OEM_5, '\\', '|' }, { VK_OEM_1, ';', ':' }, { VK_OEM_7, '\'', '"' },
+        { VK_OEM_4, '[', '{' }, { VK_OEM_6, ']', '}' }, { VK_OEM_3, '`', '~' }, { VK_OEM_MINUS, '-', '_' },
+    };
+    std::string typed, expected;
+    for (const Case& c : cases) {
+        for (bool shift : { false, true }) {
+            if (shift)
+                user::key_input(VK_SHIFT, true);
+            user::key_input(c.vk, true);
+            user::key_input(c.vk, false);
+            if (shift)
+                user::key_input(VK_SHIFT, false);
+            pump();
+            expected += shift ? c.shifted : c.plain;
+        }
+    }
+    for (const auto& m : got(edit, WM_CHAR))
+        typed += static_cast<char>(m.wparam);
+    EXPECT_EQ(typed, expected);
+}

@@ -5,7 +5,9 @@
 // decode: "Video" gives top-down YUY2 frames, "Audio" 16-bit PCM (mono or stereo, the file's
 // rate); a second stream of a kind is "Video 2", "Audio 2"... Streams it cannot decode get no pin
 // and are counted in undecodable_streams(), which the graph's RenderFile reports as a partial
-// render. This is what IGraphBuilder::RenderFile and AddSourceFilter use for every file.
+// render. This is what IGraphBuilder::RenderFile and AddSourceFilter use for every file. From
+// Load until the filter is released the file is held open for reading with FILE_SHARE_READ, so
+// others may read it but not write, move or delete it.
 //
 // Each pin has its own streaming thread, started when the filter pauses from stopped: it decodes
 // from the start position onward and delivers samples timestamped in stream time, (media time -
@@ -61,6 +63,7 @@ private:
     mutable std::mutex m_seek_lock;
     std::u16string m_file;
     std::string m_linux_path;
+    HANDLE m_hold { INVALID_HANDLE_VALUE };
     REFERENCE_TIME m_duration { 0 };
     REFERENCE_TIME m_start { 0 };
     double m_rate { 1.0 };

@@ -3,8 +3,10 @@
 // Multimedia file I/O (mmio): opening a file by name and closing it again.
 //
 // Only what the program calls is built: creating a file for writing (MMIO_CREATE | MMIO_WRITE)
-// in compatibility sharing, which makes a new empty file or empties an existing one, and closing
-// it; asking whether a file exists (MMIO_EXIST) and deleting one (MMIO_DELETE), which open
+// in compatibility sharing, which makes a new empty file or empties an existing one; opening an
+// existing file for reading and writing (MMIO_READWRITE), which fails while another opener's
+// sharing forbids writing (MMIOERR_SHARINGVIOLATION: the file is in use) or the file is
+// read-only (MMIOERR_ACCESSDENIED); closing either; asking whether a file exists (MMIO_EXIST) and deleting one (MMIO_DELETE), which open
 // nothing and answer TRUE (as an HMMIO, not to be closed) or NULL. The path is Windows-form (see base/Path.h) and names a plain file: a '+' in it has no
 // compound-file meaning. Other open modes fail with MMSYSERR_NOTSUPPORTED; a failed open gives
 // NULL and, when an MMIOINFO is passed, the reason in its wErrorRet.

@@ -101,6 +101,12 @@ struct CaptureCard {
     // is not the tuner.
     bool private_crossbar = false;
 
+    // The card encodes in hardware: its one output, "Capture", delivers an MPEG-2 program stream
+    // (MEDIATYPE_Stream, MEDIASUBTYPE_MPEG2_PROGRAM) of its picture at the card's size and frame
+    // rate and of its sound at 48 kHz, stereo, MPEG audio layer II; the pin options below that
+    // describe uncompressed streams do not apply.
+    bool mpeg2 = false;
+
     // Output pins: "Capture" always, "Preview" and "Audio" when set.
     bool preview_pin = true;
     bool audio_pin = true;

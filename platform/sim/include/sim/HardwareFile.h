@@ -11,7 +11,7 @@
 //           "crossbar": "standard" | "none" | "no_audio_output"
 //                       | { "inputs": [ { "type": 1, "related": 3 }, ... ], "outputs": [ ... ],
 //                           "route": "accept" | "refuse" | "refuse_audio", "pin_counts_fail": false },
-//           "private_crossbar": false,
+//           "private_crossbar": false, "mpeg2": false,
 //           "preview_pin": true, "audio_pin": true, "width": 720, "height": 576, "fps": 25,
 //           "rgb": false, "audio_rate": 44100, "audio_channels": 2,
 //           "stream_config": true, "stream_control": true, "dropped_frames": true,

@@ -5,8 +5,11 @@
 // digits before letters.
 //
 // Layout: rows of 17 pixels for the visible items (those whose ancestors are all expanded), each
-// indented 16 pixels per level (plus one with TVS_LINESATROOT); the selected item's text is drawn
-// on the highlight colour. A click left of an item's text toggles its expansion.
+// indented 16 pixels per level (plus one with TVS_LINESATROOT), from the first row scrolled to;
+// the selected item's text is drawn on the highlight colour. A click left of an item's text
+// toggles its expansion. The arrow keys, Page Up and Down, Home and End move the selection (Left
+// and Right collapse and expand), and the view scrolls to keep the selected item in it; the mouse
+// wheel scrolls three rows a notch.
 
 #include "Common.h"
 
@@ -36,6 +39,7 @@ struct Tree {
     TreeViewItem root;
     std::set<TreeViewItem*> live;
     TreeViewItem* caret = nullptr;
+    int top = 0; // the first visible item shown, as a row index
 };
 
 TreeViewItem* resolve(Tree& t, HTREEITEM item)
@@ -103,6 +107,41 @@ std::vector<TreeViewItem*> visible_items(Tree& t)
     return out;
 }
 
+int rows_shown(HWND w)
+{
+    RECT c;
+    GetClientRect(w, &c);
+    return std::max<int>(1, static_cast<int>(c.bottom / kRowHeight));
+}
+
+// Scrolls to row `top`, kept within the rows there are.
+void scroll_to(HWND w, Tree& t, int top, int count)
+{
+    top = std::max(0, std::min(top, count - rows_shown(w)));
+    if (top != t.top) {
+        t.top = top;
+        user::common::redraw(w);
+    }
+}
+
+// Scrolls the selected item into view.
+void show_caret(HWND w, Tree& t)
+{
+    auto items = visible_items(t);
+    auto at = std::find(items.begin(), items.end(), t.caret);
+    int count = static_cast<int>(items.size());
+    if (at == items.end()) {
+        scroll_to(w, t, t.top, count);
+        return;
+    }
+    int row = static_cast<int>(at - items.begin());
+    int shown = rows_shown(w);
+    if (row < t.top)
+        scroll_to(w, t, row, count);
+    else if (row >= t.top + shown)
+        scroll_to(w, t, row - shown + 1, count);
+}
+
 int indent_of(HWND w, const TreeViewItem* item)
 {
     bool at_root = (GetWindowLongA(w, GWL_STYLE) & TVS_LINESATROOT) != 0;
@@ -151,6 +190,7 @@ bool select(HWND w, Tree& t, TreeViewItem* item, UINT action)
         for (TreeViewItem* p = item->parent; p && p->parent; p = p->parent)
             p->state |= TVIS_EXPANDED;
     }
+    show_caret(w, t);
     user::common::redraw(w);
     nm.itemNew = describe(item);
     user::common::notify(w, nm.hdr, TVN_SELCHANGEDA);
@@ -238,8 +278,10 @@ void paint(HWND w, Tree& t)
     GetClientRect(w, &c);
     fill(dc, c, COLOR_WINDOW);
     bool buttons = (GetWindowLongA(w, GWL_STYLE) & TVS_HASBUTTONS) != 0;
+    auto items = visible_items(t);
     int top = 0;
-    for (TreeViewItem* item : visible_items(t)) {
+    for (std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(t.top), items.size()); i < items.size(); ++i) {
+        TreeViewItem* item = items[i];
         if (top >= c.bottom)
             break;
         int x = indent_of(w, item);
@@ -287,6 +329,7 @@ LRESULT tree_view(Tree& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
             auto& list = target->parent->children;
             list.erase(position(*target->parent, target));
         }
+        scroll_to(w, t, t.top, static_cast<int>(visible_items(t).size()));
         if (old_caret && !t.caret) {
             NMTREEVIEWA nm {};
             nm.action = TVC_UNKNOWN;
@@ -362,14 +405,27 @@ LRESULT tree_view(Tree& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
             break;
         auto at = std::find(items.begin(), items.end(), t.caret);
         std::ptrdiff_t i = at == items.end() ? -1 : at - items.begin();
-        if (wparam == VK_DOWN || wparam == VK_UP) {
-            std::ptrdiff_t next = std::max<std::ptrdiff_t>(0, std::min<std::ptrdiff_t>(
-                static_cast<std::ptrdiff_t>(items.size()) - 1, i + (wparam == VK_UP ? -1 : 1)));
+        std::ptrdiff_t last = static_cast<std::ptrdiff_t>(items.size()) - 1;
+        std::ptrdiff_t page = rows_shown(w);
+        std::ptrdiff_t next = 0;
+        bool moves = true;
+        switch (wparam) {
+        case VK_DOWN: next = i + 1; break;
+        case VK_UP: next = i - 1; break;
+        case VK_NEXT: next = i + page; break;
+        case VK_PRIOR: next = i - page; break;
+        case VK_HOME: next = 0; break;
+        case VK_END: next = last; break;
+        default: moves = false;
+        }
+        if (moves) {
+            next = std::max<std::ptrdiff_t>(0, std::min(last, next));
             select(w, t, items[static_cast<std::size_t>(next)], TVC_BYKEYBOARD);
             return 0;
         }
         if ((wparam == VK_RIGHT || wparam == VK_LEFT) && t.caret) {
             expand(w, t.caret, wparam == VK_RIGHT ? TVE_EXPAND : TVE_COLLAPSE);
+            scroll_to(w, t, t.top, static_cast<int>(visible_items(t).size()));
             return 0;
         }
         break;
@@ -379,19 +435,27 @@ LRESULT tree_view(Tree& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
         SetFocus(w);
         auto items = visible_items(t);
         int x = static_cast<SHORT>(LOWORD(lparam));
-        int row = static_cast<SHORT>(HIWORD(lparam)) / kRowHeight;
+        int y = static_cast<SHORT>(HIWORD(lparam));
+        int row = y < 0 ? -1 : t.top + y / kRowHeight;
         if (row < 0 || row >= static_cast<int>(items.size()))
             return 0;
         TreeViewItem* item = items[static_cast<std::size_t>(row)];
         if (message == WM_LBUTTONDBLCLK || x < indent_of(w, item)) {
-            if (!item->children.empty())
+            if (!item->children.empty()) {
                 expand(w, item, TVE_TOGGLE);
+                scroll_to(w, t, t.top, static_cast<int>(visible_items(t).size()));
+            }
             if (message == WM_LBUTTONDOWN)
                 return 0;
         }
         select(w, t, item, TVC_BYMOUSE);
         NMHDR nm {};
         user::common::notify(w, nm, message == WM_LBUTTONDOWN ? NM_CLICK : NM_DBLCLK);
+        return 0;
+    }
+    case WM_MOUSEWHEEL: {
+        int notches = static_cast<SHORT>(HIWORD(wparam)) / 120;
+        scroll_to(w, t, t.top - 3 * notches, static_cast<int>(visible_items(t).size()));
         return 0;
     }
     case WM_PAINT:
