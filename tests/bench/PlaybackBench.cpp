@@ -1,7 +1,8 @@
 // Playing a file through RenderFile's graph (file source, FFmpeg decoders, renderers): the time
 // from opening a one-minute 720x576 25 fps AVI (MJPEG picture, 44.1 kHz stereo PCM sound, made
 // by ffmpeg) to its first shown frame, the time from a seek to the first frame shown after it,
-// and the processor cost of playing it in real time, in percent of one core.
+// and the processor cost of playing it in real time, in percent of one core (also for the same
+// picture in 4:2:2 Motion JPEG, as the program records it).
 //
 //     build/release/tests/bench/bench_playback [--benchmark_filter=...]
 
@@ -33,18 +34,30 @@ double process_cpu_seconds()
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
 }
 
+// A one-minute file made by ffmpeg with `pixels` (empty: ffmpeg's choice for the test source,
+// which for Motion JPEG is 4:4:4).
+std::string make_minute_avi(const char* tag, const char* pixels)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string file = std::string(tmp && *tmp ? tmp : "/tmp") + "/orbivane-bench-" + std::to_string(getpid()) + "-minute" + tag + ".avi";
+    std::string command = "ffmpeg -y -v error -nostdin -f lavfi -i testsrc=size=720x576:rate=25:duration=60 -f lavfi -i "
+                          "sine=frequency=440:sample_rate=44100:duration=60 -ac 2 -c:v mjpeg -q:v 4 "
+        + std::string(pixels) + " -c:a pcm_s16le '" + file + "'";
+    if (std::system(command.c_str()) != 0)
+        file.clear();
+    return file;
+}
+
 const std::string& minute_avi()
 {
-    static std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string file = std::string(tmp && *tmp ? tmp : "/tmp") + "/orbivane-bench-" + std::to_string(getpid()) + "-minute.avi";
-        std::string command = "ffmpeg -y -v error -nostdin -f lavfi -i testsrc=size=720x576:rate=25:duration=60 -f lavfi -i "
-                              "sine=frequency=440:sample_rate=44100:duration=60 -ac 2 -c:v mjpeg -q:v 4 -c:a pcm_s16le '"
-            + file + "'";
-        if (std::system(command.c_str()) != 0)
-            file.clear();
-        return file;
-    }();
+    static std::string path = make_minute_avi("", "");
+    return path;
+}
+
+// Motion JPEG in 4:2:2, as the program's own recordings of the card's YUY2 picture are.
+const std::string& minute_avi_422()
+{
+    static std::string path = make_minute_avi("-422", "-pix_fmt yuvj422p");
     return path;
 }
 
@@ -118,10 +131,10 @@ void SeekToFirstFrame(benchmark::State& state)
 }
 BENCHMARK(SeekToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 
-void PlayingCpu(benchmark::State& state)
+void PlayingCpuOf(benchmark::State& state, const std::string& path)
 {
     Playback playback;
-    if (minute_avi().empty() || !playback.open(minute_avi())) {
+    if (path.empty() || !playback.open(path)) {
         state.SkipWithError("no file");
         return;
     }
@@ -139,7 +152,12 @@ void PlayingCpu(benchmark::State& state)
         playback.control->Stop();
     }
 }
+
+void PlayingCpu(benchmark::State& state) { PlayingCpuOf(state, minute_avi()); }
+void PlayingCpu422(benchmark::State& state) { PlayingCpuOf(state, minute_avi_422()); }
+
 BENCHMARK(PlayingCpu)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(PlayingCpu422)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 }
 
@@ -151,8 +169,9 @@ int main(int argc, char** argv)
     dshow::register_classes();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    if (!minute_avi().empty())
-        std::filesystem::remove(minute_avi());
+    for (const std::string* file : { &minute_avi(), &minute_avi_422() })
+        if (!file->empty())
+            std::filesystem::remove(*file);
     CoUninitialize();
     return 0;
 }

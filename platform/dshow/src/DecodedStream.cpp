@@ -1,5 +1,6 @@
 #include "DecodedStream.h"
 
+#include <dshow/PlanarYuy2.h>
 #include <dshow/VfwErrors.h>
 
 extern "C" {
@@ -100,6 +101,8 @@ struct DecodedStream::State {
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
     SwsContext* scaler = nullptr;
+    AVPixelFormat scaler_format = AV_PIX_FMT_NONE;
+    int scaler_height = 0;
     SwrContext* resampler = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
@@ -153,16 +156,72 @@ struct DecodedStream::State {
         return av_rescale_q(stamp, stream->time_base, kUnits) - origin;
     }
 
-    bool picture(std::vector<BYTE>& data)
+    // The frame as top-down YUY2 into `out` (width * 2 * height bytes). The common planar
+    // formats are packed directly; others go through a scaler made once for their format.
+    bool picture(BYTE* out)
     {
-        scaler = sws_getCachedContext(scaler, width, frame->height, static_cast<AVPixelFormat>(frame->format), width, height,
-                                      AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (!scaler || frame->width < width)
+        if (frame->width < width)
             return false;
-        data.resize(static_cast<std::size_t>(width) * 2 * height);
-        uint8_t* planes[4] = { data.data(), nullptr, nullptr, nullptr };
+        auto format = static_cast<AVPixelFormat>(frame->format);
+        bool full = frame->color_range == AVCOL_RANGE_JPEG;
+        int x_shift = -1, y_shift = -1;
+        switch (format) {
+        case AV_PIX_FMT_YUVJ420P: full = true; [[fallthrough]];
+        case AV_PIX_FMT_YUV420P: x_shift = 1; y_shift = 1; break;
+        case AV_PIX_FMT_YUVJ422P: full = true; [[fallthrough]];
+        case AV_PIX_FMT_YUV422P: x_shift = 1; y_shift = 0; break;
+        case AV_PIX_FMT_YUVJ444P: full = true; [[fallthrough]];
+        case AV_PIX_FMT_YUV444P: x_shift = 0; y_shift = 0; break;
+        default: break;
+        }
+        if (x_shift >= 0 && frame->height == height) {
+            PlanarPicture in;
+            for (int p = 0; p < 3; ++p) {
+                in.planes[p] = frame->data[p];
+                in.strides[p] = frame->linesize[p];
+            }
+            in.width = frame->width;
+            in.height = frame->height;
+            in.chroma_x_shift = x_shift;
+            in.chroma_y_shift = y_shift;
+            in.full_range = full;
+            planar_to_yuy2(in, width, out, static_cast<std::ptrdiff_t>(width) * 2);
+            return true;
+        }
+        if (!make_scaler(format, full))
+            return false;
+        uint8_t* planes[4] = { out, nullptr, nullptr, nullptr };
         int strides[4] = { width * 2, 0, 0, 0 };
         return sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
+    }
+
+    // A scaler for the frame's format and height, kept while they stay. (The full-range "J"
+    // formats are given to it as their plain forms with the range set, so that it does not
+    // rebuild itself for every frame.)
+    bool make_scaler(AVPixelFormat format, bool full)
+    {
+        if (scaler && format == scaler_format && frame->height == scaler_height)
+            return true;
+        sws_freeContext(scaler);
+        scaler_format = format;
+        scaler_height = frame->height;
+        AVPixelFormat plain = format;
+        switch (format) {
+        case AV_PIX_FMT_YUVJ411P: plain = AV_PIX_FMT_YUV411P; full = true; break;
+        case AV_PIX_FMT_YUVJ420P: plain = AV_PIX_FMT_YUV420P; full = true; break;
+        case AV_PIX_FMT_YUVJ422P: plain = AV_PIX_FMT_YUV422P; full = true; break;
+        case AV_PIX_FMT_YUVJ440P: plain = AV_PIX_FMT_YUV440P; full = true; break;
+        case AV_PIX_FMT_YUVJ444P: plain = AV_PIX_FMT_YUV444P; full = true; break;
+        default: break;
+        }
+        scaler = sws_getContext(width, frame->height, plain, width, height, AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!scaler)
+            return false;
+        if (full) {
+            const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
+            sws_setColorspaceDetails(scaler, coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
+        }
+        return true;
     }
 
     bool sound(std::vector<BYTE>& data)
@@ -246,6 +305,7 @@ bool DecodedStream::seek(REFERENCE_TIME position, double rate)
     if (av_seek_frame(s.format, s.index, target, AVSEEK_FLAG_BACKWARD) < 0
         && avformat_seek_file(s.format, s.index, INT64_MIN, target, target, 0) < 0)
         return false;
+    av_frame_unref(s.frame);
     avcodec_flush_buffers(s.codec);
     swr_free(&s.resampler);
     s.speed = rate;
@@ -255,20 +315,47 @@ bool DecodedStream::seek(REFERENCE_TIME position, double rate)
     return true;
 }
 
+bool DecodedStream::next_frame(REFERENCE_TIME& start, REFERENCE_TIME& stop)
+{
+    State& s = *m_state;
+    av_frame_unref(s.frame);
+    while (s.video && s.receive()) {
+        start = s.frame_start();
+        stop = start + s.period;
+        s.next_time = stop;
+        if (stop > s.skip_until)
+            return true;
+        av_frame_unref(s.frame);
+    }
+    return false;
+}
+
+bool DecodedStream::take_picture(BYTE* out)
+{
+    State& s = *m_state;
+    bool made = s.frame->data[0] && s.picture(out);
+    av_frame_unref(s.frame);
+    return made;
+}
+
+std::size_t DecodedStream::frame_bytes() const
+{
+    return static_cast<std::size_t>(m_state->width) * 2 * static_cast<std::size_t>(m_state->height);
+}
+
 bool DecodedStream::next(std::vector<BYTE>& data, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     State& s = *m_state;
+    if (s.video) {
+        while (next_frame(start, stop)) {
+            data.resize(frame_bytes());
+            if (take_picture(data.data()))
+                return true;
+        }
+        return false;
+    }
     while (s.receive()) {
         start = s.frame_start();
-        if (s.video) {
-            stop = start + s.period;
-            s.next_time = stop;
-            bool made = stop > s.skip_until && s.picture(data);
-            av_frame_unref(s.frame);
-            if (made)
-                return true;
-            continue;
-        }
         stop = start + static_cast<REFERENCE_TIME>(s.frame->nb_samples) * UNITS / std::max(s.frame->sample_rate, 1);
         s.next_time = stop;
         bool made = stop > s.skip_until && s.sound(data);

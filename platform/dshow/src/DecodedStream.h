@@ -52,6 +52,14 @@ public:
     // as stop - start = duration / rate). False at the end of the stream or on a fatal error.
     bool next(std::vector<BYTE>& data, REFERENCE_TIME& start, REFERENCE_TIME& stop);
 
+    // Video without a copy: next_frame decodes up to the next frame to show and gives its media
+    // time span; the frame waits in the stream until take_picture writes it, as YUY2 of
+    // frame_bytes(), straight into the caller's buffer (false when it cannot be converted; the
+    // frame is used up either way).
+    bool next_frame(REFERENCE_TIME& start, REFERENCE_TIME& stop);
+    bool take_picture(BYTE* out);
+    std::size_t frame_bytes() const;
+
 private:
     struct State;
     explicit DecodedStream(std::unique_ptr<State> state);

@@ -74,6 +74,37 @@ private:
         }
     }
 
+    // The same for a sample already filled.
+    HRESULT send(IMediaSample* sample)
+    {
+        for (;;) {
+            HRESULT hr = deliver(sample);
+            if (hr != VFW_E_WRONG_STATE || m_stopping)
+                return hr;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    // Each frame is decoded straight into the sample that carries it.
+    HRESULT send_frame(detail::DecodedStream& decoder, REFERENCE_TIME begin, REFERENCE_TIME end)
+    {
+        CComPtr<IMediaSample> sample;
+        HRESULT hr = get_delivery_buffer(&sample);
+        if (FAILED(hr))
+            return hr;
+        BYTE* buffer = nullptr;
+        sample->GetPointer(&buffer);
+        std::size_t bytes = decoder.frame_bytes();
+        if (!buffer || bytes > static_cast<std::size_t>(sample->GetSize()))
+            return VFW_E_BUFFER_OVERFLOW;
+        if (!decoder.take_picture(buffer))
+            return S_OK; // a frame that cannot be converted is left out
+        sample->SetActualDataLength(static_cast<LONG>(bytes));
+        sample->SetTime(&begin, &end);
+        sample->SetSyncPoint(TRUE);
+        return send(sample);
+    }
+
     void stream(const std::string& path, REFERENCE_TIME position, double rate)
     {
         auto decoder = detail::DecodedStream::open(path, m_info);
@@ -83,11 +114,12 @@ private:
         std::vector<BYTE> data;
         REFERENCE_TIME start = 0, stop = 0;
         auto stream_time = [&](REFERENCE_TIME media) { return static_cast<REFERENCE_TIME>(static_cast<double>(std::max<REFERENCE_TIME>(media - position, 0)) / rate); };
-        while (!m_stopping && decoder->next(data, start, stop)) {
+        auto next = [&] { return m_info.video ? decoder->next_frame(start, stop) : decoder->next(data, start, stop); };
+        while (!m_stopping && next()) {
             REFERENCE_TIME begin = stream_time(start), end = std::max(stream_time(stop), begin + 1);
             HRESULT hr = S_OK;
             if (m_info.video) {
-                hr = send(data, begin, end);
+                hr = send_frame(*decoder, begin, end);
             } else {
                 // Sound goes in buffers of the allocator's size, each with its share of the time.
                 const WAVEFORMATEX* wave = m_info.type.wave_format();

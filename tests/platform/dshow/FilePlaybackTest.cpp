@@ -20,12 +20,16 @@
 #include <dshow/SystemFilters.h>
 #include <dshow/VfwErrors.h>
 #include <dshow/VideoRenderer.h>
+#include <gdi/Surface.h>
 #include <user/Messages.h>
+#include <user/Paint.h>
 #include <user/Window.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -195,6 +199,52 @@ INSTANTIATE_TEST_SUITE_P(Files, EveryFormat,
                 c = '_';
         return name;
     });
+
+// Dark grey (32 of 255) stays dark grey on screen whatever the file's levels: Motion JPEG's full
+// range and the studio range of the other codecs, packed directly or through the scaler.
+TEST_F(FilePlayback, ColoursKeepTheirLevelsInFullAndStudioRangeFiles)
+{
+    struct Case {
+        const char* name;
+        const char* codec;
+    } cases[] = {
+        { "grey-mjpeg420.avi", "-c:v mjpeg -pix_fmt yuvj420p" },
+        { "grey-mjpeg422.avi", "-c:v mjpeg -pix_fmt yuvj422p" },
+        { "grey-mjpeg444.avi", "-c:v mjpeg -pix_fmt yuvj444p" },
+        { "grey-h264.mp4", "-c:v libx264 -pix_fmt yuv420p" },
+        { "grey-planar422.avi", "-c:v rawvideo -pix_fmt yuv422p" },
+        { "grey-rgb.avi", "-c:v rawvideo -pix_fmt bgr24" },
+        { "grey-mjpeg411.avi", "-c:v mjpeg -pix_fmt yuvj411p" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir + "/" + c.name;
+        std::string command = std::string("ffmpeg -y -v error -nostdin -f lavfi -i color=c=0x202020:size=64x48:rate=25:duration=1 ")
+            + c.codec + " '" + path + "' 2>/dev/null";
+        if (std::system(command.c_str()) != 0)
+            continue; // a codec this ffmpeg lacks
+        graph.Release();
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, reinterpret_cast<void**>(&graph)), S_OK);
+        control = query<IMediaControl>(graph);
+        ASSERT_EQ(render(path), S_OK);
+        auto* video = filter<dshow::VideoRenderer>(u"Video Renderer");
+        ASSERT_NE(video, nullptr);
+        ASSERT_EQ(control->Run(), S_OK);
+        gdi::Surface shown;
+        for (int i = 0; i < 2000 && shown.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            UpdateWindow(video->window());
+            if (video->frames_shown() == 0 || !dshow::copy_video_picture(video->window(), shown))
+                shown = {};
+        }
+        ASSERT_FALSE(shown.empty());
+        gdi::Pixel middle = shown.row(shown.height() / 2)[shown.width() / 2];
+        for (int shift : { 16, 8, 0 })
+            EXPECT_NEAR(static_cast<int>((middle >> shift) & 0xFF), 32, 4) << std::hex << middle;
+        control->Stop();
+        control.Release();
+    }
+}
 
 TEST_F(FilePlayback, StopKeepsThePositionAndRunGoesOnFromIt)
 {
