@@ -163,6 +163,14 @@ void configured(Session& s, XWin& w, const XConfigureEvent& e)
 {
     if (e.serial < w.configure_serial)
         return; // answers a request older than the last one
+    if (w.resize_pending) {
+        // A real configure at the size from before the resize asked is the manager's own change
+        // made before it took the request (a restore's last maximised step): the window keeps its
+        // rectangle. Its answer has another size, or is synthetic (it kept the size).
+        if (!e.send_event && e.width == w.size_before_width && e.height == w.size_before_height)
+            return;
+        w.resize_pending = false;
+    }
     w.zoom_requested = false;
     int x = e.x, y = e.y;
     if (!e.send_event) {
