@@ -1,10 +1,12 @@
 // Decoded planar pictures packed into YUY2: studio levels kept, full-range levels brought to
-// studio range, 4:4:4 chroma averaged over each pair and 4:2:0 chroma rows shared by two rows.
+// studio range, 4:4:4 chroma averaged over each pair and 4:2:0 chroma rows shared by two rows,
+// the same in the vector steps as in the pixel-by-pixel rest of a row.
 
 #include <dshow/PlanarYuy2.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -67,6 +69,57 @@ TEST(PlanarYuy2, AnOddOrShorterWidthPacksWholePairsOnlyAndLeavesTheRestOfTheRow)
     std::vector<BYTE> out(12, 0xEE);
     planar_to_yuy2(in, 7, out.data(), 12);
     EXPECT_EQ(out, (std::vector<BYTE> { 1, 9, 2, 9, 3, 9, 4, 9, 0xEE, 0xEE, 0xEE, 0xEE }));
+}
+
+TEST(PlanarYuy2, WidePicturesPackAsThePixelFormulasSay)
+{
+    // 38 pixels across (whole steps of sixteen and a rest), three rows, every level present.
+    constexpr int width = 38, height = 3;
+    std::vector<BYTE> luma(width * height), chroma_u(width * height), chroma_v(width * height);
+    for (std::size_t i = 0; i < luma.size(); ++i) {
+        luma[i] = static_cast<BYTE>(i * 37 + 11);
+        chroma_u[i] = static_cast<BYTE>(i * 53 + 200);
+        chroma_v[i] = static_cast<BYTE>(255 - i * 29);
+    }
+    auto studio_luma = [](int v) { return 16 + static_cast<int>(std::lround(v * 219.0 / 255.0)); };
+    auto studio_chroma = [](int v) { return 128 + static_cast<int>(std::lround((v - 128) * 224.0 / 255.0)); };
+    for (int x_shift : { 0, 1 })
+        for (int y_shift : { 0, 1 })
+            for (bool full : { false, true }) {
+                SCOPED_TRACE(testing::Message() << "shifts " << x_shift << y_shift << " full " << full);
+                PlanarPicture in;
+                in.planes[0] = luma.data();
+                in.planes[1] = chroma_u.data();
+                in.planes[2] = chroma_v.data();
+                in.strides[0] = in.strides[1] = in.strides[2] = width;
+                in.width = width;
+                in.height = height;
+                in.chroma_x_shift = x_shift;
+                in.chroma_y_shift = y_shift;
+                in.full_range = full;
+                std::vector<BYTE> out(width * 2 * height);
+                planar_to_yuy2(in, width, out.data(), width * 2);
+                for (int y = 0; y < height; ++y)
+                    for (int x = 0; x < width; x += 2) {
+                        int row = (y >> y_shift) * width;
+                        auto pick = [&](const std::vector<BYTE>& plane) {
+                            if (x_shift)
+                                return static_cast<int>(plane[static_cast<std::size_t>(row + x / 2)]);
+                            return (plane[static_cast<std::size_t>(row + x)] + plane[static_cast<std::size_t>(row + x + 1)] + 1) / 2;
+                        };
+                        int y0 = luma[static_cast<std::size_t>(y * width + x)], y1 = luma[static_cast<std::size_t>(y * width + x + 1)];
+                        int u = pick(chroma_u), v = pick(chroma_v);
+                        if (full) {
+                            y0 = studio_luma(y0);
+                            y1 = studio_luma(y1);
+                            u = studio_chroma(u);
+                            v = studio_chroma(v);
+                        }
+                        const BYTE* o = out.data() + (y * width + x) * 2;
+                        ASSERT_EQ((std::vector<int> { o[0], o[1], o[2], o[3] }), (std::vector<int> { y0, u, y1, v }))
+                            << "row " << y << " pixel " << x;
+                    }
+            }
 }
 
 }
