@@ -175,8 +175,11 @@ protected:
     HRESULT RouteCrossbarAudio(bool lineIn);
     // Drops the interfaces of the device opened before, leaving none in the graph.
     void DropDevice();
-    // The FriendlyName of a device moniker, "" when unreadable.
-    static void ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity);
+    // The FriendlyName of a device moniker; false (and "") when unreadable.
+    static bool ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity);
+    // The monikers of the devices of `category` (counted), or none when the system device
+    // enumerator cannot be made or lists no such device.
+    static IEnumMoniker* EnumerateDevices(REFCLSID category);
     // Hides the video window, gives it back its top-level state and releases it, with 60 ms
     // after each step; nothing when none is held.
     void DropVideoWindow();

@@ -20,14 +20,9 @@ bool STv::Find3dfxCompanion()
     if (!m_captureFilter || !m_graph || !m_builder || m_tuner || !base::starts_with_ignoring_case(m_deviceName, k3dfxName))
         return false;
     CComPtr<IEnumMoniker> monikers;
-    {
-        CComPtr<ICreateDevEnum> devices;
-        if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                reinterpret_cast<void**>(&devices))))
-            return false;
-        if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK || !monikers)
-            return false;
-    }
+    monikers.Attach(EnumerateDevices(CLSID_VideoInputDeviceCategory));
+    if (!monikers)
+        return false;
     DropCompanionFilter();
     for (;;) {
         CComPtr<IMoniker> moniker;

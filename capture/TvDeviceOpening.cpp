@@ -19,21 +19,37 @@ constexpr int kBindRetries = 7;
 
 }
 
-void STv::ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity)
+bool STv::ReadFriendlyName(IMoniker* moniker, char* name, std::size_t capacity)
 {
     name[0] = 0;
     CComPtr<IPropertyBag> bag;
     if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))) || !bag)
-        return;
+        return false;
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
     value.bstrVal = nullptr;
-    if (SUCCEEDED(bag->Read(u"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal)
+    bool read = SUCCEEDED(bag->Read(u"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal;
+    if (read)
         WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, name, static_cast<int>(capacity), nullptr, nullptr);
     VariantClear(&value);
     // An overlong name fills the buffer without a terminator.
     name[capacity - 1] = 0;
+    return read;
+}
+
+IEnumMoniker* STv::EnumerateDevices(REFCLSID category)
+{
+    CComPtr<ICreateDevEnum> devices;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+            reinterpret_cast<void**>(&devices))))
+        return nullptr;
+    IEnumMoniker* monikers = nullptr;
+    if (devices->CreateClassEnumerator(category, &monikers, 0) != S_OK && monikers) {
+        monikers->Release();
+        monikers = nullptr;
+    }
+    return monikers;
 }
 
 void STv::DropDevice()
@@ -58,14 +74,9 @@ bool STv::STvFindTvFilter()
     DropDevice();
 
     CComPtr<IEnumMoniker> monikers;
-    {
-        CComPtr<ICreateDevEnum> devices;
-        if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                reinterpret_cast<void**>(&devices))))
-            return false;
-        if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK || !monikers)
-            return false;
-    }
+    monikers.Attach(EnumerateDevices(CLSID_VideoInputDeviceCategory));
+    if (!monikers)
+        return false;
 
     bool named = m_deviceName[0] != 0;
     monikers->Reset();

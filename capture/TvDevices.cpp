@@ -18,33 +18,18 @@ IBaseFilter* STv::FindFilterByFriendlyName(const char* name, REFCLSID category)
 
 IBaseFilter* STv::BindDeviceByName(REFCLSID category, const char* name, NameMatch match, char* matchedName)
 {
-    CComPtr<ICreateDevEnum> devices;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-            reinterpret_cast<void**>(&devices))))
-        return nullptr;
     CComPtr<IEnumMoniker> monikers;
-    if (devices->CreateClassEnumerator(category, &monikers, 0) != S_OK || !monikers)
+    monikers.Attach(EnumerateDevices(category));
+    if (!monikers)
         return nullptr;
 
     for (;;) {
         CComPtr<IMoniker> moniker;
         if (monikers->Next(1, &moniker, nullptr) != S_OK)
             return nullptr;
-        CComPtr<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))) || !bag)
-            continue;
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_BSTR;
-        value.bstrVal = nullptr;
-        if (FAILED(bag->Read(u"FriendlyName", &value, nullptr)) || value.vt != VT_BSTR || !value.bstrVal) {
-            VariantClear(&value);
-            continue;
-        }
         char readName[260] {};
-        WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, readName, sizeof readName, nullptr, nullptr);
-        readName[sizeof readName - 1] = 0;
-        VariantClear(&value);
+        if (!ReadFriendlyName(moniker, readName, sizeof readName))
+            continue;
 
         bool matches = false;
         switch (match) {

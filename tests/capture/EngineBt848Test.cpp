@@ -3,6 +3,10 @@
 
 #include "EngineFixture.h"
 
+#include "PlainWindow.h"
+
+#include <ShownPicture.h>
+
 #include <sim/Bt848Driver.h>
 
 namespace {
@@ -11,8 +15,8 @@ using namespace engine_test;
 
 class Bt848Tv : public STv {
 public:
-    explicit Bt848Tv(const char* name)
-        : STv(name, nullptr, 0, 0, nullptr, nullptr)
+    explicit Bt848Tv(const char* name, HWND client = nullptr)
+        : STv(name, client, 0, 0, nullptr, nullptr)
     {
     }
     using STv::s_bt848TunerAddress;
@@ -166,6 +170,38 @@ TEST_F(Bt848Test, TheProbeFindsTheTunerOnceOrGivesUpForTheRun)
     tv->SetChannel(9);
     EXPECT_EQ(tv->GetChannel(), -1);
     EXPECT_EQ(sim::tuner_chip().transactions, 0);
+}
+
+TEST_F(Bt848Test, ThePictureIsTheChannelTheChipWasTunedTo)
+{
+    // The station sits three steps from the table's divider: only fine tuning finds its picture.
+    sim::CaptureCard c = card(u"MSVIDEO: Brooktree Bt848 Video Capture");
+    c.tuner = sim::TunerInterface::None;
+    c.filter_pages = {};
+    c.bt848 = sim::Bt848Card {};
+    c.bt848->fine_offset = 3;
+    sim::install_cards({ c });
+    HWND client = plain_window("client");
+    SetWindowPos(client, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+    {
+        Bt848Tv tv(kName, client);
+        ASSERT_TRUE(tv.HasCaptureDevice());
+        tv.SetChannel(5);
+        tv.STvShow(true);
+        HWND video = FindWindowExA(client, nullptr, "VideoRenderer", nullptr);
+        ASSERT_TRUE(video);
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+        tv.SetChannel(14);
+        EXPECT_EQ(sim::bt848_tuned_channel(), 14);
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(14)), sim::PictureSource::channel(14));
+        // Cable channel 95 lies below channel 5's carrier and has no broadcast counterpart.
+        tv.SetAntenna(false);
+        tv.SetChannel(95);
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(95)), sim::PictureSource::channel(95));
+        tv.STvShow(false);
+    }
+    DestroyWindow(client);
+    EXPECT_TRUE(box_texts().empty());
 }
 
 }

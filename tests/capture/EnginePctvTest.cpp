@@ -2,6 +2,7 @@
 // engine opens that page in a frame on a thread of its own and picks the input in its combo box.
 
 #include "EngineFixture.h"
+#include "PageText.h"
 
 #include "PlainWindow.h"
 
@@ -52,18 +53,7 @@ protected:
     // The input the card's own page shows as chosen, read in a frame of the test's own.
     static std::string chosen_input(PctvTv& tv)
     {
-        std::string shown;
-        dshow::testing::set_property_frame_script([&](const dshow::testing::PropertyFrame& f) {
-            HWND page = FindWindowExA(FindWindowExA(f.frame, nullptr, "#32770", ""), nullptr, "#32770", "");
-            char text[32] = {};
-            GetDlgItemTextA(page, sim::kVideoInputPageInputs, text, sizeof text);
-            shown = text;
-            dshow::testing::close_property_frame(f.frame, IDCANCEL);
-        });
-        IUnknown* filter = tv.m_captureFilter;
-        OleCreatePropertyFrame(nullptr, 0, 0, u"Check", 1, &filter, 1, &CLSID_SimVideoInputPage, 0, 0, nullptr);
-        dshow::testing::set_property_frame_script(nullptr);
-        return shown;
+        return page_control_text(tv.m_captureFilter, CLSID_SimVideoInputPage, sim::kVideoInputPageInputs);
     }
     static std::vector<dshow::testing::ClosedPropertyFrame> engine_frames()
     {

@@ -2,6 +2,7 @@
 // keeps that page open in a hidden frame of its own and tunes by typing into it.
 
 #include "EngineFixture.h"
+#include "PageText.h"
 
 #include <base/Text.h>
 #include <base/Threads.h>
@@ -54,18 +55,7 @@ protected:
     // The channel the card itself is on, as its tuner page shows it in a frame of the test's own.
     static std::string card_channel(PageTv& tv)
     {
-        std::string shown;
-        dshow::testing::set_property_frame_script([&](const dshow::testing::PropertyFrame& f) {
-            HWND page = FindWindowExA(FindWindowExA(f.frame, nullptr, "#32770", ""), nullptr, "#32770", "");
-            char text[16] = {};
-            GetDlgItemTextA(page, sim::kTunerPageChannel, text, sizeof text);
-            shown = text;
-            dshow::testing::close_property_frame(f.frame, IDCANCEL);
-        });
-        IUnknown* filter = tv.m_captureFilter;
-        OleCreatePropertyFrame(nullptr, 0, 0, u"Check", 1, &filter, 1, &CLSID_SimTunerPage, 0, 0, nullptr);
-        dshow::testing::set_property_frame_script(nullptr);
-        return shown;
+        return page_control_text(tv.m_captureFilter, CLSID_SimTunerPage, sim::kTunerPageChannel);
     }
 };
 

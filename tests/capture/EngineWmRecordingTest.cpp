@@ -7,9 +7,13 @@
 #include "AsfFile.h"
 #include "TempHome.h"
 
+#include <ShownPicture.h>
 #include <base/Path.h>
+#include <dshow/Testing.h>
 #include <dshow/SystemFilters.h>
 #include <media/WMFileIn.h>
+#include <sim/PropertyPages.h>
+#include <sim/TestPicture.h>
 #include <sim/SoundCard.h>
 #include <wmenc/Encoder.h>
 
@@ -28,9 +32,10 @@ public:
     using STv::m_captureFilter;
     using STv::m_graph;
     using STv::m_running;
+    using STv::m_tunerPage;
 
-    explicit WmTv(HWND client)
-        : STv("", client, 0, 0, nullptr, nullptr)
+    explicit WmTv(HWND client, const char* device = "")
+        : STv(device, client, 0, 0, nullptr, nullptr)
     {
     }
 };
@@ -151,6 +156,44 @@ TEST_F(EngineWm, AnAviCaptureIsStoppedBeforeTheHandOver)
     tv.STvShow(false);
     EXPECT_TRUE(std::filesystem::file_size(folder + "/first.avi") > 0);
     EXPECT_TRUE(test_support::is_asf_file(folder + "/then.wmv"));
+}
+
+TEST_F(EngineWm, ACardTunedByItsPageGetsOneNewPageControlAfterAPictureRecording)
+{
+    auto page_card = card(u"Page Tuned Card");
+    page_card.tuner = sim::TunerInterface::None;
+    page_card.filter_pages = { CLSID_SimTunerPage };
+    page_card.busy_while_open = true;
+    sim::install_cards({ page_card });
+    dshow::testing::reset();
+    {
+        WmTv tv(client, "Page Tuned Card");
+        ASSERT_TRUE(tv.m_tunerPage);
+        tv.SetChannel(6);
+        tv.STvShow(true);
+        EXPECT_EQ(dshow::testing::open_property_frames().size(), 1u);
+        ASSERT_TRUE(tv.StartWmRecording(windows("page.wmv").c_str(), 15, "<default>", "", nullptr, nullptr, nullptr));
+        // The device went to the encoder with the control's frame closed: nothing holds it.
+        EXPECT_FALSE(tv.m_tunerPage);
+        EXPECT_TRUE(dshow::testing::open_property_frames().empty());
+        run_for(500);
+        ASSERT_TRUE(tv.StopRecording(true));
+        ASSERT_TRUE(tv.m_tunerPage);
+        EXPECT_EQ(dshow::testing::open_property_frames().size(), 1u);
+        EXPECT_EQ(tv.GetChannel(), 6);
+
+        // The new control tunes the card: the picture follows.
+        tv.SetChannel(9);
+        EXPECT_EQ(tv.GetChannel(), 9);
+        HWND video = FindWindowExA(client, nullptr, "VideoRenderer", nullptr);
+        ASSERT_TRUE(video);
+        EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(9)), sim::PictureSource::channel(9));
+        tv.STvShow(false);
+    }
+    EXPECT_TRUE(dshow::testing::open_property_frames().empty());
+    EXPECT_TRUE(test_support::is_asf_file(folder + "/page.wmv"));
+    EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
+    dshow::testing::reset();
 }
 
 }

@@ -14,8 +14,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 namespace dshow {
@@ -38,7 +39,59 @@ std::span<const BYTE> block_tail(const MediaType& type, std::size_t fixed, std::
     return block.subspan(fixed, std::min(length, block.size() - fixed));
 }
 
-class Mpeg2VideoDecoder final : public Codec {
+// What both decoders share: the codec, its frame and packet, and the sending of one sample.
+class Decoder : public Codec {
+protected:
+    // Opens the decoder of `id`, `configure`d first; false when it cannot.
+    bool open_codec(AVCodecID id, const std::function<void(AVCodecContext&)>& configure)
+    {
+        const AVCodec* codec = avcodec_find_decoder(id);
+        if (!codec)
+            return false;
+        CodecContext context(avcodec_alloc_context3(codec));
+        if (!context)
+            return false;
+        context->thread_count = 1;
+        configure(*context);
+        if (avcodec_open2(context.get(), codec, nullptr) < 0)
+            return false;
+        m_frame.reset(av_frame_alloc());
+        m_packet.reset(av_packet_alloc());
+        if (!m_frame || !m_packet)
+            return false;
+        m_context = std::move(context);
+        return true;
+    }
+    void close_codec()
+    {
+        m_frame.reset();
+        m_packet.reset();
+        m_context.reset();
+    }
+    // Hands the sample's bytes to the decoder, its start time as the packet's; S_FALSE when the
+    // decoder refused them (damaged data is skipped, as a decoder does), a failure when closed.
+    HRESULT send(IMediaSample* sample, REFERENCE_TIME& start, bool& timed)
+    {
+        BYTE* data = nullptr;
+        if (!m_context || FAILED(sample->GetPointer(&data)))
+            return VFW_E_WRONG_STATE;
+        REFERENCE_TIME stop = 0;
+        timed = SUCCEEDED(sample->GetTime(&start, &stop));
+        m_packet->data = data;
+        m_packet->size = sample->GetActualDataLength();
+        m_packet->pts = timed ? start : AV_NOPTS_VALUE;
+        int sent = avcodec_send_packet(m_context.get(), m_packet.get());
+        m_packet->data = nullptr;
+        m_packet->size = 0;
+        return sent < 0 && sent != AVERROR(EAGAIN) ? S_FALSE : S_OK;
+    }
+
+    CodecContext m_context;
+    Frame m_frame;
+    Packet m_packet;
+};
+
+class Mpeg2VideoDecoder final : public Decoder {
 public:
     bool accepts(const MediaType& type) const override
     {
@@ -51,55 +104,40 @@ public:
     {
         close();
         const MPEG2VIDEOINFO* info = header(type);
-        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO);
-        if (!info || !codec)
+        if (!info)
             return false;
-        CodecContext context(avcodec_alloc_context3(codec));
         auto sequence = block_tail(type, kMpeg2VideoInfoHeaderBytes, info->cbSequenceHeader);
-        if (!sequence.empty()) {
-            context->extradata = static_cast<uint8_t*>(av_mallocz(sequence.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-            std::memcpy(context->extradata, sequence.data(), sequence.size());
-            context->extradata_size = static_cast<int>(sequence.size());
-        }
-        context->thread_count = 1;
-        if (avcodec_open2(context.get(), codec, nullptr) < 0)
-            return false;
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
-        if (!m_frame || !m_packet)
+        bool opened = open_codec(AV_CODEC_ID_MPEG2VIDEO, [&](AVCodecContext& context) {
+            if (sequence.empty())
+                return;
+            context.extradata = static_cast<uint8_t*>(av_mallocz(sequence.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!context.extradata)
+                return;
+            std::memcpy(context.extradata, sequence.data(), sequence.size());
+            context.extradata_size = static_cast<int>(sequence.size());
+        });
+        if (!opened)
             return false;
         m_width = info->hdr.bmiHeader.biWidth & ~1;
         m_height = std::abs(info->hdr.bmiHeader.biHeight);
         REFERENCE_TIME frame_time = info->hdr.AvgTimePerFrame > 0 ? info->hdr.AvgTimePerFrame : UNITS / 25;
         output = MediaType::video(MEDIASUBTYPE_YUY2, make_yuy2_format(m_width, m_height, frame_time));
-        m_context = std::move(context);
         return true;
     }
 
     void close() override
     {
         m_scale.reset();
-        m_frame.reset();
-        m_packet.reset();
-        m_context.reset();
         m_picture.clear();
+        close_codec();
     }
 
     HRESULT process(IMediaSample* sample, const Deliver& deliver) override
     {
-        BYTE* data = nullptr;
-        if (!m_context || FAILED(sample->GetPointer(&data)))
-            return VFW_E_WRONG_STATE;
-        REFERENCE_TIME start = 0, stop = 0;
-        bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-        m_packet->data = data;
-        m_packet->size = sample->GetActualDataLength();
-        m_packet->pts = timed ? start : AV_NOPTS_VALUE;
-        int sent = avcodec_send_packet(m_context.get(), m_packet.get());
-        m_packet->data = nullptr;
-        m_packet->size = 0;
-        if (sent < 0 && sent != AVERROR(EAGAIN))
-            return S_OK; // a damaged picture is skipped, as a decoder does
+        REFERENCE_TIME start = 0;
+        bool timed = false;
+        if (HRESULT hr = send(sample, start, timed); hr != S_OK)
+            return FAILED(hr) ? hr : S_OK;
         for (;;) {
             int received = avcodec_receive_frame(m_context.get(), m_frame.get());
             if (received < 0)
@@ -145,16 +183,13 @@ private:
         return sws_scale(m_scale.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) > 0;
     }
 
-    CodecContext m_context;
     Scale m_scale;
-    Frame m_frame;
-    Packet m_packet;
     std::vector<BYTE> m_picture;
     int m_width { 0 };
     int m_height { 0 };
 };
 
-class MpegAudioDecoder final : public Codec {
+class MpegAudioDecoder final : public Decoder {
 public:
     bool accepts(const MediaType& type) const override
     {
@@ -170,47 +205,30 @@ public:
     {
         close();
         const WAVEFORMATEX& wave = *type.wave_format();
-        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MP2);
-        if (!codec)
-            return false;
-        CodecContext context(avcodec_alloc_context3(codec));
-        context->sample_rate = static_cast<int>(wave.nSamplesPerSec);
-        av_channel_layout_default(&context->ch_layout, wave.nChannels);
-        if (avcodec_open2(context.get(), codec, nullptr) < 0)
-            return false;
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
-        if (!m_frame || !m_packet)
+        bool opened = open_codec(AV_CODEC_ID_MP2, [&](AVCodecContext& context) {
+            context.sample_rate = static_cast<int>(wave.nSamplesPerSec);
+            av_channel_layout_default(&context.ch_layout, wave.nChannels);
+        });
+        if (!opened)
             return false;
         m_rate = static_cast<int>(wave.nSamplesPerSec);
         m_channels = wave.nChannels;
         output = MediaType::audio(make_pcm_format(wave.nSamplesPerSec, wave.nChannels, 16));
-        m_context = std::move(context);
         return true;
     }
 
     void close() override
     {
         m_resample.reset();
-        m_frame.reset();
-        m_packet.reset();
-        m_context.reset();
+        close_codec();
     }
 
     HRESULT process(IMediaSample* sample, const Deliver& deliver) override
     {
-        BYTE* data = nullptr;
-        if (!m_context || FAILED(sample->GetPointer(&data)))
-            return VFW_E_WRONG_STATE;
-        REFERENCE_TIME start = 0, stop = 0;
-        bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-        m_packet->data = data;
-        m_packet->size = sample->GetActualDataLength();
-        int sent = avcodec_send_packet(m_context.get(), m_packet.get());
-        m_packet->data = nullptr;
-        m_packet->size = 0;
-        if (sent < 0 && sent != AVERROR(EAGAIN))
-            return S_OK;
+        REFERENCE_TIME start = 0;
+        bool timed = false;
+        if (HRESULT hr = send(sample, start, timed); hr != S_OK)
+            return FAILED(hr) ? hr : S_OK;
         REFERENCE_TIME at = start;
         for (;;) {
             if (avcodec_receive_frame(m_context.get(), m_frame.get()) < 0)
@@ -256,10 +274,7 @@ private:
         return true;
     }
 
-    CodecContext m_context;
     Resample m_resample;
-    Frame m_frame;
-    Packet m_packet;
     std::vector<BYTE> m_pcm;
     int m_rate { 0 };
     int m_channels { 0 };

@@ -124,6 +124,19 @@ void i2c_sw_send_nack() {}
 
 const char* const kModules[] = { "btvid_32.dll", "bt848_32.dll" };
 
+// The channel plans: runs of channels 6 MHz apart, the first one's picture carrier in 1/16 MHz.
+struct ChannelRun {
+    LONG first;
+    LONG last;
+    LONG carrier;
+};
+constexpr ChannelRun kChannelRuns[] = {
+    { 2, 4, 884 }, { 5, 6, 1236 }, { 7, 13, 2804 }, { 14, 69, 7540 }, // broadcast
+    { 1, 1, 1172 }, { 14, 22, 1940 }, { 23, 94, 3476 }, { 95, 99, 1460 }, { 100, 125, 10388 }, // cable
+};
+constexpr LONG kIntermediate = 732; // 45.75 MHz
+constexpr LONG kChannelWidth = 96; // 6 MHz
+
 }
 
 }
@@ -167,6 +180,24 @@ TunerChip tuner_chip()
 {
     std::lock_guard guard(detail::g_lock);
     return detail::g_bus.chip;
+}
+
+std::optional<LONG> bt848_tuned_channel()
+{
+    using namespace detail;
+    LONG carrier = 0;
+    {
+        std::lock_guard guard(g_lock);
+        if (!g_bus.chip.divider)
+            return std::nullopt;
+        carrier = static_cast<LONG>(g_bus.chip.divider) - g_bus.card.fine_offset - kIntermediate;
+    }
+    for (const ChannelRun& run : kChannelRuns) {
+        LONG offset = carrier - run.carrier;
+        if (offset >= 0 && offset % kChannelWidth == 0 && run.first + offset / kChannelWidth <= run.last)
+            return run.first + offset / kChannelWidth;
+    }
+    return std::nullopt;
 }
 
 }

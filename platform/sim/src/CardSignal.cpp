@@ -93,7 +93,19 @@ void CardSignal::set_route(LONG output, LONG input)
 
 PictureSource CardSignal::tuner_source() const
 {
-    if (m_card.tuner == TunerInterface::None || !m_card.has_station(m_channel))
+    if (m_card.tuner == TunerInterface::None) {
+        if (m_card.bt848) {
+            // The tuner chip is programmed over I2C, not through a tuner filter.
+            std::optional<LONG> tuned = bt848_tuned_channel();
+            return tuned && m_card.has_station(*tuned) ? PictureSource::channel(*tuned) : PictureSource::noise();
+        }
+        // A driver that tunes only through its own page still has a tuner.
+        bool page_tuned = std::any_of(m_card.filter_pages.begin(), m_card.filter_pages.end(),
+            [](const CLSID& page) { return IsEqualGUID(page, CLSID_SimTunerPage) != FALSE; });
+        if (!page_tuned)
+            return PictureSource::noise();
+    }
+    if (!m_card.has_station(m_channel))
         return PictureSource::noise();
     return PictureSource::channel(m_channel);
 }

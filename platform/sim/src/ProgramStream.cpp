@@ -46,18 +46,24 @@ private:
     int m_filled { 0 };
 };
 
+// A 33-bit clock value in three parts, each followed by a marker bit.
+void put_stamp(Bits& bits, std::uint64_t value)
+{
+    bits.put(value >> 30, 3);
+    bits.put(1, 1);
+    bits.put(value >> 15, 15);
+    bits.put(1, 1);
+    bits.put(value, 15);
+    bits.put(1, 1);
+}
+
 // An MPEG-2 pack header with the system clock at `scr` (90 kHz).
 void put_pack_header(std::vector<BYTE>& out, std::uint64_t scr)
 {
     out.insert(out.end(), { 0x00, 0x00, 0x01, 0xBA });
     Bits bits(out);
     bits.put(1, 2);
-    bits.put(scr >> 30, 3);
-    bits.put(1, 1);
-    bits.put(scr >> 15, 15);
-    bits.put(1, 1);
-    bits.put(scr, 15);
-    bits.put(1, 1);
+    put_stamp(bits, scr);
     bits.put(0, 9); // clock extension
     bits.put(1, 1);
     bits.put(25200, 22); // mux rate in 50 bytes/s: 10.08 Mbit/s
@@ -81,12 +87,7 @@ void put_pes(std::vector<BYTE>& out, BYTE stream, const BYTE* payload, std::size
         if (first) {
             Bits bits(out);
             bits.put(2, 4);
-            bits.put(pts >> 30, 3);
-            bits.put(1, 1);
-            bits.put(pts >> 15, 15);
-            bits.put(1, 1);
-            bits.put(pts, 15);
-            bits.put(1, 1);
+            put_stamp(bits, pts);
         }
         out.insert(out.end(), payload, payload + chunk);
         payload += chunk;

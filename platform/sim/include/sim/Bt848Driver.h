@@ -14,9 +14,11 @@
 //     sim::install_bt848_driver({ "btvid_32.dll", 0xC2, 0 });
 //     ... tune ...
 //     EXPECT_EQ(sim::tuner_chip().divider, 0x0650);
+//     EXPECT_EQ(sim::bt848_tuned_channel(), 2);
 
 #include <base/Types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,5 +45,10 @@ struct TunerChip {
 void install_bt848_driver(const Bt848Card& card);
 void uninstall_bt848_driver();
 TunerChip tuner_chip();
+// The channel whose picture carrier the chip is tuned to (its divider less the card's fine
+// offset, in 62.5 kHz steps above the 45.75 MHz intermediate frequency) on the broadcast or the
+// cable channel plan, whose carriers never coincide; none when it is on no channel's carrier.
+// What a Bt848 card without tuner interface receives.
+std::optional<LONG> bt848_tuned_channel();
 
 }

@@ -38,7 +38,8 @@ enum class TunerInterface {
     Standard, // IID_IAMTVTuner (and IID_IAMTuner)
     Alternative, // only the older IID_IAMTVTunerAlt
     Both,
-    None, // no tuner filter at all
+    None, // no tuner filter at all: the tuner input receives the channel set on the capture
+          // filter's tuner page when it lists one, a Bt848 chip's channel, or else noise
 };
 
 struct CrossbarPin {
