@@ -164,6 +164,7 @@ protected:
     void CmStop();
     void CmSkipForward();
     void CmSkipBackward();
+    void PauseForSkip();
     void CmResetPlayback();
     void CmOpen();
     void CmRefreshPlayback();

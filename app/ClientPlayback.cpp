@@ -111,15 +111,24 @@ void TClient::CmStop()
     UpdateStateIcon();
 }
 
+// A running file stops for a skip and lets the waiting messages run. The tick among them must
+// not take the stop for the end of the file: it leaves playback alone as during a drag.
+void TClient::PauseForSkip()
+{
+    m_player->Stop();
+    bool dragging = m_positionDrag;
+    m_positionDrag = true;
+    PumpWaitingMessages();
+    m_positionDrag = dragging;
+}
+
 void TClient::CmSkipForward()
 {
     if (!m_player)
         return;
     bool running = m_player->IsRunning();
-    if (running) {
-        m_player->Stop();
-        PumpWaitingMessages();
-    }
+    if (running)
+        PauseForSkip();
     int now = std::max(m_player->GetPosition(), 0);
     int step = KeyHeld(VK_CONTROL) ? 600 : KeyHeld(VK_SHIFT) ? 1 : 60;
     SeekTo(now + step, true);
@@ -132,10 +141,8 @@ void TClient::CmSkipBackward()
     if (!m_player)
         return;
     bool running = m_player->IsRunning();
-    if (running) {
-        m_player->Stop();
-        PumpWaitingMessages();
-    }
+    if (running)
+        PauseForSkip();
     int now = std::max(m_player->GetPosition(), 0);
     int step = KeyHeld(VK_CONTROL) ? 600 : KeyHeld(VK_SHIFT) ? 2 : 60;
     SeekTo(now >= step ? now - step : 0, true);

@@ -176,12 +176,14 @@ TEST_F(ClientPlayback, SkipsGoSixtySecondsOrTenMinutesWithCtrlOrASecondWithShift
         EXPECT_EQ(player()->GetPosition(), c.to) << c.from << " key " << c.key << " command " << c.command;
     }
 
-    // A running file skips and runs on.
+    // A running file skips and runs on, still playing for a tick that comes during the skip.
     player()->SetPosition(10);
     command(CM_PLAY);
+    PostMessageA(client->GetHandle(), WM_TIMER, TClient::TimerId, 0);
     command(CM_SKIPFORWARD);
     EXPECT_TRUE(player()->IsRunning());
     EXPECT_GE(player()->GetPosition(), 70);
+    EXPECT_EQ(Settings.ActivityState, ActivityPlaying);
 }
 
 TEST_F(ClientPlayback, TheSlidersLineStepSkipsOnceAndADragStopsAndResumesAtTheDrop)

@@ -20,6 +20,7 @@
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <dialogs/SetSound.h>
+#include <resources/StationDialogs.h>
 #include <owl/PropertySheet.h>
 #include <user/Testing.h>
 #include <settings/SettingsValues.h>
@@ -46,6 +47,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/wait.h>
@@ -120,15 +122,16 @@ protected:
         return std::system(line.c_str());
     }
 
-    // The viewable X window whose class hint is class_name, or 0; searched through the whole
-    // tree, since a window manager or a tray reparents the windows it holds.
-    Window x_window(const std::string& class_name)
+    // The viewable X window whose class hint is class_name (and whose title is title, when one is
+    // given), or 0; searched through the whole tree, since a window manager or a tray reparents the
+    // windows it holds.
+    Window x_window(const std::string& class_name, const char* title = nullptr)
     {
         XSync(display, False);
-        return find_x_window(DefaultRootWindow(display), class_name);
+        return find_x_window(DefaultRootWindow(display), class_name, title);
     }
 
-    Window find_x_window(Window under, const std::string& class_name)
+    Window find_x_window(Window under, const std::string& class_name, const char* title)
     {
         Window root, parent, *children = nullptr;
         unsigned count = 0;
@@ -138,14 +141,18 @@ protected:
                 XClassHint hint {};
                 XWindowAttributes a {};
                 if (XGetClassHint(display, children[i], &hint)) {
-                    if (hint.res_class && class_name == hint.res_class && XGetWindowAttributes(display, children[i], &a)
+                    char* name = nullptr;
+                    bool titled = !title || (XFetchName(display, children[i], &name) && name && std::strcmp(name, title) == 0);
+                    if (name)
+                        XFree(name);
+                    if (hint.res_class && class_name == hint.res_class && titled && XGetWindowAttributes(display, children[i], &a)
                         && a.map_state == IsViewable)
                         found = children[i];
                     XFree(hint.res_name);
                     XFree(hint.res_class);
                 }
                 if (!found)
-                    found = find_x_window(children[i], class_name);
+                    found = find_x_window(children[i], class_name, title);
             }
         }
         if (children)
@@ -289,6 +296,22 @@ protected:
         xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((item.left + item.right) / 2) + " "
             + std::to_string((item.top + item.bottom) / 2) + " click 1");
         return eventually([&] { return x_window("OrbivanePopupMenu") != 0; });
+    }
+
+    // Clicks Options, then its first item, "&Preferences...": the sheet's X window, or 0.
+    Window open_preferences(HWND frame, Window id)
+    {
+        RECT options = menu_bar_item(frame, 2);
+        if (options.right <= options.left)
+            return 0;
+        xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
+            + std::to_string((options.top + options.bottom) / 2) + " click 1");
+        if (!eventually([&] { return x_window("OrbivanePopupMenu") != 0; }))
+            return 0;
+        xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+        Window sheet = 0;
+        eventually([&] { return (sheet = x_window("#32770", "Options")) != 0; });
+        return sheet;
     }
 
     static std::optional<std::vector<BYTE>> saved(const char* name)
@@ -550,56 +573,78 @@ struct SheetSpots {
     POINT general_tab, on_top, file_tab, size, ok;
 };
 
-SheetSpots preferences_spots()
+// The middle of a window, relative to another window's top left corner.
+POINT spot_of(HWND in, HWND control)
 {
-    SheetSpots spots {};
+    RECT w {}, r {};
+    GetWindowRect(in, &w);
+    GetWindowRect(control, &r);
+    return POINT { (r.left + r.right) / 2 - w.left, (r.top + r.bottom) / 2 - w.top };
+}
+
+// The middle of a sheet's tab `index` as the tabs lie now, relative to the sheet's window.
+POINT tab_spot(HWND sheet, int index)
+{
+    RECT w {}, tab {};
+    GetWindowRect(sheet, &w);
+    HWND tabs = GetDlgItem(sheet, IDC_TABCONTROL);
+    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tab));
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
+    return POINT { (tab.left + tab.right) / 2 - w.left, (tab.top + tab.bottom) / 2 - w.top };
+}
+
+// The index of the sheet's tab named `caption`, or -1.
+int tab_of(HWND sheet, const char* caption)
+{
+    HWND tabs = GetDlgItem(sheet, IDC_TABCONTROL);
+    int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[64] = {};
+        TCITEMA item {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        if (std::strcmp(text, caption) == 0)
+            return i;
+    }
+    return -1;
+}
+
+HWND shown_page(HWND sheet)
+{
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// Lays the program's Preferences sheet out in this process and runs `measure` on it (with the
+// modal dialogs it opens scripted as the caller set them), then cancels it.
+void measure_preferences(const std::function<void(HWND sheet)>& measure)
+{
     LONG format = 3;
     OWL::TPropertySheet sheet(nullptr, "Options", 0, false, PSH_NOAPPLYNOW);
     App::AddPreferencesPages(sheet, &format);
     user::testing::set_dialog_script(OWL::PropertySheetTemplateId, [&](const user::testing::ModalDialog& d) {
-        RECT window {};
-        GetWindowRect(d.dialog, &window);
-        auto spot = [&](RECT r) { return POINT { (r.left + r.right) / 2 - window.left, (r.top + r.bottom) / 2 - window.top }; };
-        auto control = [&](HWND c) {
-            RECT r {};
-            GetWindowRect(c, &r);
-            return spot(r);
-        };
-        auto page = [&] { return reinterpret_cast<HWND>(SendMessageA(d.dialog, PSM_GETCURRENTPAGEHWND, 0, 0)); };
-        HWND tabs = GetDlgItem(d.dialog, IDC_TABCONTROL);
-        auto tab_of = [&](const char* caption) {
-            int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                char text[64] = {};
-                TCITEMA item {};
-                item.mask = TCIF_TEXT;
-                item.pszText = text;
-                item.cchTextMax = sizeof text;
-                SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-                if (std::strcmp(text, caption) == 0)
-                    return i;
-            }
-            return -1;
-        };
-        auto tab_spot = [&](int index) {
-            RECT tab {};
-            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tab));
-            MapWindowPoints(tabs, nullptr, reinterpret_cast<LPPOINT>(&tab), 2);
-            return spot(tab);
-        };
-        int general = tab_of("General");
-        spots.general_tab = tab_spot(general);
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(general), 0);
-        spots.on_top = control(GetDlgItem(page(), 302));
-        int file = tab_of("File");
-        spots.file_tab = tab_spot(file);
-        SendMessageA(d.dialog, PSM_SETCURSEL, static_cast<WPARAM>(file), 0);
-        spots.size = control(GetDlgItem(page(), 1304));
-        spots.ok = control(GetDlgItem(d.dialog, IDOK));
+        measure(d.dialog);
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
     sheet.Execute();
     user::testing::reset();
+}
+
+SheetSpots preferences_spots()
+{
+    SheetSpots spots {};
+    measure_preferences([&](HWND sheet) {
+        int general = tab_of(sheet, "General");
+        spots.general_tab = tab_spot(sheet, general);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(general), 0);
+        spots.on_top = spot_of(sheet, GetDlgItem(shown_page(sheet), 302));
+        int file = tab_of(sheet, "File");
+        spots.file_tab = tab_spot(sheet, file);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(file), 0);
+        spots.size = spot_of(sheet, GetDlgItem(shown_page(sheet), 1304));
+        spots.ok = spot_of(sheet, GetDlgItem(sheet, IDOK));
+    });
     return spots;
 }
 
@@ -614,15 +659,8 @@ TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
     Window id = 0;
     ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
 
-    // Options, then its first item, "&Preferences...".
-    RECT options = menu_bar_item(frame, 2);
-    ASSERT_GT(options.right, options.left);
-    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
-        + std::to_string((options.top + options.bottom) / 2) + " click 1");
-    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
-    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
-    Window sheet = 0;
-    ASSERT_TRUE(eventually([&] { return (sheet = x_window("#32770")) != 0; })) << "the sheet shows";
+    Window sheet = open_preferences(frame, id);
+    ASSERT_TRUE(sheet) << "the sheet shows";
 
     auto click = [&](POINT at) {
         xdotool("mousemove --window " + std::to_string(sheet) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
@@ -861,7 +899,8 @@ TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForP
 }
 
 // A recording made from the keyboard, opened through File, Open by typing its path and Return in
-// the dialog on the display, played, stopped, played on to its end and replayed from its start.
+// the dialog on the display, played, stopped, played on and, once at its end, replayed from its
+// start.
 TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStopsAndReplaysFromTheStart)
 {
     const std::string folder = test_support::make_temp_dir("screen-recordings");
@@ -888,11 +927,11 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
     ASSERT_TRUE(eventually([&] { return (channel = picture_in(id)).has_value(); })) << "TV is on";
     const std::string over = "mousemove --window " + std::to_string(id) + " 200 200 ";
 
-    // Three seconds of the channel.
+    // Five seconds of the channel.
     const std::string recording = folder + "/tv_1.avi";
     ASSERT_EQ(xdotool(over + "key ctrl+r"), 0);
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(recording); })) << "Ctrl+R records";
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
     ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
     ASSERT_EQ(xdotool(over + "key Home"), 0);
     ASSERT_TRUE(eventually([&] { return !picture_in(id); })) << "TV is off";
@@ -911,36 +950,31 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
     ASSERT_EQ(xdotool(at + "key Return"), 0);
     ASSERT_TRUE(eventually([&] { return x_window("#32770") == 0; })) << "Return in the name field opens the file";
 
-    // Play: the recording's picture; Stop holds it; Play again runs on to the end.
+    // Play: the recording's picture; Stop holds it; Play again goes on.
     ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
     std::optional<sim::PictureIdentity> seen;
-    ASSERT_TRUE(eventually([&] { return (seen = identity_in(id)) && seen->source == *channel; }))
+    // Past its first frame, so that a replay from the start shows an earlier one than Stop held.
+    ASSERT_TRUE(eventually([&] { return (seen = identity_in(id)) && seen->source == *channel && seen->frame > 0; }))
         << "the recording plays in the window";
     ASSERT_EQ(xdotool(over + "key ctrl+s"), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     auto stopped = identity_in(id);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    ASSERT_TRUE(stopped);
-    EXPECT_EQ(identity_in(id)->frame, stopped->frame) << "Stop holds the picture";
-    ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
-    std::uint32_t last = stopped->frame;
-    int still = 0;
-    // At the end the picture stands still on the last frame (for well over a frame's time).
-    ASSERT_TRUE(eventually([&] {
-        auto now = identity_in(id);
-        if (!now)
-            return false;
-        still = now->frame == last && now->frame != stopped->frame ? still + 1 : 0;
-        last = now->frame;
-        if (still < 3)
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        return still >= 3;
-    })) << "the file plays to its end";
-    EXPECT_GT(last, stopped->frame);
-
-    // Play at the end starts again from the start.
+    auto held = identity_in(id);
+    ASSERT_TRUE(stopped && held);
+    EXPECT_EQ(held->frame, stopped->frame) << "Stop holds the picture";
     ASSERT_EQ(xdotool(over + "key ctrl+p"), 0);
     EXPECT_TRUE(eventually([&] {
+        auto now = identity_in(id);
+        return now && now->frame != stopped->frame;
+    })) << "Play goes on (or, stopped at the end, starts again)";
+
+    // Play at the end starts again from the start; before the end it only plays on, so Play is
+    // pressed now and then until the file has reached its end.
+    int polls = 0;
+    EXPECT_TRUE(eventually([&] {
+        if (polls++ % 20 == 0)
+            xdotool(over + "key ctrl+p");
         auto now = identity_in(id);
         return now && now->frame < stopped->frame;
     })) << "replayed from the start";
@@ -948,6 +982,128 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
     std::filesystem::remove_all(folder);
+}
+
+// Where the Stations page's and the station editor's controls are, relative to the sheet's and
+// the editor's windows, and every tab of the sheet; laid out in this process as above.
+struct StationSpots {
+    std::vector<POINT> tabs; // tab i while tab i - 1 is chosen (the rows of tabs turn with the choice)
+    POINT stations_tab;      // while the last tab is chosen
+    RECT page {}; // the page's area in the sheet's window
+    POINT new_station, surf_defined, manage_profiles, ok;
+    POINT channel, name, editor_ok;
+};
+
+StationSpots station_spots()
+{
+    StationSpots spots {};
+    user::testing::set_dialog_script(IDD_STATION, [&](const user::testing::ModalDialog& d) {
+        spots.channel = spot_of(d.dialog, GetDlgItem(d.dialog, 701));
+        spots.name = spot_of(d.dialog, GetDlgItem(d.dialog, 703));
+        spots.editor_ok = spot_of(d.dialog, GetDlgItem(d.dialog, IDOK));
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    measure_preferences([&](HWND sheet) {
+        int count = static_cast<int>(SendMessageA(GetDlgItem(sheet, IDC_TABCONTROL), TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i - 1), 0);
+            spots.tabs.push_back(tab_spot(sheet, i));
+        }
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.stations_tab = tab_spot(sheet, 2);
+        SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+        RECT window {}, area {};
+        GetWindowRect(sheet, &window);
+        GetWindowRect(shown_page(sheet), &area);
+        spots.page = { area.left - window.left, area.top - window.top, area.right - window.left, area.bottom - window.top };
+        SendMessageA(sheet, PSM_SETCURSEL, 2, 0);
+        spots.new_station = spot_of(sheet, GetDlgItem(shown_page(sheet), 1702));
+        spots.surf_defined = spot_of(sheet, GetDlgItem(shown_page(sheet), 101));
+        user::testing::press_dialog_button(shown_page(sheet), 1702);
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        spots.manage_profiles = spot_of(sheet, GetDlgItem(shown_page(sheet), 2212));
+        spots.ok = spot_of(sheet, GetDlgItem(sheet, IDOK));
+    });
+    return spots;
+}
+
+// The Preferences sheet on the display: each of its seven tabs shows a page of its own (the last,
+// WinMedia, with its Manage Profiles button); a station added on the Stations page, with "Only surf
+// defined stations", is where Page Up goes after OK.
+TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedByPageUp)
+{
+    const StationSpots spots = station_spots();
+    ASSERT_EQ(spots.tabs.size(), 7u);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 1);
+    WriteDecimalValue(key, "Channel", 5);
+    RegCloseKey(key);
+    registry::restart();
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(5)), sim::PictureSource::channel(5));
+
+    Window sheet = open_preferences(frame, id);
+    ASSERT_TRUE(sheet) << "the sheet shows";
+    auto click = [&](Window window, POINT at) {
+        xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+    // Every tab brings a page of its own on screen.
+    std::vector<gdi::Surface> pages;
+    for (POINT tab : spots.tabs) {
+        click(sheet, tab);
+        RECT area = spots.page;
+        RECT window = x_geometry(sheet);
+        shift(area, window.left, window.top);
+        gdi::Surface seen;
+        EXPECT_TRUE(eventually([&] {
+            seen = grab(area);
+            for (const gdi::Surface& other : pages)
+                if (other.width() == seen.width() && other.height() == seen.height()
+                    && std::memcmp(other.pixels(), seen.pixels(), other.stride() * static_cast<std::size_t>(other.height())) == 0)
+                    return false;
+            return !seen.empty();
+        })) << "tab " << pages.size();
+        pages.push_back(std::move(seen));
+    }
+    click(sheet, spots.manage_profiles);
+    Window profiles = 0;
+    EXPECT_TRUE(eventually([&] { return (profiles = x_window("#32770", "Profiles")) != 0; }))
+        << "the last page is WinMedia's";
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Profiles") == 0; }));
+
+    // Stations: a new station on channel 40, surfing only the stations.
+    click(sheet, spots.stations_tab);
+    click(sheet, spots.new_station);
+    Window editor = 0;
+    ASSERT_TRUE(eventually([&] { return (editor = x_window("#32770", "Station")) != 0; }));
+    click(editor, spots.channel);
+    xdotool("key End BackSpace BackSpace BackSpace");
+    xdotool("type 40");
+    click(editor, spots.name);
+    xdotool("type Forty");
+    click(editor, spots.editor_ok);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Station") == 0; }));
+    click(sheet, spots.surf_defined);
+    click(sheet, spots.ok);
+    EXPECT_TRUE(eventually([&] { return x_window("#32770", "Options") == 0; })) << "OK closes the sheet";
+
+    ASSERT_EQ(xdotool("mousemove --window " + std::to_string(id) + " 100 150 key Prior"), 0);
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(40)), sim::PictureSource::channel(40));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Station0"), "40");
+    EXPECT_EQ(saved_text("StationName0"), "Forty");
 }
 
 }

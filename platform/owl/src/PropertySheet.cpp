@@ -120,7 +120,7 @@ int TPropertySheet::Execute()
     t.cx = width + 4 * Margin;
     int tab_height = height + TabRow + 2 * Margin;
     t.cy = Margin + tab_height + Margin + ButtonHeight + Margin;
-    t.controls.push_back({ WC_TABCONTROLA, "", IDC_TABCONTROL, WS_TABSTOP, 0, Margin, Margin, width + 2 * Margin, tab_height });
+    t.controls.push_back({ WC_TABCONTROLA, "", IDC_TABCONTROL, WS_TABSTOP | TCS_MULTILINE, 0, Margin, Margin, width + 2 * Margin, tab_height });
     std::vector<std::pair<int, const char*>> buttons { { IDOK, "OK" }, { IDCANCEL, "Cancel" } };
     if (!(m_flags & PSH_NOAPPLYNOW))
         buttons.push_back({ ID_APPLY_NOW, "&Apply" });
@@ -151,9 +151,37 @@ void TPropertySheet::SetupWindow()
         item.pszText = text.data();
         SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
+    FitTabRows();
     int start = m_startPage < m_pages.size() ? static_cast<int>(m_startPage) : 0;
     SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(start), 0);
     ShowPage(start);
+}
+
+void TPropertySheet::FitTabRows()
+{
+    HWND tabs = GetDlgItem(GetHandle(), IDC_TABCONTROL);
+    int rows = static_cast<int>(SendMessageA(tabs, TCM_GETROWCOUNT, 0, 0));
+    RECT tab {};
+    if (rows <= 1 || !SendMessageA(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab)))
+        return;
+    // The rows beyond the first push the pages and the buttons down as far.
+    int extra = (rows - 1) * (tab.bottom - tab.top);
+    auto grow = [](HWND window, int by) {
+        RECT r {};
+        GetWindowRect(window, &r);
+        SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + by, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    grow(GetHandle(), extra);
+    grow(tabs, extra);
+    for (int id : { IDOK, IDCANCEL, ID_APPLY_NOW, IDHELP }) {
+        HWND button = GetDlgItem(GetHandle(), id);
+        if (!button)
+            continue;
+        RECT r {};
+        GetWindowRect(button, &r);
+        MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<LPPOINT>(&r), 2);
+        SetWindowPos(button, nullptr, r.left, r.top + extra, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 RECT TPropertySheet::PageArea() const

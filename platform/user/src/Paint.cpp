@@ -68,6 +68,46 @@ void add_update(Window& w, const RECT& area, bool erase, std::vector<DWORD>& thr
     }
 }
 
+// Under lock(): the visible siblings above a child window (before it in its parent's list) get
+// the part of `area` (the window's client coordinates) that they cover in their update regions
+// too, so they paint again over what the window paints there.
+void add_update_above(Window& w, const RECT& area, bool erase, std::vector<DWORD>& threads)
+{
+    if (is_top_level(w))
+        return;
+    auto parent = find(w.parent);
+    if (!parent)
+        return;
+    RECT wc = client_in_parent(w);
+    RECT in_parent { area.left + wc.left, area.top + wc.top, area.right + wc.left, area.bottom + wc.top };
+    for (HWND h : parent->children) {
+        if (h == w.handle)
+            return;
+        auto s = find(h);
+        if (!s || !(s->style & WS_VISIBLE))
+            continue;
+        RECT covered = intersect(in_parent, s->rect);
+        if (empty(covered))
+            continue;
+        RECT sc = client_in_parent(*s);
+        add_update(*s, { covered.left - sc.left, covered.top - sc.top, covered.right - sc.left, covered.bottom - sc.top }, erase,
+            threads);
+    }
+}
+
+// Under lock(): windows in the order they paint: a parent before its children, and siblings from
+// the bottom of the z-order up, so overlapping siblings end up as stacked.
+void collect_paint_order(const Window& w, std::vector<std::shared_ptr<Window>>& out)
+{
+    for (auto it = w.children.rbegin(); it != w.children.rend(); ++it) {
+        auto c = find(*it);
+        if (!c)
+            continue;
+        out.push_back(c);
+        collect_paint_order(*c, out);
+    }
+}
+
 Window* root_window(Window& w)
 {
     Window* at = &w;
@@ -137,7 +177,9 @@ void invalidate(HWND window, const RECT* rect, bool erase)
         if (!w || window == desktop_handle())
             return;
         RECT all = client_size(*w);
-        add_update(*w, rect ? *rect : all, erase, threads);
+        RECT area = intersect(rect ? *rect : all, all);
+        add_update(*w, area, erase, threads);
+        add_update_above(*w, area, erase, threads);
     }
     std::sort(threads.begin(), threads.end());
     threads.erase(std::unique(threads.begin(), threads.end()), threads.end());
@@ -148,7 +190,9 @@ void invalidate(HWND window, const RECT* rect, bool erase)
 HWND paint_candidate(DWORD thread, HWND filter)
 {
     Guard guard(lock());
-    for (auto& w : all_windows()) {
+    std::vector<std::shared_ptr<Window>> order;
+    collect_paint_order(desktop(), order);
+    for (auto& w : order) {
         if (w->thread != thread || !w->update || w->life != Life::Alive || !shown(*w))
             continue;
         if (filter && filter != w->handle && !IsChild(filter, w->handle))

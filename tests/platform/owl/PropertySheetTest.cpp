@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -167,6 +168,46 @@ TEST_F(PropertySheetTest, HelpGoesToTheShownPageWhenItHasHelp)
     });
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "one help"), 1);
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "two help"), 0);
+}
+
+// Tabs too many for one row take more rows; the sheet grows by them, so every tab can be
+// clicked and the pages and buttons lie below the tabs as large as ever.
+TEST_F(PropertySheetTest, TabsThatDoNotFitTakeMoreRowsAndTheSheetGrows)
+{
+    RECT one_row_sheet {}, one_row_page {};
+    run([&](HWND s) {
+        GetWindowRect(s, &one_row_sheet);
+        GetWindowRect(shown(s), &one_row_page);
+        user::testing::press_dialog_button(s, IDCANCEL);
+    });
+    for (int i = 0; i < 6; ++i)
+        new TJournalPage(&sheet, 501, "more", false);
+    run([&](HWND s) {
+        HWND tabs = GetDlgItem(s, IDC_TABCONTROL);
+        int rows = static_cast<int>(SendMessageA(tabs, TCM_GETROWCOUNT, 0, 0));
+        ASSERT_GE(rows, 2);
+        RECT tabs_rect {};
+        GetClientRect(tabs, &tabs_rect);
+        LONG lowest = 0;
+        for (int i = 0; i < 9; ++i) {
+            RECT r {};
+            SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+            EXPECT_LE(r.right, tabs_rect.right) << i;
+            lowest = std::max(lowest, r.bottom);
+        }
+        RECT sheet_rect {}, page {}, ok {};
+        GetWindowRect(s, &sheet_rect);
+        GetWindowRect(shown(s), &page);
+        GetWindowRect(GetDlgItem(s, IDOK), &ok);
+        POINT tabs_origin { 0, 0 };
+        ClientToScreen(tabs, &tabs_origin);
+        EXPECT_GE(page.top, tabs_origin.y + lowest) << "the page lies below the last row";
+        EXPECT_EQ(page.bottom - page.top, one_row_page.bottom - one_row_page.top);
+        EXPECT_GE(ok.top, page.bottom);
+        EXPECT_EQ((sheet_rect.bottom - sheet_rect.top) - (one_row_sheet.bottom - one_row_sheet.top),
+            (rows - 1) * (lowest / rows));
+        user::testing::press_dialog_button(s, IDCANCEL);
+    });
 }
 
 }

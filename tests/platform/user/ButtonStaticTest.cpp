@@ -216,3 +216,44 @@ TEST_F(StaticTest, IconStaticDrawsItsIcon)
     RECT r { 0, 0, 32, 32 };
     EXPECT_LT(count(icon, r, GetSysColor(COLOR_BTNFACE)), 32 * 32 - 50);
 }
+
+// Overlapping siblings end up as stacked, whichever of them paints: a group box shows the controls
+// it frames (it draws its frame and label only), and a control over a sibling stays visible when
+// that sibling alone paints again.
+TEST_F(ButtonTest, OverlappingSiblingsPaintFromTheBottomUp)
+{
+    auto higher = [this](HWND a, HWND b) {
+        for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (w == a || w == b)
+                return w == a;
+        return false;
+    };
+    // The frame lies over the control it frames, as a dialog's template order makes it.
+    HWND check = control("BUTTON", "Inside", BS_AUTOCHECKBOX, { 20, 30, 150, 50 }, 2);
+    HWND frame = control("BUTTON", "Group", BS_GROUPBOX, { 5, 5, 200, 80 }, 1);
+    ASSERT_TRUE(higher(frame, check));
+    SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
+    RECT box { 0, 3, 13, 16 };
+    InvalidateRect(parent, nullptr, TRUE);
+    paint();
+    int mark = count(check, box, RGB(0, 0, 0));
+    EXPECT_GT(mark, 5) << "the check box shows inside the frame";
+    EXPECT_GT(count(frame, { 0, 0, 40, 14 }, RGB(0, 0, 0)), 0) << "and the frame its label";
+    for (HWND alone : { frame, check }) {
+        InvalidateRect(alone, nullptr, TRUE);
+        paint();
+        EXPECT_EQ(count(check, box, RGB(0, 0, 0)), mark);
+    }
+    // A sibling lying under another repaints without covering it.
+    HWND below = control("STATIC", "", SS_LEFT, { 10, 100, 120, 140 }, 3);
+    HWND above = control("BUTTON", "Above", BS_PUSHBUTTON, { 30, 110, 100, 130 }, 4);
+    InvalidateRect(parent, nullptr, TRUE);
+    paint();
+    RECT face { 3, 3, 60, 17 };
+    int drawn = count(above, face, RGB(0, 0, 0));
+    EXPECT_GT(drawn, 0);
+    ASSERT_TRUE(higher(above, below));
+    InvalidateRect(below, nullptr, TRUE);
+    paint();
+    EXPECT_EQ(count(above, face, RGB(0, 0, 0)), drawn);
+}

@@ -235,6 +235,51 @@ TEST_F(CommonControlsTest, TabControlSelectsByClickWithNotifications)
     EXPECT_EQ(notifications()[1].id, kTabs);
 }
 
+// With TCS_MULTILINE, tabs that do not fit go on to more rows; the selected tab's row is the one
+// next to the display area, which starts below every row.
+TEST_F(CommonControlsTest, MultiLineTabsTakeMoreRowsWithTheSelectedRowLast)
+{
+    HWND tabs = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | TCS_MULTILINE, 4, 140, 150, 80, dialog,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(399)), nullptr, nullptr);
+    ASSERT_TRUE(tabs);
+    const char* names[] = { "General", "Stations", "Sound device", "File", "WinMedia" };
+    for (int i = 0; i < 5; ++i) {
+        TCITEMA tab {};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = const_cast<LPSTR>(names[i]);
+        SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+    }
+    int rows = static_cast<int>(SendMessageA(tabs, TCM_GETROWCOUNT, 0, 0));
+    ASSERT_GE(rows, 2);
+    auto rect = [&](int i) {
+        RECT r {};
+        SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+        return r;
+    };
+    RECT client {};
+    GetClientRect(tabs, &client);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_LE(rect(i).right, client.right) << names[i] << " fits the width";
+    const LONG band = rect(0).bottom - rect(0).top;
+    EXPECT_EQ(rect(0).bottom, rows * band) << "the selected first tab's row is last";
+    RECT area { 0, 0, 150, 80 };
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    EXPECT_EQ(area.top, rows * band + 2);
+
+    // A click on a tab of an upper row selects it, and its row comes down next to the display area.
+    RECT last = rect(4);
+    ASSERT_LT(last.bottom, rows * band);
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at((last.left + last.right) / 2, (last.top + last.bottom) / 2));
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 4);
+    EXPECT_EQ(rect(4).bottom, rows * band);
+    EXPECT_LT(rect(0).bottom, rows * band);
+
+    // Without the style, one row however wide.
+    SetWindowLongA(tabs, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETROWCOUNT, 0, 0), 1);
+    EXPECT_EQ(rect(4).top, 0);
+}
+
 TEST_F(CommonControlsTest, ListViewRowsSelectionAndNotifications)
 {
     const char* headings[] = { "Name", "Start" };

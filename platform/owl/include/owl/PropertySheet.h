@@ -3,8 +3,8 @@
 // TPropertySheet and TPropertyPage: a modal dialog of tabbed pages with OK, Cancel, an optional
 // Apply button and a Help button, and the pages it shows.
 //
-// A page is a TDialog over a child template (DS_CONTROL) whose caption is the tab's text. The
-// sheet makes a page's window only when the page is first shown (its SetupWindow runs then);
+// A page is a TDialog over a child template (DS_CONTROL) whose caption is the tab's text; tabs
+// that do not fit one row take more rows, and the sheet grows by them. The sheet makes a page's window only when the page is first shown (its SetupWindow runs then);
 // pages never shown keep no window, and OK (Apply) and Cancel (Reset) reach only the pages made.
 // The sheet tells a page through WM_NOTIFY with a PSHNOTIFY whose idFrom is 0: PSN_SETACTIVE each
 // time it is shown, PSN_KILLACTIVE when the user leaves it (non-zero keeps it), PSN_APPLY at OK
@@ -145,6 +145,8 @@ private:
     void PressCancel();
     void PressHelp();
     void UpdateHelpButton();
+    // Makes room for tabs that take more than one row.
+    void FitTabRows();
     RECT PageArea() const;
 
     DWORD m_flags;

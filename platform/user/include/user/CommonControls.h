@@ -136,6 +136,10 @@ struct NMUPDOWN {
 #define TCM_GETCURSEL (TCM_FIRST + 11)
 #define TCM_SETCURSEL (TCM_FIRST + 12)
 #define TCM_ADJUSTRECT (TCM_FIRST + 40)
+#define TCM_GETROWCOUNT (TCM_FIRST + 44)
+
+// Tab control styles.
+#define TCS_MULTILINE 0x0200
 
 #define TCIF_TEXT 0x0001u
 #define TCIF_IMAGE 0x0002u

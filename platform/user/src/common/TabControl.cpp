@@ -3,7 +3,9 @@
 // TCM_SETCURSEL selects without notifying.
 //
 // Layout: tabs 20 pixels high in one row from x = 2, each its text's width plus 12 pixels; the
-// selected tab is drawn in the window colour, the others in the button face.
+// selected tab is drawn in the window colour, the others in the button face. With TCS_MULTILINE,
+// tabs that do not fit the control's width go on to further rows, and the row of the selected
+// tab is the one next to the display area (the rows above it keep their order, rotated).
 
 #include "Common.h"
 
@@ -26,22 +28,63 @@ struct Tabs {
     int current = -1;
 };
 
+int tab_width(HWND w, const Tabs& t, int index)
+{
+    return user::common::text_width(w, t.tabs[static_cast<std::size_t>(index)].text) + 12;
+}
+
+// The row of each tab and the number of rows (one without TCS_MULTILINE).
+std::vector<int> tab_rows(HWND w, const Tabs& t, int& rows)
+{
+    std::vector<int> row(t.tabs.size(), 0);
+    rows = 1;
+    if (!(GetWindowLongA(w, GWL_STYLE) & TCS_MULTILINE)) {
+        return row;
+    }
+    RECT c;
+    GetClientRect(w, &c);
+    int x = 2;
+    for (int i = 0; i < static_cast<int>(t.tabs.size()); ++i) {
+        int width = tab_width(w, t, i);
+        if (x > 2 && x + width > c.right - 2) {
+            ++rows;
+            x = 2;
+        }
+        row[static_cast<std::size_t>(i)] = rows - 1;
+        x += width;
+    }
+    return row;
+}
+
+int row_count(HWND w, const Tabs& t)
+{
+    int rows = 1;
+    tab_rows(w, t, rows);
+    return rows;
+}
+
 RECT tab_rect(HWND w, const Tabs& t, int index)
 {
+    int rows = 1;
+    std::vector<int> row = tab_rows(w, t, rows);
+    int mine = row[static_cast<std::size_t>(index)];
     int x = 2;
-    for (int i = 0; i < index; ++i)
-        x += user::common::text_width(w, t.tabs[static_cast<std::size_t>(i)].text) + 12;
-    int width = user::common::text_width(w, t.tabs[static_cast<std::size_t>(index)].text) + 12;
-    return RECT { x, 0, x + width, kTabHeight };
+    for (int i = 0; i < index; ++i) {
+        if (row[static_cast<std::size_t>(i)] == mine)
+            x += tab_width(w, t, i);
+    }
+    // The selected tab's row is shown last, next to the display area.
+    int selected = t.current >= 0 && t.current < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(t.current)] : rows - 1;
+    int shown = (mine - selected - 1 + 2 * rows) % rows;
+    int top = shown * kTabHeight;
+    return RECT { x, top, x + tab_width(w, t, index), top + kTabHeight };
 }
 
 int tab_at(HWND w, const Tabs& t, int x, int y)
 {
-    if (y < 0 || y >= kTabHeight)
-        return -1;
     for (int i = 0; i < static_cast<int>(t.tabs.size()); ++i) {
         RECT r = tab_rect(w, t, i);
-        if (x >= r.left && x < r.right)
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
             return i;
     }
     return -1;
@@ -67,7 +110,8 @@ void paint(HWND w, const Tabs& t)
     RECT c;
     GetClientRect(w, &c);
     fill(dc, c, COLOR_BTNFACE);
-    RECT panel { 0, kTabHeight - 1, c.right, c.bottom };
+    int band = row_count(w, t) * kTabHeight;
+    RECT panel { 0, band - 1, c.right, c.bottom };
     FrameRect(dc, &panel, GetSysColorBrush(COLOR_BTNSHADOW));
     for (int i = 0; i < static_cast<int>(t.tabs.size()); ++i) {
         RECT r = tab_rect(w, t, i);
@@ -77,7 +121,7 @@ void paint(HWND w, const Tabs& t)
         fill(dc, r, selected ? COLOR_WINDOW : COLOR_BTNFACE);
         FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
         if (selected) {
-            RECT join { r.left + 1, kTabHeight - 1, r.right - 1, kTabHeight };
+            RECT join { r.left + 1, r.bottom - 1, r.right - 1, r.bottom };
             fill(dc, join, COLOR_WINDOW);
         }
         text(dc, t.tabs[static_cast<std::size_t>(i)].text, r, COLOR_BTNTEXT, DT_CENTER);
@@ -107,6 +151,7 @@ LRESULT tab_control(Tabs& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
     int index = static_cast<int>(wparam);
     switch (message) {
     case TCM_GETITEMCOUNT: return count;
+    case TCM_GETROWCOUNT: return row_count(w, t);
     case TCM_INSERTITEMA: {
         if (!lparam || index < 0)
             return -1;
@@ -167,7 +212,7 @@ LRESULT tab_control(Tabs& t, HWND w, UINT message, WPARAM wparam, LPARAM lparam)
             int sign = wparam ? -1 : 1;
             r.left += 2 * sign;
             r.right -= 2 * sign;
-            r.top += (kTabHeight + 2) * sign;
+            r.top += (row_count(w, t) * kTabHeight + 2) * sign;
             r.bottom -= 2 * sign;
         }
         return 0;

@@ -137,7 +137,7 @@ void paint(HWND window, Button& b)
     SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
 
     if (type == BS_GROUPBOX) {
-        FillRect(dc, &r, parent_brush(window, dc, WM_CTLCOLORSTATIC, COLOR_BTNFACE));
+        // Only the frame and its label: the controls framed show through.
         int h = line_height(b);
         RECT frame = r;
         frame.top += h / 2;
