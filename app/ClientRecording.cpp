@@ -6,6 +6,7 @@
 
 #include "App.h"
 #include "RecordingNames.h"
+#include <settings/FilePattern.h>
 #include <settings/Settings.h>
 #include <capture/TvEngine.h>
 
@@ -17,7 +18,6 @@
 #include <owl/Application.h>
 #include <owl/FrameWindow.h>
 
-#include <base/CTime.h>
 #include <base/Files.h>
 #include <base/SystemInfo.h>
 #include <base/Text.h>
@@ -138,10 +138,9 @@ bool TClient::MakeRecordFileName(const char* stem, const char* extension, char* 
 {
     PruneRecordings(stem, extension, keep - 1);
 
+    // Formatted as the File page's example is: a code the runtime does not know stays literal.
     char name[260] {};
-    crt::time_t now = crt::time(nullptr);
-    if (crt::strftime(name, sizeof name, stem, crt::localtime(&now)) == 0)
-        name[0] = 0;
+    FormatFilePattern(stem, name, sizeof name);
     std::string full = folder_prefix() + name;
 
     std::string candidate;

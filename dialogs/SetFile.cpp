@@ -2,6 +2,7 @@
 
 #include "DirPick.h"
 #include "PatternDialog.h"
+#include "RecordingRate.h"
 
 #include <resources/SettingsPages.h>
 #include <settings/FilePattern.h>
@@ -16,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dshow/MediaFormats.h>
 #include <user/CommonControls.h>
 
 namespace {
@@ -117,17 +117,6 @@ void MakeExampleName(const char* pattern, bool alwaysInstance, LONG format, char
     FormatFilePattern(text.c_str(), out, std::min<std::size_t>(size, 260));
 }
 
-DWORD DefaultRecordingRate()
-{
-    if (Settings.AudioFormat && Settings.AudioFormatSize >= static_cast<LONG>(sizeof(WAVEFORMATEX))) {
-        WAVEFORMATEX format;
-        std::memcpy(&format, Settings.AudioFormat, sizeof format);
-        if (format.nAvgBytesPerSec)
-            return format.nAvgBytesPerSec;
-    }
-    return 44100 * 2 * 2;
-}
-
 TSetFile::TSetFile(OWL::TPropertySheet* parent, LONG* defaultMediaFormat, OWL::TModule* module)
     : TPropertyPage(parent, IDD_SET_FILE, module)
     , ContextHelpWin(parent, FileHelp, IDD_SET_FILE)
@@ -157,6 +146,7 @@ void TSetFile::SetupWindow()
     HWND spin = GetDlgItem(GetHandle(), 1305);
     SendMessageA(spin, UDM_SETRANGE32, 1, 9999);
     SendMessageA(spin, UDM_SETPOS32, 0, Settings.FileSize);
+    m_rate = RecordingRate(*m_format, Settings.Tuner);
     UpdateTimeEstimate();
     base::copy_bounded(m_pattern, sizeof m_pattern, Settings.ImprovedFilePattern);
     m_mode = Settings.FileInstanceMode;
@@ -166,7 +156,7 @@ void TSetFile::SetupWindow()
 
 void TSetFile::UpdateTimeEstimate()
 {
-    DWORD rate = DefaultRecordingRate();
+    DWORD rate = m_rate;
     if (rate == 0)
         return;
     char text[29] = {};
@@ -187,6 +177,9 @@ void TSetFile::UpdateExample()
 
 int TSetFile::SetActive(PSHNOTIFY& notify)
 {
+    // The recording format may have changed on another page.
+    m_rate = RecordingRate(*m_format, Settings.Tuner);
+    UpdateTimeEstimate();
     UpdateExample();
     TPropertyPage::SetActive(notify);
     return 0;

@@ -7,8 +7,9 @@
 // missing folder becomes the current folder (the temporary folder when that fails), or on newer
 // systems the common application-data folder's "Orbivane" sub-folder when the shell offers it.
 //
-// The page shows how long a recording the size limit allows and an example name built from the
-// pattern ("Edit..." opens TPatternDialog); "Browse..." picks the folder (TDirPick). It edits
+// The page shows how long a recording the size limit allows (at the rate of a recording in the
+// sheet's chosen format, RecordingRate.h, taken each time the page is shown) and an example name
+// built from the pattern ("Edit..." opens TPatternDialog); "Browse..." picks the folder (TDirPick). It edits
 // working copies and stores them at Apply. The example's extension follows the sheet's working
 // copy of the recording format, which the AVI/WAV and WinMedia pages share.
 
@@ -29,11 +30,6 @@ void SaveFileSettings(HKEY key);
 // instance number is always appended, the extension of the format (1 ".mp3", 2 ".ogg", 3 ".wmv",
 // else ".avi"), formatted with the current local time (settings/FilePattern.h).
 void MakeExampleName(const char* pattern, bool alwaysInstance, LONG format, char* out, std::size_t size);
-
-// The bytes per second a recording takes, on which the page's time estimate rests: the rate of
-// the application's default recording sound format when it is set, else 16-bit stereo PCM at
-// 44.1 kHz (176,400).
-DWORD DefaultRecordingRate();
 
 // The help table the File page and the pattern editor share.
 extern const ContextHelpWin::HelpPair FileHelp[];
@@ -61,4 +57,5 @@ private:
     char m_pattern[260];
     BYTE m_mode;
     LONG* m_format;
+    DWORD m_rate = 0;
 };

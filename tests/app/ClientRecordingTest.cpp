@@ -143,6 +143,12 @@ TEST_F(ClientRecording, NamesCarryTheDateAndTheFirstFreeInstanceNumber)
     Settings.FileInstanceMode = 0;
     EXPECT_EQ(make_name("tv", "avi"), slashed + "tv_20261209_1.avi");
     EXPECT_EQ(make_name("100%d ..\\up", "avi"), slashed + "100%d ..-up_20261209_1.avi");
+
+    // A code the runtime does not know, or a '%' at the end, stays as typed, as the File page's
+    // example shows it, and the name still counts as the stem's recording.
+    base::copy_bounded(Settings.ImprovedFilePattern, sizeof Settings.ImprovedFilePattern, "%Y_%q%");
+    EXPECT_EQ(make_name("tv", "avi"), slashed + "tv_2026_%q%_1.avi");
+    EXPECT_TRUE(IsRecordingOf(MakeRecordingStem("tv", "%Y_%q%").c_str(), "avi", "tv_2026_%q%_1.avi"));
 }
 
 TEST_F(ClientRecording, KeepingTwoDeletesTheTwoOldestOfThreeAndNeverAnotherEventsFiles)

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>

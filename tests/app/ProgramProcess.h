@@ -11,8 +11,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -56,13 +56,24 @@ inline pid_t start(std::vector<std::string> args, const std::vector<std::string>
     for (auto& v : environment)
         envp.push_back(v.data());
     envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!error_file.empty())
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    // Forked rather than spawned so the program dies with the test process (a test killed for its
+    // time-out leaves no program behind holding its output or a lock). Only async-signal-safe
+    // calls run between fork and exec.
+    int error_fd = error_file.empty() ? -1 : open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        if (error_fd >= 0)
+            dup2(error_fd, STDERR_FILENO);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    if (error_fd >= 0)
+        close(error_fd);
+    EXPECT_GT(pid, 0);
     return pid;
 }
 

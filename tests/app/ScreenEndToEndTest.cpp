@@ -16,6 +16,7 @@
 #include <app/App.h>
 #include <app/SettingsSequence.h>
 #include <dialogs/ArchDialog.h>
+#include <dialogs/DirPick.h>
 #include <dialogs/SetApp.h>
 #include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
@@ -31,6 +32,7 @@
 #include <registry/Testing.h>
 #include <resources/ArchiveDialog.h>
 #include <resources/MainMenu.h>
+#include <resources/SettingsPages.h>
 #include <sim/TestPicture.h>
 #include <base/Path.h>
 #include <user/Menus.h>
@@ -158,6 +160,46 @@ protected:
         if (children)
             XFree(children);
         return found;
+    }
+
+    // The viewable X windows whose title is title, of any class.
+    std::vector<std::pair<Window, std::string>> x_windows_titled(const std::string& title)
+    {
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        std::vector<std::pair<Window, std::string>> found;
+        XSync(display, False);
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count; ++i) {
+                XWindowAttributes a {};
+                char* name = nullptr;
+                if (XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable
+                    && XFetchName(display, children[i], &name) && name && title == name) {
+                    XClassHint hint {};
+                    std::string class_name;
+                    if (XGetClassHint(display, children[i], &hint)) {
+                        class_name = hint.res_class ? hint.res_class : "";
+                        XFree(hint.res_name);
+                        XFree(hint.res_class);
+                    }
+                    found.emplace_back(children[i], class_name);
+                }
+                if (name)
+                    XFree(name);
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // The viewable X window of class class_name whose title is title, or 0.
+    Window x_window_titled(const std::string& class_name, const std::string& title)
+    {
+        for (const auto& [id, name] : x_windows_titled(title))
+            if (name == class_name)
+                return id;
+        return 0;
     }
 
     // An X window's rectangle on the screen.
@@ -648,6 +690,23 @@ SheetSpots preferences_spots()
     return spots;
 }
 
+// Where the folder picker's path field is, relative to the picker's window, laid out here.
+POINT picker_path_field()
+{
+    POINT spot {};
+    user::testing::set_dialog_script(IDD_DIR_PICK, [&](const user::testing::ModalDialog& d) {
+        RECT window {}, field {};
+        GetWindowRect(d.dialog, &window);
+        GetWindowRect(GetDlgItem(d.dialog, TDirPick::PathFieldId), &field);
+        spot = { (field.left + field.right) / 2 - window.left, (field.top + field.bottom) / 2 - window.top };
+        user::testing::press_dialog_button(d.dialog, IDCANCEL);
+    });
+    char path[260] = "";
+    TDirPick(nullptr, path).Execute();
+    user::testing::reset();
+    return spot;
+}
+
 // The Options menu's Preferences: the sheet opens on the display, and a box clicked on the General
 // page and a size typed on the File page (a page first shown by a click on its tab) are saved at OK.
 TEST_F(ScreenEndToEnd, PreferencesFromTheMenuSavesClickedAndTypedChangesAtOk)
@@ -1104,6 +1163,89 @@ TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedB
     registry::forget_hives();
     EXPECT_EQ(saved_text("Station0"), "40");
     EXPECT_EQ(saved_text("StationName0"), "Forty");
+}
+
+// The recording folder changed on the File page from the keyboard (Tab to "Browse...", a new
+// folder typed into the picker's path field and made when the picker asks), OK, and the next
+// recording (Ctrl+R) lands in the new folder.
+TEST_F(ScreenEndToEnd, ARecordingFolderChosenInPreferencesReceivesTheNextRecording)
+{
+    const SheetSpots spots = preferences_spots();
+    const std::string before = test_support::make_temp_dir("orbivane-screen-before");
+    const std::string parent = test_support::make_temp_dir("orbivane-screen-after");
+    const std::string after = parent + "/Recordings";
+    auto windows_form = [](std::string path) {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path + "\\";
+    };
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    WriteByteValue(key, "TvStart", 0);
+    WriteTextValue(key, "DefaultDirectory", windows_form(before).c_str());
+    RegCloseKey(key);
+    registry::restart();
+    auto recordings_in = [](const std::string& folder) {
+        std::vector<std::filesystem::path> found;
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
+            if (entry.is_regular_file())
+                found.push_back(entry.path());
+        return found;
+    };
+
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    RECT options = menu_bar_item(frame, 2);
+    xdotool("mousemove --window " + std::to_string(id) + " " + std::to_string((options.left + options.right) / 2) + " "
+        + std::to_string((options.top + options.bottom) / 2) + " click 1");
+    ASSERT_TRUE(eventually([&] { return x_window("OrbivanePopupMenu") != 0; }));
+    xdotool("mousemove --window " + std::to_string(x_window("OrbivanePopupMenu")) + " 40 12 click 1");
+    Window sheet = 0;
+    ASSERT_TRUE(eventually([&] { return (sheet = x_window_titled("#32770", "Options")) != 0; }));
+    auto click = [&](Window on, POINT at) {
+        xdotool("mousemove --window " + std::to_string(on) + " " + std::to_string(at.x) + " " + std::to_string(at.y)
+            + " click 1");
+    };
+
+    // The "File" tab clicked (from the General page, where its spot was measured): the focus is on
+    // the tabs, and Tab goes into the page, to "Browse...".
+    click(sheet, spots.general_tab);
+    click(sheet, spots.file_tab);
+    xdotool("key Tab Return");
+    Window picker = 0;
+    ASSERT_TRUE(eventually([&] { return (picker = x_window_titled("#32770", "Select directory")) != 0; }))
+        << "Browse opens the folder picker";
+    // A click in the path field, whose text the new folder replaces.
+    click(picker, picker_path_field());
+    xdotool("key End shift+Home");
+    xdotool("type --delay 20 '" + windows_form(after) + "'");
+    xdotool("key Return");
+    ASSERT_TRUE(eventually([&] { return x_windows_titled("Select directory").size() == 2; }))
+        << "the picker asks whether to make the missing folder";
+    xdotool("key Return");
+    EXPECT_TRUE(eventually([&] { return x_windows_titled("Select directory").empty(); })) << "Select takes the folder";
+    EXPECT_TRUE(std::filesystem::is_directory(after)) << "the folder was made";
+    click(sheet, spots.ok);
+    ASSERT_TRUE(eventually([&] { return x_window_titled("#32770", "Options") == 0; }));
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("DefaultDirectory"), windows_form(after));
+
+    // Ctrl+R over the main window records TV into the new folder.
+    xdotool("mousemove --window " + std::to_string(id) + " 200 200 key ctrl+r");
+    EXPECT_TRUE(eventually([&] { return !recordings_in(after).empty(); })) << "the recording is in the new folder";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+    auto made = recordings_in(after);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].filename().string().rfind("tv", 0), 0u) << made[0];
+    EXPECT_GT(std::filesystem::file_size(made[0]), 0u);
+    EXPECT_TRUE(recordings_in(before).empty());
+    std::filesystem::remove_all(before);
+    std::filesystem::remove_all(parent);
 }
 
 }

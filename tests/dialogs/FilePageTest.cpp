@@ -5,12 +5,16 @@
 
 #include <dialogs/DirPick.h>
 #include <dialogs/PatternDialog.h>
+#include <dialogs/SetAvi.h>
 #include <dialogs/SetFile.h>
 #include <resources/SettingsPages.h>
 #include <settings/FilePattern.h>
 
 #include <base/Clock.h>
 #include <base/Path.h>
+#include <com/Apartment.h>
+#include <dshow/FilterGraph.h>
+#include <sim/VirtualHardware.h>
 
 #include <cstring>
 
@@ -83,6 +87,45 @@ TEST_F(FilePageTest, ShowsTheEstimateAndExampleAndStoresTheSizeAtLeastOne)
     });
     EXPECT_EQ(Settings.FileSize, 1);
     EXPECT_STREQ(Settings.DefaultDirectory, folder.c_str());
+}
+
+// An AVI recording holds the captured picture as well as the sound, so its estimate counts the
+// capture pin's format (320 x 240 YUY2 at 25 frames a second: 3,840,000 bytes a second) as well
+// as 176,400 of sound; Windows Media counts the sound, and so does AVI from a device not there.
+TEST_F(FilePageTest, TheEstimateFollowsTheFormatChosenOnTheAviPageWithThePicturesRate)
+{
+    CoInitialize(nullptr);
+    dshow::register_classes();
+    sim::CaptureCard card;
+    card.name = u"Small Card";
+    card.width = 320;
+    card.height = 240;
+    card.frames_per_second = 25;
+    sim::install_cards({ card });
+    std::strcpy(Settings.Tuner, "small card");
+    Settings.FileSize = 1000;
+    LONG format = 3;
+    OWL::TPropertySheet sheet(frame, "Options", 0, false, PSH_NOAPPLYNOW);
+    new TSetAvi(&sheet, &format);
+    new TSetFile(&sheet, &format);
+    run(sheet, [&](HWND s) {
+        SendMessageA(s, PSM_SETCURSEL, 1, 0);
+        EXPECT_EQ(text(page_of(s), 1307), "99.1 minutes") << "Windows Media: the sound alone";
+        SendMessageA(s, PSM_SETCURSEL, 0, 0);
+        user::testing::press_dialog_button(page_of(s), 2105); // AVI/WAV the default format
+        SendMessageA(s, PSM_SETCURSEL, 1, 0);
+        EXPECT_EQ(text(page_of(s), 1307), "4.4 minutes");
+        EXPECT_EQ(text(page_of(s), 1311), "Event_1.avi");
+        retype(page_of(s), 1304, "200");
+        EXPECT_EQ(text(page_of(s), 1307), "0.9 minutes");
+        std::strcpy(Settings.Tuner, "Card no longer installed");
+        SendMessageA(s, PSM_SETCURSEL, 0, 0);
+        SendMessageA(s, PSM_SETCURSEL, 1, 0);
+        EXPECT_EQ(text(page_of(s), 1307), "19.8 minutes");
+    });
+    EXPECT_EQ(format, 0);
+    sim::uninstall_cards();
+    CoUninitialize();
 }
 
 TEST_F(FilePageTest, ThePatternEditorInsertsCodesAndOkKeepsPatternAndMode)

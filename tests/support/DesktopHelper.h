@@ -16,6 +16,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -34,8 +35,12 @@ public:
     {
         if (argv.empty() || access(argv[0].c_str(), X_OK) != 0)
             return false;
+        pid_t parent = getpid();
         m_pid = fork();
         if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM); // ends with the test process
+            if (getppid() != parent)
+                _exit(127);
             setenv("DISPLAY", display.c_str(), 1);
             (void)!freopen("/dev/null", "w", stdout);
             (void)!freopen("/dev/null", "w", stderr);

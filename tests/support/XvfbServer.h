@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -46,8 +47,13 @@ public:
                 || std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
                 ++number;
             m_name = std::string(":").append(std::to_string(number));
+            pid_t parent = getpid();
             m_server = fork();
             if (m_server == 0) {
+                // Ends with the test process, even one killed for its time-out.
+                prctl(PR_SET_PDEATHSIG, SIGTERM);
+                if (getppid() != parent)
+                    _exit(127);
                 execl("/usr/bin/Xvfb", "Xvfb", m_name.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
                     static_cast<char*>(nullptr));
                 _exit(127);

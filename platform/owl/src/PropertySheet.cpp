@@ -1,6 +1,7 @@
 #include <owl/PropertySheet.h>
 
 #include <user/Dialogs.h>
+#include <user/Keyboard.h>
 
 #include <algorithm>
 
@@ -152,6 +153,7 @@ void TPropertySheet::SetupWindow()
         SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
     FitTabRows();
+    user::set_dialog_message_filter(GetHandle(), [this](MSG& msg) { return SheetKey(msg); });
     int start = m_startPage < m_pages.size() ? static_cast<int>(m_startPage) : 0;
     SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(start), 0);
     ShowPage(start);
@@ -216,13 +218,18 @@ bool TPropertySheet::ShowPage(int index)
         if (Notify(old, PSN_KILLACTIVE))
             return false;
     }
+    // Where the focus is now: a page made now takes it at its set-up.
+    TPropertyPage* old = GetCurrentPage();
+    HWND focus = GetFocus();
+    bool focusInSheet = focus && IsChild(GetHandle(), focus);
+    bool focusLeaves = old && focus && IsChild(old->GetHandle(), focus);
     TPropertyPage* page = m_pages[static_cast<size_t>(index)];
     if (!page->GetHandle() && !page->Create())
         return false;
     RECT area = PageArea();
+    HWND tabs = GetDlgItem(GetHandle(), IDC_TABCONTROL);
     SetWindowPos(page->GetHandle(), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
-    TPropertyPage* old = GetCurrentPage();
+        SWP_NOACTIVATE | SWP_NOZORDER);
     m_current = index;
     SendMessageA(GetDlgItem(GetHandle(), IDC_TABCONTROL), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     Notify(page, PSN_SETACTIVE);
@@ -230,6 +237,75 @@ bool TPropertySheet::ShowPage(int index)
         ShowWindow(old->GetHandle(), SW_HIDE);
     ShowWindow(page->GetHandle(), SW_SHOW);
     UpdateHelpButton();
+    if (focusLeaves) {
+        // The focus was on the page that went: the new page's first control takes it.
+        HWND first = GetNextDlgTabItem(page->GetHandle(), nullptr, FALSE);
+        HWND target = first && IsChild(page->GetHandle(), first) ? first : tabs;
+        SendMessageA(GetHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    } else if (focusInSheet && IsWindow(focus) && GetFocus() != focus) {
+        // Elsewhere in the sheet (the tabs, a button): it stays there.
+        SendMessageA(GetHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+    }
+    return true;
+}
+
+std::vector<HWND> TPropertySheet::TabOrder() const
+{
+    auto stop = [](HWND c) {
+        LONG style = GetWindowLongA(c, GWL_STYLE);
+        return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED);
+    };
+    std::vector<HWND> order;
+    HWND tabs = GetDlgItem(GetHandle(), IDC_TABCONTROL);
+    if (tabs && stop(tabs))
+        order.push_back(tabs);
+    if (TPropertyPage* page = GetCurrentPage())
+        for (HWND c = GetWindow(page->GetHandle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (stop(c))
+                order.push_back(c);
+    for (HWND c = GetWindow(GetHandle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        bool isPage = std::any_of(m_pages.begin(), m_pages.end(), [&](TPropertyPage* p) { return p->GetHandle() == c; });
+        if (c != tabs && !isPage && stop(c))
+            order.push_back(c);
+    }
+    return order;
+}
+
+bool TPropertySheet::SheetKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || m_pages.empty())
+        return false;
+    if (msg.hwnd != GetHandle() && !IsChild(GetHandle(), msg.hwnd))
+        return false;
+    if (GetKeyState(VK_CONTROL) >= 0) {
+        if (msg.wParam != VK_TAB || GetKeyState(VK_MENU) < 0)
+            return false;
+        UINT code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+        if (code & (DLGC_WANTALLKEYS | DLGC_WANTTAB))
+            return false;
+        std::vector<HWND> order = TabOrder();
+        if (order.empty())
+            return true;
+        bool back = GetKeyState(VK_SHIFT) < 0;
+        std::size_t n = order.size();
+        std::size_t at = n;
+        for (HWND w = GetFocus(); w && w != GetHandle() && at == n; w = GetParent(w))
+            at = static_cast<std::size_t>(std::find(order.begin(), order.end(), w) - order.begin());
+        HWND next = at == n ? (back ? order.back() : order.front()) : order[back ? (at + n - 1) % n : (at + 1) % n];
+        SendMessageA(GetHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+        return true;
+    }
+    int step = 0;
+    if (msg.wParam == VK_TAB)
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    else if (msg.wParam == VK_NEXT)
+        step = 1;
+    else if (msg.wParam == VK_PRIOR)
+        step = -1;
+    if (step == 0)
+        return false;
+    int count = static_cast<int>(m_pages.size());
+    ShowPage((m_current + step + count) % count);
     return true;
 }
 

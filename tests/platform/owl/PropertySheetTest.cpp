@@ -1,5 +1,6 @@
 // The property sheet: pages made on first show, OK applying only the made pages and staying open
-// for a page that refuses, Cancel resetting them, the Help button by page, and the sheet messages.
+// for a page that refuses, Cancel resetting them, the Help button by page, the sheet messages, and
+// the keyboard round the tabs, the page and the buttons.
 
 #include <owl/Button.h>
 #include <owl/PropertySheet.h>
@@ -33,6 +34,7 @@ public:
         if (help)
             SetFlags(PSP_HASHELP);
         OnChildNotify(AnyControlId, PSN_HELP, [this](LPARAM) { return note("help"), 0; });
+        OnCommand(13, [this] { note("go"); });
     }
 
     std::string name;
@@ -66,7 +68,9 @@ protected:
             t.cx = id == 502 ? 200 : 150;
             t.cy = 100;
             t.caption = "Page " + std::to_string(id);
-            t.controls = { { "BUTTON", "Box", 11, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 10, 60, 10 } };
+            t.controls = { { "BUTTON", "Box", 11, WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 10, 60, 10 },
+                { "STATIC", "Name", -1, 0, 0, 10, 24, 30, 10 }, { "EDIT", "", 12, WS_TABSTOP, 0, 40, 24, 60, 12 },
+                { "BUTTON", "Go", 13, WS_TABSTOP, 0, 10, 40, 40, 14 } };
             user::register_dialog(id, t);
         }
         one = new TJournalPage(&sheet, 501, "one", true);
@@ -82,6 +86,18 @@ protected:
             act(d.dialog);
         });
         return sheet.Execute();
+    }
+
+    // A key pressed and released with the modifiers held, handled as the sheet's loop does.
+    static void press(HWND sheet, UINT vk, std::initializer_list<UINT> held = {})
+    {
+        for (UINT m : held)
+            user::key_input(m, true);
+        user::key_input(vk, true);
+        user::key_input(vk, false);
+        for (UINT m : held)
+            user::key_input(m, false);
+        user::testing::pump_dialog(sheet);
     }
 
     static HWND shown(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
@@ -168,6 +184,58 @@ TEST_F(PropertySheetTest, HelpGoesToTheShownPageWhenItHasHelp)
     });
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "one help"), 1);
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "two help"), 0);
+}
+
+TEST_F(PropertySheetTest, TabGoesRoundTheTabsThePageAndTheButtonsAndCtrlTabChangesThePage)
+{
+    run([&](HWND s) {
+        HWND tabs = GetDlgItem(s, IDC_TABCONTROL);
+        HWND ok = GetDlgItem(s, IDOK), cancel = GetDlgItem(s, IDCANCEL), help = GetDlgItem(s, IDHELP);
+        HWND box = GetDlgItem(one->GetHandle(), 11), edit = GetDlgItem(one->GetHandle(), 12);
+        HWND go = GetDlgItem(one->GetHandle(), 13);
+        EXPECT_EQ(GetFocus(), box) << "the sheet opens with the focus on its page's first control";
+        for (HWND expected : { edit, go, ok, cancel, help, tabs, box }) {
+            press(s, VK_TAB);
+            EXPECT_EQ(GetFocus(), expected);
+        }
+        for (HWND expected : { tabs, help, cancel, ok, go }) {
+            press(s, VK_TAB, { VK_SHIFT });
+            EXPECT_EQ(GetFocus(), expected);
+        }
+        // Enter on the page's focused button presses it, not the sheet's OK.
+        journal.clear();
+        press(s, VK_RETURN);
+        EXPECT_EQ(journal, std::vector<std::string> { "one go" });
+        EXPECT_TRUE(IsWindow(s));
+
+        // Ctrl+Tab from inside the page: the next page, its first control focused.
+        press(s, VK_TAB, { VK_CONTROL });
+        EXPECT_EQ(shown(s), two->GetHandle());
+        EXPECT_FALSE(IsWindowVisible(one->GetHandle()));
+        EXPECT_EQ(GetFocus(), GetDlgItem(two->GetHandle(), 11));
+        // The second page has no help: Tab passes the disabled Help button by.
+        for (HWND expected : { GetDlgItem(two->GetHandle(), 12), GetDlgItem(two->GetHandle(), 13), ok, cancel, tabs,
+                 GetDlgItem(two->GetHandle(), 11) }) {
+            press(s, VK_TAB);
+            EXPECT_EQ(GetFocus(), expected);
+        }
+        press(s, VK_NEXT, { VK_CONTROL });
+        EXPECT_EQ(shown(s), three->GetHandle());
+        press(s, VK_TAB, { VK_CONTROL });
+        EXPECT_EQ(shown(s), one->GetHandle()) << "round to the first page";
+        press(s, VK_TAB, { VK_CONTROL, VK_SHIFT });
+        EXPECT_EQ(shown(s), three->GetHandle());
+        press(s, VK_PRIOR, { VK_CONTROL });
+        EXPECT_EQ(shown(s), two->GetHandle());
+        EXPECT_EQ(GetFocus(), GetDlgItem(two->GetHandle(), 11));
+
+        // A page that keeps the user keeps Ctrl+Tab from leaving too.
+        two->keep = true;
+        press(s, VK_TAB, { VK_CONTROL });
+        EXPECT_EQ(shown(s), two->GetHandle());
+        two->keep = false;
+        user::testing::press_dialog_button(s, IDCANCEL);
+    });
 }
 
 // Tabs too many for one row take more rows; the sheet grows by them, so every tab can be

@@ -241,7 +241,23 @@ TEST_F(WindowTest, KeyInputGoesToTheFocusAndSetsTheAsyncState)
     ASSERT_EQ(chars.size(), 1u);
     EXPECT_EQ(chars[0].wparam, static_cast<WPARAM>('a'));
     user::key_input('A', false);
+    // The punctuation keys of a path: '\' and, with Shift, '|'; '/' and ':'.
+    for (UINT vk : { VK_OEM_5, VK_OEM_2 }) {
+        user::key_input(vk, true);
+        user::key_input(vk, false);
+    }
+    user::key_input(VK_SHIFT, true);
+    for (UINT vk : { VK_OEM_5, VK_OEM_1 }) {
+        user::key_input(vk, true);
+        user::key_input(vk, false);
+    }
+    user::key_input(VK_SHIFT, false);
     pump();
+    chars = got(edit, WM_CHAR);
+    std::string typed;
+    for (const auto& c : chars)
+        typed += static_cast<char>(c.wparam);
+    EXPECT_EQ(typed, "a\\/|:");
 }
 
 TEST_F(WindowTest, PunctuationKeysTypeTheirCharactersWithAndWithoutShift)

@@ -17,6 +17,10 @@
 // changes the page as a tab click does, PSM_GETCURRENTPAGEHWND gives the page shown, and the
 // buttons are IDOK, IDCANCEL, ID_APPLY_NOW and IDHELP.
 //
+// From the keyboard, Tab and Shift+Tab go round the tabs, the controls of the page shown and the
+// buttons, in that order; Ctrl+Tab and Ctrl+Shift+Tab (or Ctrl+Page Down and Up) change the page.
+// When the page that held the focus goes, the new page's first control takes it.
+//
 //     TPropertySheet sheet(frame, "Options", 0, false, PSH_NOAPPLYNOW);
 //     new TSetApp(&sheet);
 //     new TSetFile(&sheet);
@@ -140,6 +144,12 @@ private:
     // Sends a notification to a made page; its answer.
     LRESULT Notify(TPropertyPage* page, UINT code);
     bool ShowPage(int index);
+    // The sheet's keys, offered each message of its loop: Tab and Shift+Tab in TabOrder;
+    // Ctrl+Tab and Ctrl+Page Down show the next page, Ctrl+Shift+Tab and Ctrl+Page Up the one
+    // before (wrapping round). True when the key was one of them.
+    bool SheetKey(const MSG& msg);
+    // The tab stops in the order Tab visits them: the tabs, the shown page's controls, the buttons.
+    std::vector<HWND> TabOrder() const;
     bool Apply();
     void PressOk();
     void PressCancel();

@@ -128,7 +128,9 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // Handles Tab, Shift+Tab, Enter, Escape and F1 (WM_HELP) for the dialog; TRUE when the message was the dialog's.
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
-// The next (or previous) WS_TABSTOP control after `control`, wrapping round; skips hidden and disabled ones.
+// The next (or previous) WS_TABSTOP control after `control`, wrapping round; skips hidden and disabled
+// ones. The controls of a visible child holding controls (WS_EX_CONTROLPARENT: a child dialog such
+// as a property page) take that child's place in the order.
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
 // Dialog units to pixels.
 BOOL MapDialogRect(HWND dialog, LPRECT rect);

@@ -1,6 +1,6 @@
-// The dialog keyboard interface: Tab and Shift+Tab move the focus through the WS_TABSTOP controls,
-// Enter presses the default (or focused) push button, Escape presses Cancel, F1 asks for help about
-// the focused control (WM_HELP, which reaches the dialog through the control's default procedure).
+// The dialog keyboard interface: Tab and Shift+Tab move the focus through the WS_TABSTOP controls
+// (those of a child dialog included), Enter presses the default (or focused) push button, Escape
+// presses Cancel, F1 asks for help about the focused control (WM_HELP, which reaches the dialog through the control's default procedure).
 
 #include "DialogState.h"
 #include "../Ops.h"
@@ -11,15 +11,24 @@
 
 namespace {
 
-std::vector<HWND> tab_stops(HWND dialog)
+// The dialog's controls in Tab order: its children in z-order, a visible and enabled child that
+// holds controls of its own (WS_EX_CONTROLPARENT, as a property sheet's page) followed at once by
+// its own, in the same order.
+void tab_order(HWND parent, std::vector<HWND>& out)
 {
-    std::vector<HWND> out;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        out.push_back(c);
         LONG style = GetWindowLongA(c, GWL_STYLE);
-        if ((style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED))
-            out.push_back(c);
+        if ((GetWindowLongA(c, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && (style & WS_VISIBLE) && !(style & WS_DISABLED))
+            tab_order(c, out);
     }
-    return out;
+}
+
+bool is_tab_stop(HWND control)
+{
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED)
+        && !(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
 // The control of the dialog that holds `window` (the window itself or one of its ancestors).
@@ -52,26 +61,28 @@ void press(HWND dialog, int id)
 
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous)
 {
-    auto stops = tab_stops(dialog);
+    std::vector<HWND> all;
+    tab_order(dialog, all);
+    std::vector<HWND> stops;
+    for (HWND c : all)
+        if (is_tab_stop(c))
+            stops.push_back(c);
     if (stops.empty())
         return control;
-    std::vector<HWND> all;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        all.push_back(c);
-    HWND from = control_of(dialog, control);
+    // The listed window that holds the control (a combo box's own edit stands for the combo box).
     std::size_t at = all.size();
-    for (std::size_t i = 0; i < all.size(); ++i)
-        if (all[i] == from)
-            at = i;
+    for (HWND w = control; w && w != dialog && at == all.size(); w = GetParent(w))
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i] == w)
+                at = i;
     if (at == all.size())
         return previous ? stops.back() : stops.front();
-    // Walk the z-order from the control, wrapping round, to the next tab stop.
+    // Walk the order from the control, wrapping round, to the next tab stop.
     std::size_t n = all.size();
     for (std::size_t step = 1; step <= n; ++step) {
         HWND c = all[previous ? (at + n - step) % n : (at + step) % n];
-        for (HWND s : stops)
-            if (s == c)
-                return c;
+        if (is_tab_stop(c))
+            return c;
     }
     return control;
 }
@@ -93,16 +104,17 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG msg)
                     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
                 return TRUE;
             case VK_RETURN: {
-                int id = IDOK;
-                HWND focus = control_of(dialog, GetFocus());
+                // A focused push button (of a child dialog too) is pressed in its own dialog.
+                HWND focus = innermost_control_of(dialog, GetFocus());
                 UINT focus_code = focus ? static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, 0, 0)) : 0;
-                if (focus && (focus_code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-                    id = GetDlgCtrlID(focus);
-                else {
-                    LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-                    if (HIWORD(def) == DC_HASDEFID)
-                        id = LOWORD(def);
+                if (focus && (focus_code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+                    press(GetParent(focus), GetDlgCtrlID(focus));
+                    return TRUE;
                 }
+                int id = IDOK;
+                LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+                if (HIWORD(def) == DC_HASDEFID)
+                    id = LOWORD(def);
                 press(dialog, id);
                 return TRUE;
             }
