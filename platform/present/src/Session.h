@@ -38,6 +38,10 @@ struct XWin {
     unsigned asked_at = 0;
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
+    // The X window's size before the last resize asked of it, while no answer has come: the
+    // manager may still configure the window at that size before it takes the request.
+    bool resize_pending = false;
+    int size_before_width = 0, size_before_height = 0;
     HICON icon = nullptr;         // the one _NET_WM_ICON shows
     int cursor_shape = -1;        // the X font cursor defined on it (XC_xxx; -1 none yet)
     gdi::Surface shown;           // the pixels last put on screen
