@@ -16,6 +16,7 @@
 #include <base/Text.h>
 #include <owl/Application.h>
 #include <owl/FrameWindow.h>
+#include <owl/WaitCursor.h>
 #include <user/Controls.h>
 #include <user/Keyboard.h>
 #include <user/MessageBox.h>
@@ -94,6 +95,7 @@ void TClient::CmHalfRate()
 
 void TClient::CmStop()
 {
+    OWL::TWaitCursor wait;
     if (m_player)
         m_player->Stop();
     if (Tv && Tv->IsRecording()) {

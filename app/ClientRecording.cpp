@@ -17,6 +17,7 @@
 
 #include <owl/Application.h>
 #include <owl/FrameWindow.h>
+#include <owl/WaitCursor.h>
 
 #include <base/Files.h>
 #include <base/SystemInfo.h>
@@ -66,6 +67,7 @@ void TClient::StartRecording(const char* base, LONG action, LONG keep, LONG kind
 {
     std::string stem = MakeRecordingStem(base, Settings.ImprovedFilePattern);
     m_busy = true;
+    OWL::TWaitCursor wait;
     if (!Tv)
         SetTvMode(true, false);
     if (!Tv) {

@@ -10,6 +10,7 @@
 #include <settings/Settings.h>
 
 #include <base/Text.h>
+#include <owl/WaitCursor.h>
 
 #include <string>
 
@@ -77,6 +78,7 @@ void TClient::SetTvMode(bool on, bool video)
 
     if (m_player)
         CmClose();
+    OWL::TWaitCursor wait;
     if (!CheckTunerOwner())
         return;
     std::string graphFile = std::string(Settings.DefaultDirectory) + "\\debug.grf";

@@ -310,6 +310,25 @@ TEST_F(ClientRecording, AWindowsMediaFileThatCannotBeMadeIsReportedAndTheRecordi
         "Cannot write to this file: \n     " + missing + "\\tv_1.wmv\nIf directory exists, may be read-only.");
 }
 
+// The hourglass shows through the whole start, the report of its failure included, and the arrow
+// comes back once it is over.
+TEST_F(ClientRecording, TheHourglassShowsWhileARecordingStartsAndTheArrowAfter)
+{
+    Settings.DefaultMediaFormat = 3;
+    std::string missing = base::to_windows_path(folder) + "\\missing";
+    base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, missing);
+    open();
+    std::vector<HCURSOR> seen;
+    user::testing::set_message_box_responder([&](const user::MessageBoxCall&) {
+        seen.push_back(GetCursor());
+        return IDOK;
+    });
+    command(1808);
+    user::testing::set_message_box_responder(nullptr);
+    EXPECT_EQ(seen, std::vector<HCURSOR> { LoadCursorA(nullptr, IDC_WAIT) });
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <base/Modules.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -45,6 +46,36 @@ TEST_F(ClientTest, TvOnOpensTheCardAtTheSavedChannelAndOffDropsEngineAndMixer)
     // The tray's TV item does the same.
     SendMessageA(client->GetHandle(), WM_TRAYTV, 0, 0);
     EXPECT_NE(Tv, nullptr);
+}
+
+// The radio program's stand-in: answers the tuner request, noting the cursor shown meanwhile.
+std::vector<HCURSOR> s_cursorsAtRequest;
+LRESULT CALLBACK RadioProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_USER + 147) {
+        s_cursorsAtRequest.push_back(GetCursor());
+        return 15; // refused
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST_F(ClientTest, TheHourglassShowsWhileTvStartsAndTheArrowAfter)
+{
+    WNDCLASSA wc {};
+    wc.lpfnWndProc = RadioProc;
+    wc.lpszClassName = "Lunetto";
+    RegisterClassA(&wc);
+    HWND radio = CreateWindowExA(0, "Lunetto", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(radio, nullptr);
+    open();
+    Settings.Tuner[0] = 0;
+    std::strcpy(Settings.OpenedDeviceName, "Sim WDM Card"); // a card the radio program shares
+    s_cursorsAtRequest.clear();
+    command(CM_TV);
+    DestroyWindow(radio);
+    EXPECT_EQ(Tv, nullptr) << "the radio program refused";
+    EXPECT_EQ(s_cursorsAtRequest, std::vector<HCURSOR> { LoadCursorA(nullptr, IDC_WAIT) });
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
 TEST_F(ClientTest, AudioOnlyAndVideoShareOneEngine)

@@ -1,6 +1,7 @@
 // X events as window messages.
 
 #include <present/Keys.h>
+#include <user/Desktop.h>
 #include <user/Keyboard.h>
 #include <user/Messages.h>
 #include <user/NonClient.h>
@@ -144,6 +145,17 @@ void key(XKeyEvent& e, bool down)
         user::key_input(vk, down);
 }
 
+// Notes that a message asking the window to follow is being posted: the window's ShowWindow
+// count now, not the count the last sync saw, since a show the window made after that sync (a
+// system command asked earlier) would otherwise read as its answer to this one.
+void note_asked(XWin& w)
+{
+    for (const auto& t : user::top_level_windows())
+        if (t.handle == w.hwnd)
+            w.show_calls = t.show_calls;
+    w.asked_at = w.show_calls;
+}
+
 // Where the X window is on the root, whether or not a window manager framed it; the window
 // rectangle around it. While the manager's maximised state and the window's differ, the window
 // keeps its rectangle: the system command that follows the state moves it.
@@ -151,6 +163,14 @@ void configured(Session& s, XWin& w, const XConfigureEvent& e)
 {
     if (e.serial < w.configure_serial)
         return; // answers a request older than the last one
+    if (w.resize_pending) {
+        // A real configure at the size from before the resize asked is the manager's own change
+        // made before it took the request (a restore's last maximised step): the window keeps its
+        // rectangle. Its answer has another size, or is synthetic (it kept the size).
+        if (!e.send_event && e.width == w.size_before_width && e.height == w.size_before_height)
+            return;
+        w.resize_pending = false;
+    }
     w.zoom_requested = false;
     int x = e.x, y = e.y;
     if (!e.send_event) {
@@ -181,7 +201,7 @@ void state_changed(Session& s, XWin& w)
     if (zoomed == (IsZoomed(w.hwnd) != FALSE))
         return;
     w.zoom_asked = true;
-    w.asked_at = w.show_calls;
+    note_asked(w);
     PostMessageA(w.hwnd, WM_SYSCOMMAND, zoomed ? SC_MAXIMIZE : SC_RESTORE, 0);
 }
 
@@ -214,7 +234,7 @@ void unmapped(Session& s, XWin& w)
     if (wm_state(s, w.id) == kIconicState) {
         w.iconic = true;
         w.asked = XWin::Asked::Minimise;
-        w.asked_at = w.show_calls;
+        note_asked(w);
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     }
 }
@@ -226,12 +246,12 @@ void wm_state_changed(Session& s, XWin& w)
     if (state == kIconicState && !w.iconic && IsWindowVisible(w.hwnd) && !IsIconic(w.hwnd)) {
         w.iconic = true;
         w.asked = XWin::Asked::Minimise;
-        w.asked_at = w.show_calls;
+        note_asked(w);
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     } else if (state == kNormalState && w.iconic && w.asked != XWin::Asked::Minimise && IsIconic(w.hwnd)) {
         w.iconic = false;
         w.asked = XWin::Asked::Restore;
-        w.asked_at = w.show_calls;
+        note_asked(w);
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
 }
@@ -243,7 +263,7 @@ void mapped(XWin& w)
     w.iconic = false;
     if (IsIconic(w.hwnd) && was_iconic && w.asked != XWin::Asked::Minimise) {
         w.asked = XWin::Asked::Restore;
-        w.asked_at = w.show_calls;
+        note_asked(w);
         PostMessageA(w.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
     if (w.asked == XWin::Asked::Minimise)

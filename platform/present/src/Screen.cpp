@@ -193,8 +193,12 @@ void request_zoom(Session& s, XWin& w, bool zoomed)
 
 void move_x_window(Session& s, XWin& w, const user::TopLevelWindow& t)
 {
+    RECT before = x_rect(w);
     w.rect = t.rect;
     RECT r = x_rect(w);
+    w.resize_pending = width_of(before) != width_of(r) || height_of(before) != height_of(r);
+    w.size_before_width = static_cast<int>(width_of(before));
+    w.size_before_height = static_cast<int>(height_of(before));
     w.configure_serial = NextRequest(s.display);
     set_position_hints(s, w, t.style);
     XMoveResizeWindow(s.display, w.id, r.left, r.top, width_of(r), height_of(r));
@@ -354,6 +358,7 @@ void sync_windows(Session& s)
         if (w.title != t.title)
             set_title(s, w, t.title);
         set_icon(s, w);
+        sync_cursor(s, w);
         if (!minimised) {
             RECT inset = inset_for(s, t);
             if (!same_rect(inset, w.inset)) { // a manager came or went

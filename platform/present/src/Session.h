@@ -41,8 +41,13 @@ struct XWin {
     unsigned asked_at = 0;
     unsigned show_calls = 0;      // the count last seen
     unsigned long configure_serial = 0; // ConfigureNotify before this serial answer older requests
+    // The X window's size before the last resize asked of it, while no answer has come: the
+    // manager may still configure the window at that size before it takes the request.
+    bool resize_pending = false;
+    int size_before_width = 0, size_before_height = 0;
     HICON icon_big = nullptr;     // the icons _NET_WM_ICON shows
     HICON icon_small = nullptr;
+    int cursor_shape = -1;        // the X font cursor defined on it (XC_xxx; -1 none yet)
     std::unique_ptr<Image> image; // the pixels last put on screen (the whole window's surface)
 };
 
@@ -93,6 +98,7 @@ struct Session {
     Atom xembed_info = 0;
     Window tray_manager = 0;      // the selection's owner when last looked, or 0
     std::vector<TrayWin> tray;
+    std::map<int, Cursor> cursors; // X font cursors made so far, by XC_ shape
 
     XWin* by_id(Window id);
 };
@@ -107,6 +113,8 @@ RECT x_rect(const XWin& w);
 // Brings the X windows in line with the top-level windows and puts their changed rectangles on
 // screen.
 void sync_windows(Session& s);
+// Shows the current cursor (GetCursor) on the X window as the matching X font cursor.
+void sync_cursor(Session& s, XWin& w);
 // Puts the window's last pixels on screen again (expose, a new inset).
 void repaint(Session& s, XWin& w);
 // Destroys every X window.

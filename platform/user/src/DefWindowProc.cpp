@@ -6,6 +6,7 @@
 #include <base/Text.h>
 #include <gdi/Colors.h>
 #include <gdi/Drawing.h>
+#include <user/Cursor.h>
 #include <user/Keyboard.h>
 #include <user/Menus.h>
 #include <user/Messages.h>
@@ -268,6 +269,20 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_QUERYENDSESSION:
         return TRUE;
+    case WM_SETCURSOR: {
+        // A child's parent may choose first; over the client area the class's cursor, elsewhere the arrow.
+        HWND parent = GetParent(window);
+        if (parent && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)
+            && SendMessageA(parent, WM_SETCURSOR, wparam, lparam))
+            return TRUE;
+        if (LOWORD(lparam) == HTCLIENT) {
+            if (HCURSOR cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrA(window, GCLP_HCURSOR)))
+                SetCursor(cursor);
+        } else {
+            SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        }
+        return FALSE;
+    }
     case WM_NCHITTEST:
         return user::non_client_hit(window, { static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam)) });
     case WM_NCPAINT:

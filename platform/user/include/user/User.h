@@ -5,6 +5,7 @@
 
 #include <user/Accelerators.h>
 #include <user/Caret.h>
+#include <user/Cursor.h>
 #include <user/Desktop.h>
 #include <user/CommonControls.h>
 #include <user/Dialogs.h>
