@@ -6,27 +6,6 @@
 
 namespace OWL {
 
-namespace {
-
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : text) {
-        if (c == separator) {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    if (!part.empty())
-        parts.push_back(part);
-    return parts;
-}
-
-}
-
 TOpenSaveDialog::TData::TData(DWORD flags, const char* filter, const char* defaultExtension)
     : Flags(flags)
     , DefExt(defaultExtension ? defaultExtension : "")
@@ -39,9 +18,12 @@ void TOpenSaveDialog::TData::SetFilter(const char* filter) { Filter = filter ? f
 std::vector<std::pair<std::string, std::string>> TOpenSaveDialog::TData::Filters() const
 {
     std::vector<std::pair<std::string, std::string>> pairs;
-    auto parts = split(Filter, '|');
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
-        pairs.emplace_back(parts[i], parts[i + 1]);
+    std::size_t at = 0;
+    for (std::size_t bar; (bar = Filter.find('|', at)) != std::string::npos;) {
+        std::size_t end = std::min(Filter.find('|', bar + 1), Filter.size());
+        pairs.emplace_back(Filter.substr(at, bar - at), Filter.substr(bar + 1, end - bar - 1));
+        at = end + 1;
+    }
     return pairs;
 }
 
