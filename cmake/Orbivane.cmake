@@ -3,7 +3,7 @@
 # The platform areas, lower areas first (each builds only on areas before it). The platform's
 # folders, the program's link and the platform tests all follow this one list; an area whose
 # folder is not there yet is skipped.
-set(ORBIVANE_PLATFORM_AREAS base registry gdi user com shell present dshow mm wmenc owl sim testing)
+set(ORBIVANE_PLATFORM_AREAS base registry gdi user comdlg com shell present dshow mm wmenc owl sim testing)
 
 # orbivane_platform_area(NAME SOURCES... [DEPENDS area...] [LIBS lib...])
 # One static library per platform area, named platform_<NAME>, with its headers in include/.

@@ -32,7 +32,7 @@ orbivane_program_library(resources PLATFORM base gdi shell user)
 target_compile_definitions(orbivane_resources PRIVATE ORBIVANE_VERSION="${PROJECT_VERSION}")
 orbivane_program_library(media PLATFORM base com dshow mm user wmenc)
 orbivane_program_library(capture DEPENDS media PLATFORM base com dshow owl user)
-orbivane_program_library(dialogs DEPENDS settings resources media capture PLATFORM base com dshow mm owl registry shell user wmenc)
+orbivane_program_library(dialogs DEPENDS settings resources media capture PLATFORM base com comdlg dshow mm owl registry shell user wmenc)
 orbivane_program_library(app DEPENDS settings resources media capture dialogs
   PLATFORM base com dshow mm owl present registry shell sim user wmenc)
 

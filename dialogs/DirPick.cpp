@@ -1,32 +1,22 @@
 #include "DirPick.h"
 
-#include <resources/SettingsPages.h>
-
 #include <base/Files.h>
 #include <base/Text.h>
 #include <user/Controls.h>
 #include <user/MessageBox.h>
 #include <user/User.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
 namespace {
 
-constexpr int FolderList = 1121;
-constexpr int LookIn = 1137;
 constexpr int FileNameLabel = 1090;
 constexpr int FileName = 1152;
 
 TDirPick* active_picker = nullptr;
 WNDPROC previous_field_proc = nullptr;
-
-bool ends_in_separator(const std::string& path)
-{
-    return !path.empty() && (path.back() == '\\' || path.back() == '/');
-}
 
 // Appends "\" unless the path ends in a separator; false when the result would not fit 260 bytes.
 bool add_backslash(char* path)
@@ -39,20 +29,6 @@ bool add_backslash(char* path)
     path[length] = '\\';
     path[length + 1] = '\0';
     return true;
-}
-
-std::string with_backslash(std::string path)
-{
-    if (!ends_in_separator(path))
-        path += '\\';
-    return path;
-}
-
-std::string window_text(HWND window)
-{
-    char text[260] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
 }
 
 RECT client_rect_of(HWND dialog, HWND control)
@@ -75,18 +51,29 @@ int TDirPick::Execute()
 {
     if (active_picker)
         return 2;
-    RegisterSettingsPages();
+    char file[260] = "foo.bar";
+    m_ofn = {};
+    m_ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400;
+    m_ofn.hwndOwner = m_owner;
+    m_ofn.lpstrFilter = "foo file (*.0m1qwert)\0*.0m1qwert\0";
+    m_ofn.lpstrFile = file;
+    m_ofn.nMaxFile = sizeof file;
+    m_ofn.lpstrInitialDir = m_path;
+    m_ofn.lpstrTitle = m_title;
+    m_ofn.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
+    m_ofn.lpfnHook = &TDirPick::HookProc;
     active_picker = this;
-    INT_PTR result = DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_DIR_PICK), m_owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    BOOL chosen = GetOpenFileNameA(&m_ofn);
     active_picker = nullptr;
     m_dialog = nullptr;
+    m_hook = nullptr;
     m_pathField = nullptr;
-    return result == IDOK ? 1 : 2;
+    return chosen ? 1 : 2;
 }
 
 void TDirPick::SetupDialog()
 {
-    SetWindowTextA(m_dialog, m_title);
     for (int id : { 1089, 1120, 1136 })
         ShowWindow(GetDlgItem(m_dialog, id), SW_HIDE);
     SetDlgItemTextA(m_dialog, FileNameLabel, "Current path:");
@@ -115,95 +102,61 @@ void TDirPick::SetupDialog()
     previous_field_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(m_pathField, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TDirPick::PathFieldProc)));
 
+    // The label spans the field's width, so "Current path:" reads on one line above it.
     HWND label = GetDlgItem(m_dialog, FileNameLabel);
     RECT label_rect = client_rect_of(m_dialog, label);
-    MoveWindow(label, 16, top - height, label_rect.right - label_rect.left, label_rect.bottom - label_rect.top, TRUE);
+    MoveWindow(label, 16, top - height, client.right - 32, label_rect.bottom - label_rect.top, TRUE);
     ShowWindow(name, SW_HIDE);
     SetWindowTextA(name, "foo.bar");
 }
 
-void TDirPick::FolderChanged(const std::string& folder)
+void TDirPick::FolderChanged()
 {
-    m_folder = with_backslash(folder);
-    SetDlgItemTextA(m_dialog, LookIn, m_folder.c_str());
-    HWND list = GetDlgItem(m_dialog, FolderList);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found {};
-    HANDLE find = FindFirstFileA((m_folder + "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-                names.push_back(name);
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
-    });
-    std::string trimmed = m_folder.substr(0, m_folder.size() - 1);
-    if (trimmed.find_first_of("\\/") != std::string::npos)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(".."));
-    for (const std::string& name : names)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    base::copy_bounded(m_path, 260, m_folder);
-    if (m_pathField)
-        SetWindowTextA(m_pathField, m_path);
+    // A folder too long for the buffer shows as none.
+    if (SendMessageA(m_dialog, CDM_GETFOLDERPATH, 260, reinterpret_cast<LPARAM>(m_path)) > 260)
+        m_path[0] = '\0';
+    else
+        add_backslash(m_path);
+    SetWindowTextA(m_pathField, m_path);
 }
 
-void TDirPick::OpenListed()
+int TDirPick::Ask(const char* text, UINT style)
 {
-    HWND list = GetDlgItem(m_dialog, FolderList);
-    auto index = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (index < 0)
-        return;
-    char name[260] = {};
-    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name));
-    if (std::strcmp(name, "..") == 0) {
-        std::string trimmed = m_folder.substr(0, m_folder.size() - 1);
-        std::size_t cut = trimmed.find_last_of("\\/");
-        if (cut != std::string::npos)
-            FolderChanged(trimmed.substr(0, cut + 1));
-        return;
-    }
-    FolderChanged(m_folder + name);
-}
-
-int TDirPick::Fail(const std::string& text, UINT style)
-{
-    return MessageBoxA(m_dialog, text.c_str(), m_title, style);
+    return MessageBoxA(m_dialog, text, m_title, style);
 }
 
 bool TDirPick::ValidateFolder()
 {
-    base::copy_bounded(m_path, 260, window_text(m_pathField));
+    GetWindowTextA(m_pathField, m_path, 260);
     if (!m_path[0])
-        base::copy_bounded(m_path, 260, m_folder);
-    std::string path = m_path;
+        SendMessageA(m_dialog, CDM_GETFOLDERPATH, 260, reinterpret_cast<LPARAM>(m_path));
+    const std::string path = m_path;
     if (path.empty()) {
-        Fail("Invalid folder selected", MB_ICONHAND);
+        Ask("Invalid folder selected", MB_ICONHAND);
         return false;
     }
+    const std::string invalid = "Invalid folder specified:\n\n\t" + path;
     if (path.size() > 1 && path.find("\\\\", 1) != std::string::npos) {
-        Fail("Invalid folder specified:\n\n\t" + path, MB_ICONHAND);
+        Ask(invalid.c_str(), MB_ICONHAND);
         return false;
     }
     if (crt::_access(m_path, 0) != 0) {
-        if (Fail(path + "\n\nThis path does not exist. Do you wish to create this folder?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        std::string question = path + "\n\nThis path does not exist. Do you wish to create this folder?";
+        if (Ask(question.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
         if (!add_backslash(m_path)) {
-            Fail("Invalid folder specified:\n\n\t" + path, MB_ICONHAND);
+            Ask(invalid.c_str(), MB_ICONHAND);
             return false;
         }
         MakeSureDirectoryPathExists(m_path);
         if (crt::_access(m_path, 0) != 0) {
-            Fail("Cannot create folder:\n\n\t" + std::string(m_path), MB_ICONHAND);
+            std::string failed = "Cannot create folder:\n\n\t" + std::string(m_path);
+            Ask(failed.c_str(), MB_ICONHAND);
             return false;
         }
     }
     if (!add_backslash(m_path)) {
-        Fail("Invalid folder specified:\n\n\t" + path, MB_ICONHAND);
+        Ask(invalid.c_str(), MB_ICONHAND);
         return false;
     }
     return true;
@@ -216,36 +169,28 @@ LRESULT CALLBACK TDirPick::PathFieldProc(HWND field, UINT message, WPARAM wparam
     return CallWindowProcA(previous_field_proc, field, message, wparam, lparam);
 }
 
-INT_PTR CALLBACK TDirPick::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+UINT_PTR CALLBACK TDirPick::HookProc(HWND hook, UINT message, WPARAM, LPARAM lparam)
 {
     if (message == WM_INITDIALOG) {
-        auto* picker = reinterpret_cast<TDirPick*>(lparam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-        picker->m_dialog = dialog;
-        std::string first = picker->m_path;
-        if (first.empty() || crt::_access(first.c_str(), 0) != 0) {
-            char current[260] = {};
-            GetCurrentDirectoryA(sizeof current, current);
-            first = current;
-        }
+        auto* picker = reinterpret_cast<TDirPick*>(reinterpret_cast<OPENFILENAME*>(lparam)->lCustData);
+        picker->m_hook = hook;
+        picker->m_dialog = GetParent(hook);
         picker->SetupDialog();
-        picker->FolderChanged(first);
         return TRUE;
     }
-    auto* picker = reinterpret_cast<TDirPick*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!picker || message != WM_COMMAND)
+    TDirPick* picker = active_picker;
+    if (message != WM_NOTIFY || !picker || !picker->m_pathField)
         return FALSE;
-    switch (LOWORD(wparam)) {
-    case IDOK:
-        if (picker->ValidateFolder())
-            EndDialog(dialog, IDOK);
+    switch (reinterpret_cast<OFNOTIFY*>(lparam)->hdr.code) {
+    case CDN_FOLDERCHANGE:
+        picker->FolderChanged();
         return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    case FolderList:
-        if (HIWORD(wparam) == LBN_DBLCLK)
-            picker->OpenListed();
+    case CDN_FILEOK:
+        if (!picker->ValidateFolder()) {
+            SetWindowLongPtrA(picker->m_dialog, DWLP_MSGRESULT, 1);
+            SetWindowLongPtrA(hook, DWLP_MSGRESULT, 1);
+            return static_cast<UINT_PTR>(-1);
+        }
         return TRUE;
     }
     return FALSE;

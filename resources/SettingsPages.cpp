@@ -110,30 +110,6 @@ user::DialogTemplate pattern_dialog()
     return t;
 }
 
-// The folder picker: the controls of an open dialog that the picker hides, moves and renames
-// (file type label and combo, file name label and field), the folder list and its buttons.
-user::DialogTemplate dir_pick_dialog()
-{
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t.cx = 260;
-    t.cy = 190;
-    t.caption = "Open";
-    t.controls = {
-        { "STATIC", "Look &in:", 1091, SS_LEFT, 0, 8, 8, 40, 10 },
-        { "STATIC", "", 1137, Sunken | SS_LEFT, 0, 50, 7, 202, 12 },
-        { "STATIC", "", 1120, SS_LEFT, 0, 8, 170, 10, 10 },
-        { "LISTBOX", "", 1121, Tab | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 0, 8, 24, 244, 100 },
-        { "STATIC", "File &name:", 1090, SS_LEFT, 0, 8, 130, 50, 10 },
-        { "EDIT", "", 1152, Tab | WS_BORDER | ES_AUTOHSCROLL, 0, 60, 128, 136, 12 },
-        { "STATIC", "Files of &type:", 1089, SS_LEFT, 0, 8, 148, 50, 10 },
-        { "COMBOBOX", "", 1136, DropList, 0, 60, 146, 136, 60 },
-        { "BUTTON", "&Open", IDOK, Tab | BS_DEFPUSHBUTTON, 0, 202, 127, 50, 14 },
-        { "BUTTON", "Cancel", IDCANCEL, Tab, 0, 202, 145, 50, 14 },
-    };
-    return t;
-}
-
 }
 
 void RegisterSettingsPages()
@@ -148,7 +124,6 @@ void RegisterSettingsPages()
         { IDD_SET_AVI, avi_page },
         { IDD_SET_SOUND, sound_page },
         { IDD_FILE_PATTERN, pattern_dialog },
-        { IDD_DIR_PICK, dir_pick_dialog },
     };
     for (const Entry& e : entries) {
         if (!user::find_dialog(MAKEINTRESOURCEA(e.id)))

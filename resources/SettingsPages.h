@@ -1,8 +1,7 @@
 #pragma once
 
 // The templates of the Preferences pages (General 300, AVI/WAV 2100, Sound device 2300, File 1300),
-// the file name pattern editor (4200) and the folder picker (4300). RegisterSettingsPages()
-// registers whichever is missing; the pages call it as they are made.
+// and the file name pattern editor (4200). RegisterSettingsPages() registers whichever is missing; the pages call it as they are made.
 
 #include <base/Types.h>
 
@@ -11,6 +10,5 @@ constexpr UINT IDD_SET_FILE = 1300;
 constexpr UINT IDD_SET_AVI = 2100;
 constexpr UINT IDD_SET_SOUND = 2300;
 constexpr UINT IDD_FILE_PATTERN = 4200;
-constexpr UINT IDD_DIR_PICK = 4300;
 
 void RegisterSettingsPages();

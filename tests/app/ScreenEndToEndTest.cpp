@@ -619,7 +619,7 @@ SheetSpots preferences_spots()
 POINT picker_path_field()
 {
     POINT spot {};
-    user::testing::set_dialog_script(IDD_DIR_PICK, [&](const user::testing::ModalDialog& d) {
+    user::testing::set_dialog_script(NEWFILEOPENORD, [&](const user::testing::ModalDialog& d) {
         RECT window {}, field {};
         GetWindowRect(d.dialog, &window);
         GetWindowRect(GetDlgItem(d.dialog, TDirPick::PathFieldId), &field);

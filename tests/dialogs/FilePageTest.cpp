@@ -13,7 +13,10 @@
 #include <base/Clock.h>
 #include <base/Path.h>
 #include <com/Apartment.h>
+#include <comdlg/CommDlg.h>
 #include <dshow/FilterGraph.h>
+#include <gdi/DeviceContext.h>
+#include <gdi/Text.h>
 #include <sim/VirtualHardware.h>
 
 #include <cstring>
@@ -199,18 +202,44 @@ TEST_F(FilePageTest, ExampleNamesFollowPatternModeAndFormat)
 TEST_F(FilePageTest, TheFolderPickerNavigatesCreatesAndRefusesBadFolders)
 {
     answer_boxes({ IDOK, IDNO, IDYES });
-    user::testing::set_dialog_script(IDD_DIR_PICK, [&](const user::testing::ModalDialog& d) {
+    user::testing::set_dialog_script(NEWFILEOPENORD, [&](const user::testing::ModalDialog& d) {
         HWND k = d.dialog;
         EXPECT_EQ(d.caption, "Select directory");
-        for (int hidden : { 1089, 1136, 1152 })
+        for (int hidden : { 1089, 1120, 1136, 1152 })
             EXPECT_FALSE(IsWindowVisible(item(k, hidden))) << hidden;
         EXPECT_EQ(text(k, 1152), "foo.bar");
         EXPECT_EQ(text(k, 1090), "Current path:");
         EXPECT_EQ(text(k, IDOK), "&Select");
         EXPECT_EQ(text(k, TDirPick::PathFieldId), folder);
+        // The buttons sit in the bottom right corner, the path field above them, its label on one
+        // line above the field.
+        RECT client {}, cancel {}, ok {}, field {}, label {};
+        GetClientRect(k, &client);
+        auto place = [&](int id, RECT& r) {
+            GetWindowRect(item(k, id), &r);
+            MapWindowPoints(nullptr, k, reinterpret_cast<LPPOINT>(&r), 2);
+        };
+        place(IDCANCEL, cancel);
+        place(IDOK, ok);
+        place(TDirPick::PathFieldId, field);
+        place(1090, label);
+        EXPECT_EQ(client.right - cancel.right, 16);
+        EXPECT_EQ(client.bottom - cancel.bottom, 16);
+        EXPECT_EQ(cancel.left - ok.right, 16);
+        EXPECT_EQ(cancel.top - field.bottom, 16);
+        EXPECT_EQ(field.left, 32);
+        EXPECT_EQ(label.left, 16);
+        EXPECT_LE(label.bottom, field.top);
+        HDC dc = GetDC(item(k, 1090));
+        HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(item(k, 1090), WM_GETFONT, 0, 0)));
+        SIZE words {};
+        GetTextExtentPoint32A(dc, "Current path:", 13, &words);
+        SelectObject(dc, font);
+        ReleaseDC(item(k, 1090), dc);
+        EXPECT_GE(label.right - label.left, words.cx) << "the label reads on one line";
         // A double click on the sub-folder opens it.
         HWND list = item(k, 1121);
-        int old = static_cast<int>(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Old")));
+        int old = static_cast<int>(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("[Old]")));
         ASSERT_GE(old, 0);
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(old), 0);
         SendMessageA(k, WM_COMMAND, MAKEWPARAM(1121, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
@@ -239,7 +268,7 @@ TEST_F(FilePageTest, TheFolderPickerNavigatesCreatesAndRefusesBadFolders)
 
 TEST_F(FilePageTest, ACancelledPickerChangesNothingAndAChosenFolderKeepsOneBackslash)
 {
-    user::testing::set_dialog_script(IDD_DIR_PICK, [&](const user::testing::ModalDialog& d) {
+    user::testing::set_dialog_script(NEWFILEOPENORD, [&](const user::testing::ModalDialog& d) {
         retype(d.dialog, TDirPick::PathFieldId, "C:\\nowhere");
         user::testing::press_dialog_button(d.dialog, IDCANCEL);
     });
@@ -247,7 +276,7 @@ TEST_F(FilePageTest, ACancelledPickerChangesNothingAndAChosenFolderKeepsOneBacks
         user::testing::press_dialog_button(p, 1302);
         EXPECT_EQ(text(p, 1308), folder);
     });
-    user::testing::set_dialog_script(IDD_DIR_PICK, [&](const user::testing::ModalDialog& d) {
+    user::testing::set_dialog_script(NEWFILEOPENORD, [&](const user::testing::ModalDialog& d) {
         user::testing::press_dialog_button(d.dialog, IDOK);
     });
     char path[260];

@@ -11,6 +11,8 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 namespace screen_picture {
@@ -29,9 +31,20 @@ inline gdi::Surface grab(Display* display, RECT rect)
     if (!image)
         return {};
     gdi::Surface surface(image->width, image->height);
-    for (int y = 0; y < image->height; ++y)
-        for (int x = 0; x < image->width; ++x)
-            surface.row(y)[x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
+    // A 24-bit screen's usual 32-bit pixels are copied row by row; others go through XGetPixel.
+    bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst && image->red_mask == 0xFF0000
+        && image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
+    for (int y = 0; y < image->height; ++y) {
+        auto* row = surface.row(y);
+        if (direct) {
+            const auto* from = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) * image->bytes_per_line);
+            for (int x = 0; x < image->width; ++x)
+                row[x] = 0xFF000000u | (from[x] & 0xFFFFFFu);
+        } else {
+            for (int x = 0; x < image->width; ++x)
+                row[x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
+        }
+    }
     XDestroyImage(image);
     return surface;
 }
@@ -60,7 +73,7 @@ inline std::optional<sim::PictureIdentity> identity_in(Display* display, Window 
             int width = shot.width() - 2 * side, height = shot.height() - top - side;
             if (width < 96 || height < 64)
                 continue;
-            auto seen = sim::identify_picture_rgb32(pixels + top * stride + side, width, height, stride);
+            auto seen = sim::read_picture_code_rgb32(pixels + top * stride + side, width, height, stride);
             if (seen && seen->source.kind == sim::SourceKind::Channel)
                 return seen;
         }

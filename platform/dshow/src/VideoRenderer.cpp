@@ -7,7 +7,6 @@
 #include <dshow/MediaType.h>
 #include <dshow/VfwErrors.h>
 #include <dshow/VideoRenderer.h>
-#include <gdi/Yuy2.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -39,25 +38,30 @@ Layout layout_of(const AM_MEDIA_TYPE& type)
 
 }
 
-// Converts one sample into `frame` (resized only when the format's size changes); false when the
-// sample is too short for the format.
-bool VideoRenderer::convert(const BYTE* data, LONG length, gdi::Surface& frame) const
+// Takes one sample into `frame` (YUY2 kept as it is, RGB converted to 32-bit pixels; buffers
+// resized only when the format's size changes); false when the sample is too short for the format.
+bool VideoRenderer::convert(const BYTE* data, LONG length, detail::VideoFrame& frame) const
 {
     const Format& f = m_format;
     if (f.layout == 0 || !data || length < 0 || static_cast<std::ptrdiff_t>(length) < f.stride * f.height)
         return false;
-    if (frame.width() != f.width || frame.height() != f.height)
-        frame = gdi::Surface(f.width, f.height);
-    if (f.layout == static_cast<int>(Layout::Yuy2)) {
-        // YUY2 is always top row first.
-        gdi::yuy2_to_bgra(data, f.stride, frame);
+    frame.width = f.width;
+    frame.height = f.height;
+    frame.yuy2 = f.layout == static_cast<int>(Layout::Yuy2);
+    if (frame.yuy2) {
+        // YUY2 is always top row first; it is converted where it is drawn.
+        frame.stride = f.stride;
+        frame.bytes.assign(data, data + f.stride * f.height);
         return true;
     }
+    gdi::Surface& pixels = frame.pixels;
+    if (pixels.width() != f.width || pixels.height() != f.height)
+        pixels = gdi::Surface(f.width, f.height);
     // RGB: bottom row first unless the height is negative.
     int bytes = f.layout == static_cast<int>(Layout::Rgb24) ? 3 : 4;
     for (int y = 0; y < f.height; ++y) {
         const BYTE* p = data + f.stride * (f.bottom_up ? f.height - 1 - y : y);
-        gdi::Pixel* out = frame.row(y);
+        gdi::Pixel* out = pixels.row(y);
         for (int x = 0; x < f.width; ++x, p += bytes)
             out[x] = 0xFF000000u | (static_cast<gdi::Pixel>(p[2]) << 16) | (static_cast<gdi::Pixel>(p[1]) << 8) | p[0];
     }
@@ -82,6 +86,7 @@ protected:
 
 VideoRenderer::VideoRenderer()
     : ScheduledRenderer(CLSID_VideoRenderer)
+    , m_next(std::make_unique<detail::VideoFrame>())
 {
     m_input = make_pin<Input>(u"Input");
 }
@@ -204,13 +209,13 @@ HRESULT VideoRenderer::present(IMediaSample* sample)
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     std::lock_guard play(m_play_lock);
-    if (!convert(data, sample->GetActualDataLength(), m_next))
+    if (!convert(data, sample->GetActualDataLength(), *m_next))
         return S_OK; // a short sample is skipped, the stream goes on
     {
         // The window keeps this frame and hands back the one it showed, to convert the next into.
         std::lock_guard guard(m_window_lock);
         if (m_window)
-            m_window->show_frame(m_next);
+            m_window->show_frame(*m_next);
     }
     ++m_frames;
     return S_OK;

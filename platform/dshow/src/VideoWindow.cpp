@@ -4,6 +4,7 @@
 #include <gdi/Blit.h>
 #include <gdi/DeviceContext.h>
 #include <gdi/Drawing.h>
+#include <gdi/Yuy2.h>
 #include <user/Messages.h>
 #include <user/Paint.h>
 #include <user/Window.h>
@@ -71,7 +72,7 @@ HWND VideoWindow::handle() const
     return m_window;
 }
 
-void VideoWindow::show_frame(gdi::Surface& frame)
+void VideoWindow::show_frame(VideoFrame& frame)
 {
     HWND window;
     {
@@ -115,16 +116,20 @@ void VideoWindow::paint()
     RECT client {};
     GetClientRect(m_window, &client);
     std::unique_lock guard(m_lock);
-    if (!m_frame.empty()) {
+    if (m_frame.yuy2 && !m_frame.empty()) {
+        gdi::draw_yuy2(dc, 0, 0, client.right, client.bottom, m_frame.bytes.data(), m_frame.stride, m_frame.width,
+            m_frame.height);
+    } else if (!m_frame.empty()) {
+        const gdi::Surface& pixels = m_frame.pixels;
         BITMAPINFO info {};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = m_frame.width();
-        info.bmiHeader.biHeight = -m_frame.height(); // top row first
+        info.bmiHeader.biWidth = pixels.width();
+        info.bmiHeader.biHeight = -pixels.height(); // top row first
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, m_frame.width(), m_frame.height(),
-            m_frame.pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, pixels.width(), pixels.height(), pixels.pixels(),
+            &info, DIB_RGB_COLORS, SRCCOPY);
     } else {
         guard.unlock();
         HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));

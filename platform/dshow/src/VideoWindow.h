@@ -10,16 +10,29 @@
 // buffers serve the whole stream) and invalidates the window, and the next WM_PAINT draws it
 // scaled to the client area. Without a frame the client area is black.
 //
-// This file knows nothing of media types: the renderer hands over frames already converted to
-// 32-bit pixels (gdi::Surface, top row first).
+// This file knows nothing of media types: the renderer hands over frames either as received YUY2
+// (converted while drawn, only where they show) or already converted to 32-bit pixels.
 
 #include <base/Types.h>
 #include <gdi/Surface.h>
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace dshow::detail {
+
+// One frame as the window keeps it: YUY2 bytes when `yuy2` is set, else 32-bit pixels (top row
+// first). Both buffers are kept for reuse.
+struct VideoFrame {
+    bool yuy2 = false;
+    std::vector<BYTE> bytes; // YUY2 rows, `stride` bytes apart
+    int width = 0, height = 0;
+    std::ptrdiff_t stride = 0;
+    gdi::Surface pixels;
+
+    bool empty() const { return yuy2 ? bytes.empty() : pixels.empty(); }
+};
 
 class VideoWindow {
 public:
@@ -36,7 +49,7 @@ public:
 
     // Keeps the frame for painting and invalidates the window (any thread); `frame` then holds
     // the frame shown before (empty at first), for the caller to fill again.
-    void show_frame(gdi::Surface& frame);
+    void show_frame(VideoFrame& frame);
 
     // Shows the window; from another thread than its own, asks that thread to.
     void show_from_any_thread();
@@ -51,7 +64,7 @@ private:
 
     HWND m_window { nullptr };
     mutable std::mutex m_lock;
-    gdi::Surface m_frame; // painted under m_lock
+    VideoFrame m_frame; // painted under m_lock
     HWND m_drain { nullptr };
 };
 

@@ -1,5 +1,7 @@
 #include <gdi/Yuy2.h>
 
+#include "Yuy2Rows.h"
+
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -77,27 +79,48 @@ Pixel yuv_to_bgra(BYTE y, BYTE u, BYTE v)
     return convert(y - 16, u - 128, v - 128);
 }
 
+namespace detail {
+
+Pixel yuy2_pixel(const BYTE* row, int x)
+{
+    const BYTE* pair = row + (x & ~1) * 2;
+    return convert(pair[(x & 1) * 2] - 16, pair[1] - 128, pair[3] - 128);
+}
+
+void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out)
+{
+    if (count <= 0)
+        return;
+    if (first & 1) {
+        *out++ = yuy2_pixel(row, first++);
+        --count;
+    }
+    const BYTE* s = row + first * 2;
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 8 <= count; x += 8, s += 16)
+        convert8(s, out + x);
+#endif
+    for (; x + 1 < count; x += 2, s += 4) {
+        int d = s[1] - 128;
+        int e = s[3] - 128;
+        out[x] = convert(s[0] - 16, d, e);
+        out[x + 1] = convert(s[2] - 16, d, e);
+    }
+    if (x < count)
+        out[x] = convert(s[0] - 16, s[1] - 128, s[3] - 128);
+}
+
+}
+
 void yuy2_to_bgra(const BYTE* src, std::ptrdiff_t src_stride, int width, int height, Pixel* dst,
     std::ptrdiff_t dst_stride)
 {
     if (!src || !dst || width <= 0 || height <= 0)
         return;
     for (int row = 0; row < height; ++row) {
-        const BYTE* s = src + row * src_stride;
         Pixel* out = reinterpret_cast<Pixel*>(reinterpret_cast<BYTE*>(dst) + row * dst_stride);
-        int x = 0;
-#if defined(__SSE2__)
-        for (; x + 8 <= width; x += 8, s += 16)
-            convert8(s, out + x);
-#endif
-        for (; x + 1 < width; x += 2, s += 4) {
-            int d = s[1] - 128;
-            int e = s[3] - 128;
-            out[x] = convert(s[0] - 16, d, e);
-            out[x + 1] = convert(s[2] - 16, d, e);
-        }
-        if (x < width)
-            out[x] = convert(s[0] - 16, s[1] - 128, s[3] - 128);
+        detail::yuy2_row_to_bgra(src + row * src_stride, 0, width, out);
     }
 }
 

@@ -116,8 +116,9 @@ void render_noise(std::uint32_t frame_number, BYTE* out, std::size_t bytes)
         out[i] = (i & 1) ? 128 : static_cast<BYTE>(i * 37);
 }
 
+// The source and frame number the code strip holds, or nothing.
 template<typename Luma>
-std::optional<PictureIdentity> identify(int width, int height, Luma luma)
+std::optional<PictureIdentity> read_code(int width, int height, Luma luma)
 {
     if (width < code_cells || height < 16)
         return std::nullopt;
@@ -138,6 +139,16 @@ std::optional<PictureIdentity> identify(int width, int height, Luma luma)
         if (read(40, 8) == checksum(kind, number, frame) && kind <= 1)
             return PictureIdentity { { kind == 0 ? SourceKind::Channel : SourceKind::Input, static_cast<int>(number) }, frame };
     }
+    return std::nullopt;
+}
+
+template<typename Luma>
+std::optional<PictureIdentity> identify(int width, int height, Luma luma)
+{
+    if (auto coded = read_code(width, height, luma))
+        return coded;
+    if (width < code_cells || height < 16)
+        return std::nullopt;
     // Snow: neighbouring pixels differ a lot everywhere.
     long long total = 0;
     long long samples = 0;
@@ -226,15 +237,31 @@ std::optional<PictureIdentity> identify_picture(const BYTE* yuy2, int width, int
     return identify(width, height, [&](int x, int y) { return static_cast<int>(yuy2[(static_cast<std::size_t>(y) * width + x) * 2]); });
 }
 
+namespace {
+
+auto rgb32_luma(const DWORD* pixels, int stride)
+{
+    return [pixels, stride](int x, int y) {
+        DWORD p = pixels[static_cast<std::size_t>(y) * stride + x];
+        int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
+    };
+}
+
+}
+
 std::optional<PictureIdentity> identify_picture_rgb32(const DWORD* pixels, int width, int height, int stride)
 {
     if (!pixels)
         return std::nullopt;
-    return identify(width, height, [&](int x, int y) {
-        DWORD p = pixels[static_cast<std::size_t>(y) * stride + x];
-        int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-        return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-    });
+    return identify(width, height, rgb32_luma(pixels, stride));
+}
+
+std::optional<PictureIdentity> read_picture_code_rgb32(const DWORD* pixels, int width, int height, int stride)
+{
+    if (!pixels)
+        return std::nullopt;
+    return read_code(width, height, rgb32_luma(pixels, stride));
 }
 
 }

@@ -84,3 +84,82 @@ TEST_F(MemoryDcTest, ScaledCopiesShowTheSourcePixelUnderEachCentre)
         EXPECT_EQ(wrong, 0) << c.name;
     }
 }
+
+TEST_F(MemoryDcTest, Yuy2PicturesDrawnScaledShowTheConvertedPixelUnderEachCentre)
+{
+    const ScaleCase cases[] = {
+        { "same size, odd width", 9, 7, { 3, 2, 12, 9 } },
+        { "odd upscale", 3, 2, { 1, 1, 38, 30 } },
+        { "same size from an odd column", 9, 7, { 3, 2, 12, 9 }, { 4, 0, 40, 30 } },
+        { "upscale from an odd column", 13, 5, { 0, 0, 40, 30 }, { 10, 3, 31, 27 } },
+        { "mild downscale", 47, 35, { 1, 0, 39, 29 } },
+        { "video downscale", 720, 576, { 2, 1, 35, 28 } },
+        { "partly off the surface", 7, 5, { -5, 25, 8, 36 } },
+        { "one-pixel source", 1, 1, { 4, 4, 9, 7 } },
+        { "one-pixel target", 17, 9, { 20, 20, 21, 21 } },
+        { "clipped", 64, 48, { 0, 0, 30, 20 }, { 5, 4, 21, 13 } },
+    };
+    auto surface = gdi::dc_surface(dc);
+    ASSERT_TRUE(surface);
+    for (const auto& c : cases) {
+        RECT all { 0, 0, 40, 30 };
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        std::ptrdiff_t stride = ((c.source_width * 16 + 31) / 32) * 4;
+        auto frame = ref::random_bytes(static_cast<std::size_t>(stride) * c.source_height, 11);
+        int saved = SaveDC(dc);
+        bool clipped = c.clip.right > c.clip.left;
+        if (clipped)
+            IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+        const RECT& t = c.target;
+        int width = t.right - t.left, height = t.bottom - t.top;
+        EXPECT_TRUE(gdi::draw_yuy2(dc, t.left, t.top, width, height, frame.data(), stride, c.source_width,
+            c.source_height));
+        RestoreDC(dc, saved);
+        int wrong = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                bool inside = x >= t.left && x < t.right && y >= t.top && y < t.bottom;
+                if (clipped)
+                    inside = inside && x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+                gdi::Pixel expected = gdi::kOpaqueWhite;
+                if (inside) {
+                    int u = ref::nearest(x - t.left, c.source_width, width);
+                    int v = ref::nearest(y - t.top, c.source_height, height);
+                    expected = ref::yuy2_pixel(frame.data() + v * stride, u);
+                }
+                wrong += surface->pixel(x, y) != expected;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
+}
+
+TEST_F(MemoryDcTest, Yuy2PicturesMirroredOrAveragedDrawAsTheirConversion)
+{
+    const int width = 30, height = 20;
+    const std::ptrdiff_t stride = width * 2;
+    auto frame = ref::random_bytes(static_cast<std::size_t>(stride) * height, 5);
+    gdi::Surface converted(width, height);
+    gdi::yuy2_to_bgra(frame.data(), stride, converted);
+    BITMAPINFO info {};
+    info.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+    auto surface = gdi::dc_surface(dc);
+    ASSERT_TRUE(surface);
+    struct Case {
+        const char* name;
+        int mode, x, y, w, h;
+    } cases[] = {
+        { "mirrored", COLORONCOLOR, 35, 2, -31, 25 },
+        { "averaged", HALFTONE, 1, 1, 17, 11 },
+    };
+    for (const auto& c : cases) {
+        SetStretchBltMode(dc, c.mode);
+        RECT all { 0, 0, 40, 30 };
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        StretchDIBits(dc, c.x, c.y, c.w, c.h, 0, 0, width, height, converted.pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
+        gdi::Surface expected = *surface;
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EXPECT_TRUE(gdi::draw_yuy2(dc, c.x, c.y, c.w, c.h, frame.data(), stride, width, height));
+        EXPECT_TRUE(surface->same_pixels(expected)) << c.name;
+    }
+}

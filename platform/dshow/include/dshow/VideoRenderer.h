@@ -7,8 +7,9 @@
 // made when the input first connects, on the connecting thread (whose message loop paints it),
 // and destroyed when the filter leaves its graph or is released. It starts top-level and
 // hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame received is
-// converted to 32-bit pixels (into one of two buffers used in turn, so a stream allocates no
-// frames) and drawn, scaled to the client area, at the next WM_PAINT; a test
+// kept (into one of two buffers used in turn, so a stream allocates no frames: YUY2 as it is,
+// RGB converted to 32-bit pixels) and drawn, scaled to the client area, at the next WM_PAINT
+// (YUY2 converted in the same pass, only where it shows); a test
 // pumps the window's thread (UpdateWindow) and reads the pixels back with copy_video_picture().
 // Frames are shown when due on the graph's clock (ScheduledRenderer.h). With AutoShow on (the
 // default) the window appears when the graph pauses or runs.
@@ -44,6 +45,7 @@ namespace dshow {
 
 namespace detail {
 class VideoWindow;
+struct VideoFrame;
 }
 
 class VideoRenderer final : public ScheduledRenderer, public IVideoWindow {
@@ -81,7 +83,7 @@ private:
         bool bottom_up = false;
     };
     void read_format();
-    bool convert(const BYTE* data, LONG length, gdi::Surface& frame) const;
+    bool convert(const BYTE* data, LONG length, detail::VideoFrame& frame) const;
     void make_window();
     void drop_window();
     // The window while connected, else nullptr with `result` VFW_E_NOT_CONNECTED.
@@ -89,7 +91,7 @@ private:
 
     mutable std::mutex m_play_lock; // the format, the frame being converted and the count
     Format m_format;
-    gdi::Surface m_next;
+    std::unique_ptr<detail::VideoFrame> m_next;
     ULONG m_frames { 0 };
 
     mutable std::mutex m_window_lock;

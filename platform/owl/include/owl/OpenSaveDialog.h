@@ -1,17 +1,17 @@
 #pragma once
 
-// The class library's file dialogs: TFileOpenDialog and TFileSaveDialog, both TOpenSaveDialog (a
-// TDialog over its own template, TemplateId), over the data the caller keeps between uses (TOpenSaveDialog::TData): the flags, the filter
-// ("description|pattern;pattern|...|"), the filter chosen, the default extension and the
-// file-name buffer, which holds the chosen full path after OK.
+// The class library's file dialogs: TFileOpenDialog and TFileSaveDialog, both TOpenSaveDialog, over
+// the platform's Open and Save As dialog (comdlg/CommDlg.h, whose template id TemplateId and
+// control ids follow) and the data the caller keeps between uses (TOpenSaveDialog::TData): the
+// flags, the filter ("description|pattern;pattern|...|"), the filter chosen, the default
+// extension and the file-name buffer, which holds the chosen full path after OK.
 //
-// The dialog is modal over its parent: a list of the current folder's subfolders ("[name]",
-// ".." first) and of its files that match the chosen filter, a name field, the filter list, and
-// OK and Cancel. Enter or a double click on a folder goes into it; a name typed with a folder
-// part goes there too; a name without extension gets the default one (when the filter's
-// pattern allows any). OK checks the flags: OFN_FILEMUSTEXIST refuses a file that is not there,
-// OFN_OVERWRITEPROMPT asks before an existing file is chosen for saving. On OK the process's
-// current folder becomes the chosen file's folder, unless OFN_NOCHANGEDIR is set.
+// The dialog is modal over its parent: the current folder's subfolders ("[name]", ".." first) and
+// its files that match the chosen filter, a name field, the filter list, and OK and Cancel. Enter
+// or a double click on a folder goes into it; a name typed with a folder part goes there too; a
+// name without extension gets the default one. OK checks the flags: OFN_FILEMUSTEXIST refuses a
+// file that is not there, OFN_OVERWRITEPROMPT asks before an existing file is chosen for saving.
+// On OK the process's current folder becomes the chosen file's folder, unless OFN_NOCHANGEDIR.
 //
 //     OWL::TOpenSaveDialog::TData data(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "AVI files (*.avi)|*.avi|");
 //     if (OWL::TFileOpenDialog(main, data).Execute() == IDOK)
@@ -20,18 +20,10 @@
 #include <owl/Dialog.h>
 
 #include <base/Types.h>
+#include <comdlg/CommDlg.h>
 
 #include <string>
 #include <vector>
-
-constexpr DWORD OFN_READONLY = 0x00000001;
-constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
-constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
-constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
-constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
-constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
-constexpr DWORD OFN_EXPLORER = 0x00080000;
-constexpr DWORD OFN_LONGNAMES = 0x00200000;
 
 namespace OWL {
 
@@ -47,7 +39,7 @@ public:
         std::vector<std::pair<std::string, std::string>> Filters() const;
 
         DWORD Flags;
-        DWORD Error = 0;
+        DWORD Error = 0; // CommDlgExtendedError() of the last Execute
         std::string Filter;
         int FilterIndex = 0; // 0 and 1 both mean the first filter
         std::string DefExt;
@@ -56,11 +48,11 @@ public:
     };
 
     // The dialog template's id, by which tests script the dialog; its controls' ids follow.
-    static constexpr UINT TemplateId = 1536;
-    static constexpr int FolderTextId = 1091;
-    static constexpr int FileListId = 1120;
-    static constexpr int FilterListId = 1136;
-    static constexpr int NameFieldId = 1152;
+    static constexpr UINT TemplateId = NEWFILEOPENORD;
+    static constexpr int FolderTextId = cmb2;
+    static constexpr int FileListId = lst2;
+    static constexpr int FilterListId = cmb1;
+    static constexpr int NameFieldId = edt1;
 
     TOpenSaveDialog(TWindow* parent, TData& data, bool save, const char* title = nullptr);
     ~TOpenSaveDialog() override;
@@ -72,24 +64,10 @@ public:
     bool IsSave() const { return m_save; }
     const std::string& GetTitle() const { return m_title; }
 
-protected:
-    void SetupWindow() override;
-    // A folder chosen is entered; a file name is checked and, when acceptable, ends the dialog.
-    void CmOk() override;
-
 private:
-    void FillList();
-    void EnterFolder(const std::string& folder);
-    void ListNotice(bool doubleClick);
-    std::vector<std::string> ChosenPatterns() const;
-    std::string TypedName() const;
-
     TData& m_data;
     bool m_save;
     std::string m_title;
-    std::string m_folder; // Windows form, no trailing backslash except the root "\"
-    std::vector<std::string> m_folders; // in the list, ".." first
-    std::vector<std::string> m_files;
 };
 
 class TFileOpenDialog : public TOpenSaveDialog {

@@ -53,5 +53,8 @@ struct PictureIdentity {
 std::optional<PictureIdentity> identify_picture(const BYTE* yuy2, int width, int height);
 // The same for a 32-bit RGB surface (0x00RRGGBB pixels), `stride` in pixels.
 std::optional<PictureIdentity> identify_picture_rgb32(const DWORD* pixels, int width, int height, int stride);
+// Only the code strip of a 32-bit RGB surface (noise is not looked for): cheap enough to try at
+// many places of a screen grab when looking for where a picture lies.
+std::optional<PictureIdentity> read_picture_code_rgb32(const DWORD* pixels, int width, int height, int stride);
 
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <fcntl.h>
 #include <mutex>
@@ -157,12 +158,14 @@ private:
             bool accepting = now >= m_resume;
             polled.clear();
             polled.push_back({ accepting ? m_listen : -1, POLLIN, 0 });
-            std::int64_t wake = accepting ? now + 1000 : m_resume;
+            // Nothing timed (accepting, no connection half read): sleep until one comes.
+            std::int64_t wake = accepting ? INT64_MAX : m_resume;
             for (const Reading& r : m_reading) {
                 polled.push_back({ r.fd, POLLIN, 0 });
                 wake = std::min(wake, r.deadline);
             }
-            int n = poll(polled.data(), polled.size(), static_cast<int>(std::max<std::int64_t>(0, wake - now)));
+            int timeout = wake == INT64_MAX ? -1 : static_cast<int>(std::clamp<std::int64_t>(wake - now, 0, INT32_MAX));
+            int n = poll(polled.data(), polled.size(), timeout);
             if (n < 0 && errno != EINTR && errno != ENOMEM)
                 return;
             now = now_ms();

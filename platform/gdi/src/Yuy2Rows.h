@@ -1,0 +1,15 @@
+#pragma once
+
+// Parts of YUY2 rows to BGRA pixels (Yuy2.cpp), for the whole-frame conversion and for drawing a
+// picture scaled (Yuy2Stretch.cpp), which converts only the columns it shows.
+
+#include <gdi/Surface.h>
+
+namespace gdi::detail {
+
+// Pixel x of a YUY2 row: its own Y with its pair's U and V.
+Pixel yuy2_pixel(const BYTE* row, int x);
+// Converts pixels first .. first + count - 1 of a YUY2 row into out[0 .. count - 1].
+void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out);
+
+}
