@@ -1,5 +1,6 @@
 #include "SoundOutput.h"
 
+#include <com/Property.h>
 #include <dshow/AudioRenderer.h>
 
 #include <algorithm>
@@ -44,37 +45,19 @@ STDMETHODIMP AudioRenderer::put_Volume(LONG volume)
 {
     if (volume < -10000 || volume > 0)
         return E_INVALIDARG;
-    std::lock_guard guard(m_play_lock);
-    m_volume = volume;
-    return S_OK;
+    return com::put_locked(m_play_lock, m_volume, volume);
 }
 
-STDMETHODIMP AudioRenderer::get_Volume(LONG* volume)
-{
-    if (!volume)
-        return E_POINTER;
-    std::lock_guard guard(m_play_lock);
-    *volume = m_volume;
-    return S_OK;
-}
+STDMETHODIMP AudioRenderer::get_Volume(LONG* volume) { return com::get_locked(m_play_lock, m_volume, volume); }
 
 STDMETHODIMP AudioRenderer::put_Balance(LONG balance)
 {
     if (balance < -10000 || balance > 10000)
         return E_INVALIDARG;
-    std::lock_guard guard(m_play_lock);
-    m_balance = balance;
-    return S_OK;
+    return com::put_locked(m_play_lock, m_balance, balance);
 }
 
-STDMETHODIMP AudioRenderer::get_Balance(LONG* balance)
-{
-    if (!balance)
-        return E_POINTER;
-    std::lock_guard guard(m_play_lock);
-    *balance = m_balance;
-    return S_OK;
-}
+STDMETHODIMP AudioRenderer::get_Balance(LONG* balance) { return com::get_locked(m_play_lock, m_balance, balance); }
 
 ULONGLONG AudioRenderer::rendered_bytes() const
 {

@@ -64,6 +64,34 @@ LONG resolve(Store& store, HKEY handle, Target& target)
     return target.key ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// resolve(), then the handle must carry `right`.
+LONG resolve_with(Store& store, HKEY handle, REGSAM right, Target& target)
+{
+    LONG result = resolve(store, handle, target);
+    if (result == ERROR_SUCCESS && !(target.access & right))
+        result = ERROR_ACCESS_DENIED;
+    return result;
+}
+
+// Copies a key's or value's name out with its terminator, as the enumerations do.
+LONG copy_name(const std::string& name, LPSTR out, LPDWORD cch)
+{
+    if (name.size() + 1 > *cch)
+        return ERROR_MORE_DATA;
+    std::memcpy(out, name.c_str(), name.size() + 1);
+    *cch = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// Keys carry no class: an empty one where the caller asks for it.
+void copy_no_class(LPSTR out, LPDWORD cch)
+{
+    if (out && cch && *cch)
+        *out = '\0';
+    if (cch)
+        *cch = 0;
+}
+
 // A change to the target's key needs `right` on the handle and no write denial there.
 LONG check_write(const Store& store, const Target& target, REGSAM right)
 {
@@ -271,9 +299,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     auto& store = Store::the();
     auto lock = store.lock();
     Target target;
-    LONG result = resolve(store, hKey, target);
-    if (result == ERROR_SUCCESS && !(target.access & KEY_QUERY_VALUE))
-        result = ERROR_ACCESS_DENIED;
+    LONG result = resolve_with(store, hKey, KEY_QUERY_VALUE, target);
     const Value* value = nullptr;
     if (result == ERROR_SUCCESS) {
         value = target.key->value(lpValueName ? lpValueName : "");
@@ -426,22 +452,14 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     auto& store = Store::the();
     auto lock = store.lock();
     Target target;
-    LONG result = resolve(store, hKey, target);
-    if (result != ERROR_SUCCESS)
+    if (LONG result = resolve_with(store, hKey, KEY_ENUMERATE_SUB_KEYS, target))
         return result;
-    if (!(target.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     if (dwIndex >= target.key->subkeys.size())
         return ERROR_NO_MORE_ITEMS;
     const Key& subkey = *std::next(target.key->subkeys.begin(), dwIndex)->second;
-    if (subkey.name.size() + 1 > *lpcchName)
-        return ERROR_MORE_DATA;
-    std::memcpy(lpName, subkey.name.c_str(), subkey.name.size() + 1);
-    *lpcchName = static_cast<DWORD>(subkey.name.size());
-    if (lpClass && lpcchClass && *lpcchClass)
-        *lpClass = '\0';
-    if (lpcchClass)
-        *lpcchClass = 0;
+    if (LONG result = copy_name(subkey.name, lpName, lpcchName))
+        return result;
+    copy_no_class(lpClass, lpcchClass);
     if (lpftLastWriteTime)
         *lpftLastWriteTime = subkey.last_write;
     return ERROR_SUCCESS;
@@ -461,18 +479,13 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     auto& store = Store::the();
     auto lock = store.lock();
     Target target;
-    LONG result = resolve(store, hKey, target);
-    if (result != ERROR_SUCCESS)
+    if (LONG result = resolve_with(store, hKey, KEY_QUERY_VALUE, target))
         return result;
-    if (!(target.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (dwIndex >= target.key->values.size())
         return ERROR_NO_MORE_ITEMS;
     const Value& value = std::next(target.key->values.begin(), dwIndex)->second;
-    if (value.name.size() + 1 > *lpcchValueName)
-        return ERROR_MORE_DATA;
-    std::memcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
-    *lpcchValueName = static_cast<DWORD>(value.name.size());
+    if (LONG result = copy_name(value.name, lpValueName, lpcchValueName))
+        return result;
     if (lpType)
         *lpType = value.type;
     return copy_out(value.data, lpData, lpcbData);
@@ -487,11 +500,8 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpRe
     auto& store = Store::the();
     auto lock = store.lock();
     Target target;
-    LONG result = resolve(store, hKey, target);
-    if (result != ERROR_SUCCESS)
+    if (LONG result = resolve_with(store, hKey, KEY_QUERY_VALUE, target))
         return result;
-    if (!(target.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     const Key& key = *target.key;
     DWORD longest_subkey = 0, longest_name = 0, longest_data = 0;
     for (const auto& [folded, subkey] : key.subkeys)
@@ -500,10 +510,7 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpRe
         longest_name = std::max(longest_name, static_cast<DWORD>(value.name.size()));
         longest_data = std::max(longest_data, static_cast<DWORD>(value.data.size()));
     }
-    if (lpClass && lpcchClass && *lpcchClass)
-        *lpClass = '\0';
-    if (lpcchClass)
-        *lpcchClass = 0;
+    copy_no_class(lpClass, lpcchClass);
     if (lpcSubKeys)
         *lpcSubKeys = static_cast<DWORD>(key.subkeys.size());
     if (lpcbMaxSubKeyLen)

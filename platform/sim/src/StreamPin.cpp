@@ -1,5 +1,6 @@
 #include "CaptureFilter.h"
 
+#include <com/Property.h>
 #include <com/TaskMemory.h>
 #include <gdi/Yuy2.h>
 #include <sim/TestPicture.h>
@@ -357,71 +358,26 @@ void StreamPin::reset_counters()
     m_dropped_frames.clear();
 }
 
-STDMETHODIMP StreamPin::put_KeyFrameRate(LONG rate)
-{
-    std::lock_guard guard(m_lock);
-    m_key_frame_rate = rate;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::put_KeyFrameRate(LONG rate) { return com::put_locked(m_lock, m_key_frame_rate, rate); }
 
-STDMETHODIMP StreamPin::get_KeyFrameRate(LONG* rate)
-{
-    if (!rate)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *rate = m_key_frame_rate;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::get_KeyFrameRate(LONG* rate) { return com::get_locked(m_lock, m_key_frame_rate, rate); }
 
-STDMETHODIMP StreamPin::put_PFramesPerKeyFrame(LONG frames)
-{
-    std::lock_guard guard(m_lock);
-    m_p_frames = frames;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::put_PFramesPerKeyFrame(LONG frames) { return com::put_locked(m_lock, m_p_frames, frames); }
 
-STDMETHODIMP StreamPin::get_PFramesPerKeyFrame(LONG* frames)
-{
-    if (!frames)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *frames = m_p_frames;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::get_PFramesPerKeyFrame(LONG* frames) { return com::get_locked(m_lock, m_p_frames, frames); }
 
 STDMETHODIMP StreamPin::put_Quality(double quality)
 {
     if (quality > 1.0 || (quality < 0.0 && quality != -1.0))
         return E_INVALIDARG;
-    std::lock_guard guard(m_lock);
-    m_quality = quality;
-    return S_OK;
+    return com::put_locked(m_lock, m_quality, quality);
 }
 
-STDMETHODIMP StreamPin::get_Quality(double* quality)
-{
-    if (!quality)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *quality = m_quality;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::get_Quality(double* quality) { return com::get_locked(m_lock, m_quality, quality); }
 
-STDMETHODIMP StreamPin::put_WindowSize(DWORDLONG frames)
-{
-    std::lock_guard guard(m_lock);
-    m_window = frames;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::put_WindowSize(DWORDLONG frames) { return com::put_locked(m_lock, m_window, frames); }
 
-STDMETHODIMP StreamPin::get_WindowSize(DWORDLONG* frames)
-{
-    if (!frames)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *frames = m_window;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::get_WindowSize(DWORDLONG* frames) { return com::get_locked(m_lock, m_window, frames); }
 
 STDMETHODIMP StreamPin::GetInfo(WCHAR* version, int* version_bytes, LPWSTR description, int* description_bytes,
     LONG* default_key_frame_rate, LONG* default_p_frames_per_key, double* default_quality, LONG* capabilities)

@@ -1,5 +1,7 @@
 #include "UpstreamFilters.h"
 
+#include <com/Property.h>
+
 namespace sim::detail {
 
 TunerFilter::TunerFilter(std::shared_ptr<CardSignal> signal)
@@ -72,21 +74,9 @@ STDMETHODIMP TunerFilter::get_CountryCode(LONG* code)
     return S_OK;
 }
 
-STDMETHODIMP TunerFilter::put_TuningSpace(LONG space)
-{
-    std::lock_guard guard(m_lock);
-    m_tuning_space = space;
-    return S_OK;
-}
+STDMETHODIMP TunerFilter::put_TuningSpace(LONG space) { return com::put_locked(m_lock, m_tuning_space, space); }
 
-STDMETHODIMP TunerFilter::get_TuningSpace(LONG* space)
-{
-    if (!space)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *space = m_tuning_space;
-    return S_OK;
-}
+STDMETHODIMP TunerFilter::get_TuningSpace(LONG* space) { return com::get_locked(m_lock, m_tuning_space, space); }
 
 STDMETHODIMP TunerFilter::Logon(HANDLE) { return S_OK; }
 STDMETHODIMP TunerFilter::Logout() { return S_OK; }
@@ -108,14 +98,7 @@ STDMETHODIMP TunerFilter::put_Mode(AMTunerModeType mode)
     return S_OK;
 }
 
-STDMETHODIMP TunerFilter::get_Mode(AMTunerModeType* mode)
-{
-    if (!mode)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *mode = m_mode;
-    return S_OK;
-}
+STDMETHODIMP TunerFilter::get_Mode(AMTunerModeType* mode) { return com::get_locked(m_lock, m_mode, mode); }
 
 STDMETHODIMP TunerFilter::GetAvailableModes(LONG* modes)
 {
@@ -187,19 +170,10 @@ STDMETHODIMP TunerFilter::put_ConnectInput(LONG index)
 {
     if (index < 0 || index >= static_cast<LONG>(m_input_types.size()))
         return E_INVALIDARG;
-    std::lock_guard guard(m_lock);
-    m_connected_input = index;
-    return S_OK;
+    return com::put_locked(m_lock, m_connected_input, index);
 }
 
-STDMETHODIMP TunerFilter::get_ConnectInput(LONG* index)
-{
-    if (!index)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *index = m_connected_input;
-    return S_OK;
-}
+STDMETHODIMP TunerFilter::get_ConnectInput(LONG* index) { return com::get_locked(m_lock, m_connected_input, index); }
 
 // A channel raster of 7 MHz from 48.25 MHz, with the sound carrier 5.5 MHz above the picture.
 STDMETHODIMP TunerFilter::get_VideoFrequency(LONG* hz)
