@@ -1,6 +1,7 @@
 // The program as a person starts it: real processes of the built executable, headless, sharing
 // this test's platform home and desktop.
 
+#include "MachineSettings.h"
 #include "ProgramProcess.h"
 
 #include "AsfFile.h"
@@ -32,7 +33,6 @@
 
 using program::eventually;
 using program::main_window;
-using program::start;
 using program::wait_exit;
 
 namespace {
@@ -49,7 +49,12 @@ std::string saved_channel(HKEY hive)
     return status == ERROR_SUCCESS ? std::string(text) : "(no value)";
 }
 
-TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
+class EndToEnd : public program::ProgramTest {
+protected:
+    void record_from_the_menu(BYTE format, const std::string& folder, const char* video_name, const char* sound_name);
+};
+
+TEST_F(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
 {
     pid_t first = start({});
     HWND window = main_window();
@@ -69,11 +74,7 @@ TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
     EXPECT_EQ(saved_channel(HKEY_LOCAL_MACHINE), "5");
 
     // A value changed in the local machine's hive is what the next start reads.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    WriteDecimalValue(key, "Channel", 17);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ decimal_setting("Channel", 17) });
 
     pid_t again = start({ "-m" });
     window = main_window();
@@ -84,7 +85,7 @@ TEST(EndToEnd, SecondStartActivatesTheFirstAndSettingsSurviveARestart)
     EXPECT_EQ(saved_channel(HKEY_CURRENT_USER), "17");
 }
 
-TEST(EndToEnd, AStoppedFirstInstanceIsReportedAndTheSecondStartEnds)
+TEST_F(EndToEnd, AStoppedFirstInstanceIsReportedAndTheSecondStartEnds)
 {
     pid_t first = start({});
     HWND window = main_window();
@@ -117,7 +118,7 @@ int winmsg(std::vector<std::string> args)
     return wait_exit(pid);
 }
 
-TEST(EndToEnd, ForgedPointersFromAnotherProcessLeaveTheProgramServing)
+TEST_F(EndToEnd, ForgedPointersFromAnotherProcessLeaveTheProgramServing)
 {
     pid_t pid = start({});
     HWND window = main_window();
@@ -132,14 +133,9 @@ TEST(EndToEnd, ForgedPointersFromAnotherProcessLeaveTheProgramServing)
     EXPECT_EQ(wait_exit(pid), 0);
 }
 
-TEST(EndToEnd, SavedWindowSizesNoScreenCanShowDoNotStopAStart)
+TEST_F(EndToEnd, SavedWindowSizesNoScreenCanShowDoNotStopAStart)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
-    WriteDwordValue(key, "WindowW", 0x7fffffff);
-    WriteDwordValue(key, "WindowH", 0x7fffffff);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ dword_setting("WindowW", 0x7fffffff), dword_setting("WindowH", 0x7fffffff) });
 
     pid_t pid = start({});
     HWND window = main_window();
@@ -152,14 +148,9 @@ TEST(EndToEnd, SavedWindowSizesNoScreenCanShowDoNotStopAStart)
     EXPECT_EQ(wait_exit(pid), 0);
 }
 
-TEST(EndToEnd, TvStartsOnTheMachinesCardWhenTheTvPageSaysSo)
+TEST_F(EndToEnd, TvStartsOnTheMachinesCardWhenTheTvPageSaysSo)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 1);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TvStart", 1) });
 
     pid_t program = start({});
     HWND window = main_window();
@@ -172,20 +163,12 @@ TEST(EndToEnd, TvStartsOnTheMachinesCardWhenTheTvPageSaysSo)
     auto state = registry::read_value(HKEY_CURRENT_USER, SettingsKeyPath, "TvState");
     ASSERT_TRUE(state);
     EXPECT_EQ(state->data, std::vector<BYTE> { 1 }) << "TV was on at exit: the virtual card opened";
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 0);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TvStart", 0) });
 }
 
-TEST(EndToEnd, MinimisedStartWithTheTrayIconHidesTheFrameUntilASecondStartShowsIt)
+TEST_F(EndToEnd, MinimisedStartWithTheTrayIconHidesTheFrameUntilASecondStartShowsIt)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TrayIcon", 1);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TrayIcon", 1) });
 
     pid_t first = start({ "-m" });
     HWND window = main_window();
@@ -200,13 +183,10 @@ TEST(EndToEnd, MinimisedStartWithTheTrayIconHidesTheFrameUntilASecondStartShowsI
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(first), 0);
     registry::forget_hives();
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    WriteByteValue(key, "TrayIcon", 0);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TrayIcon", 0) });
 }
 
-TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
+TEST_F(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 {
     EXPECT_EQ(wait_exit(start({ "/u" })), 1);
     EXPECT_EQ(FindWindowA("Orbivane", nullptr), nullptr);
@@ -216,15 +196,12 @@ TEST(EndToEnd, OptionUExitsWithOneBeforeAnyWindow)
 
 // A running program records from its menu: TV on, Record, Stop, Record audio, Stop, in the format
 // and the recording folder set in the registry as the preferences store them.
-void record_from_the_menu(BYTE format, const std::string& folder, const char* video_name, const char* sound_name)
+void EndToEnd::record_from_the_menu(BYTE format, const std::string& folder, const char* video_name, const char* sound_name)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "DefaultMediaFormat", format);
-    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({
+        byte_setting("DefaultMediaFormat", format),
+        text_setting("DefaultDirectory", base::to_windows_path(folder)),
+    });
 
     pid_t program = start({});
     HWND window = main_window();
@@ -252,16 +229,12 @@ void record_from_the_menu(BYTE format, const std::string& folder, const char* vi
     EXPECT_EQ(wait_exit(program), 0);
 
     registry::forget_hives();
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    WriteByteValue(key, "DefaultMediaFormat", 3);
-    RegDeleteValueA(key, "DefaultDirectory");
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("DefaultMediaFormat", 3), no_setting("DefaultDirectory") });
 }
 
-TEST(EndToEnd, RecordAndRecordAudioInAviModeWriteAnAviAndASoundOnlyWave)
+TEST_F(EndToEnd, RecordAndRecordAudioInAviModeWriteAnAviAndASoundOnlyWave)
 {
-    std::string folder = test_support::make_temp_dir("e2e-avi");
+    const std::string folder = temp_dir("e2e-avi");
     record_from_the_menu(0, folder, "tv_1.avi", "tv_1.wav");
     if (!test_support::have_ffprobe())
         GTEST_SKIP() << "ffprobe is not installed";
@@ -277,9 +250,9 @@ TEST(EndToEnd, RecordAndRecordAudioInAviModeWriteAnAviAndASoundOnlyWave)
     EXPECT_EQ(test_support::ffprobe(folder + "/tv_1.wav", "v", "stream=codec_name", false).count("codec_name"), 0u);
 }
 
-TEST(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
+TEST_F(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
 {
-    std::string folder = test_support::make_temp_dir("e2e-asf");
+    const std::string folder = temp_dir("e2e-asf");
     record_from_the_menu(3, folder, "tv_1.wmv", "tv_1.wma");
     EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wmv"));
     EXPECT_TRUE(test_support::is_asf_file(folder + "/tv_1.wma"));
@@ -293,7 +266,7 @@ TEST(EndToEnd, RecordAndRecordAudioInWindowsMediaModeWriteAsfFiles)
 
 }
 
-TEST(EndToEnd, TheSessionsEndingSignalsCloseTheProgramWithItsSettingsSaved)
+TEST_F(EndToEnd, TheSessionsEndingSignalsCloseTheProgramWithItsSettingsSaved)
 {
     for (int number : { SIGTERM, SIGHUP, SIGINT }) {
         HKEY key = nullptr;
@@ -318,7 +291,7 @@ TEST(EndToEnd, TheSessionsEndingSignalsCloseTheProgramWithItsSettingsSaved)
     }
 }
 
-TEST(EndToEnd, WithoutADisplayTheProgramSaysSoOnceAndRunsWithoutWindows)
+TEST_F(EndToEnd, WithoutADisplayTheProgramSaysSoOnceAndRunsWithoutWindows)
 {
     std::string errors = ::testing::TempDir() + "no-display.txt";
     pid_t pid = start({}, { "DISPLAY=", "ORBIVANE_HEADLESS=" }, errors);

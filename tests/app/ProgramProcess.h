@@ -2,7 +2,11 @@
 
 // The built program as a real process, for the end-to-end tests: starting it (with this test's
 // environment, so the same platform home and desktop), waiting for its main window and its exit.
-// These are real processes, so waits poll for up to a minute.
+// These are real processes, so waits poll for up to a minute. Tests that start the program derive
+// their fixture from ProgramTest, which stops what a test left running (a failed assertion) and
+// owns the test's temporary folders, removed once the programs are gone.
+
+#include "TempDir.h"
 
 #include <user/User.h>
 
@@ -11,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -90,6 +95,53 @@ inline int wait_exit(pid_t pid)
     waitpid(pid, nullptr, 0);
     return -1;
 }
+
+// Ends `pid` if it still runs: as the session ends it (SIGTERM, which closes it as the user does),
+// and killed when that does not end it within ten seconds.
+inline void stop(pid_t pid)
+{
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0)
+        return; // ended and waited for
+    kill(pid, SIGTERM);
+    kill(pid, SIGCONT); // a test may have stopped it
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+// The fixture of the tests that start the program.
+class ProgramTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (pid_t pid : m_started)
+            stop(pid);
+        m_started.clear();
+    }
+
+    // program::start, stopped at the end of the test if it still runs.
+    pid_t start(std::vector<std::string> args, const std::vector<std::string>& variables = {},
+        const std::string& error_file = {})
+    {
+        pid_t pid = program::start(std::move(args), variables, error_file);
+        m_started.push_back(pid);
+        return pid;
+    }
+
+    // A new temporary folder, removed at the end of the test once its programs have ended.
+    const std::string& temp_dir(const char* prefix)
+    {
+        return m_folders.emplace_back(std::make_unique<test_support::TempDir>(prefix))->path();
+    }
+
+private:
+    std::vector<std::unique_ptr<test_support::TempDir>> m_folders;
+    std::vector<pid_t> m_started;
+};
 
 // The program's main frame (window class "Orbivane"), or null when none appears.
 inline HWND main_window()

@@ -6,6 +6,7 @@
 // With ORBIVANE_SCREENSHOT naming a PNG file, the bars test also writes the main window (TV on,
 // both control bars) to that file.
 
+#include "MachineSettings.h"
 #include "ProgramProcess.h"
 #include "DesktopHelper.h"
 #include "ScreenPicture.h"
@@ -74,7 +75,7 @@ bool same(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-class ScreenEndToEnd : public testing::Test {
+class ScreenEndToEnd : public program::ProgramTest {
 protected:
     static inline XvfbServer* s_server = nullptr;
 
@@ -102,21 +103,10 @@ protected:
         display = s_server->display();
     }
 
-    void TearDown() override
-    {
-        for (pid_t pid : programs)
-            if (waitpid(pid, nullptr, WNOHANG) == 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-            }
-    }
-
     // The built program, on this test's display (its own environment otherwise: the same home).
     pid_t start_program()
     {
-        pid_t pid = program::start({}, { "DISPLAY=" + s_server->name(), "ORBIVANE_HEADLESS=0" });
-        programs.push_back(pid);
-        return pid;
+        return start({}, { "DISPLAY=" + s_server->name(), "ORBIVANE_HEADLESS=0" });
     }
 
     int xdotool(const std::string& arguments)
@@ -390,7 +380,6 @@ protected:
     }
 
     Display* display = nullptr;
-    std::vector<pid_t> programs;
 };
 
 // The tray icon's own background, around the state icon.
@@ -407,12 +396,7 @@ constexpr int kTvItemY = 2 + 3 * 20 + 8 + 10;
 TEST_F(ScreenEndToEnd, TvFromTheMenuChannelUpFromTheKeyboardAndAllOfItBackAfterARestart)
 {
     // TV at start: the state at the last exit.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 2);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TvStart", 2) });
 
     pid_t program = start_program();
     HWND frame = main_window();
@@ -489,16 +473,13 @@ constexpr DWORD kRecordRed = 0xD8302A;
 TEST_F(ScreenEndToEnd, BothBarsShowTheirTvButtonSwitchesTvOnAndFullWindowComesAndGoesByTheKeys)
 {
     // TV off at start, in a window that fits the screen.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 0);
-    WriteDwordValue(key, "WindowX", 40);
-    WriteDwordValue(key, "WindowY", 40);
-    WriteDwordValue(key, "WindowW", 640);
-    WriteDwordValue(key, "WindowH", 560);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({
+        byte_setting("TvStart", 0),
+        dword_setting("WindowX", 40),
+        dword_setting("WindowY", 40),
+        dword_setting("WindowW", 640),
+        dword_setting("WindowH", 560),
+    });
 
     pid_t program = start_program();
     HWND frame = main_window();
@@ -848,15 +829,12 @@ constexpr int kArchivesItemY = 2 + 3 * 20 + 8 + 5 * 20 + 10;
 TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForPlay)
 {
     const ArchiveSpots spots = archive_spots();
-    std::string folder = test_support::make_temp_dir("screen-archive");
+    std::string folder = temp_dir("screen-archive");
     desktop_settings(5);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "DefaultMediaFormat", 0);
-    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({
+        byte_setting("DefaultMediaFormat", 0),
+        text_setting("DefaultDirectory", base::to_windows_path(folder)),
+    });
 
     pid_t program = start_program();
     HWND frame = main_window();
@@ -906,20 +884,17 @@ TEST_F(ScreenEndToEnd, VcrArchivesShowsTheRecordingsMadeAndOpensTheOneChosenForP
 // start.
 TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStopsAndReplaysFromTheStart)
 {
-    const std::string folder = test_support::make_temp_dir("screen-recordings");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 1);
-    WriteByteValue(key, "DefaultMediaFormat", 0);
-    WriteTextValue(key, "DefaultDirectory", base::to_windows_path(folder).c_str());
-    WriteTextValue(key, "ImprovedFilePattern", "");
-    WriteDwordValue(key, "WindowX", 40);
-    WriteDwordValue(key, "WindowY", 40);
-    WriteDwordValue(key, "WindowW", 640);
-    WriteDwordValue(key, "WindowH", 560);
-    RegCloseKey(key);
-    registry::restart();
+    const std::string folder = temp_dir("screen-recordings");
+    machine_settings({
+        byte_setting("TvStart", 1),
+        byte_setting("DefaultMediaFormat", 0),
+        text_setting("DefaultDirectory", base::to_windows_path(folder)),
+        text_setting("ImprovedFilePattern", ""),
+        dword_setting("WindowX", 40),
+        dword_setting("WindowY", 40),
+        dword_setting("WindowW", 640),
+        dword_setting("WindowH", 560),
+    });
 
     pid_t program = start_program();
     HWND frame = main_window();
@@ -984,7 +959,6 @@ TEST_F(ScreenEndToEnd, ARecordingOpenedThroughTheOpenDialogPlaysInTheWindowStops
 
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(wait_exit(program), 0);
-    std::filesystem::remove_all(folder);
 }
 
 // Where the Stations page's and the station editor's controls are, relative to the sheet's and
@@ -1038,13 +1012,7 @@ TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedB
 {
     const StationSpots spots = station_spots();
     ASSERT_EQ(spots.tabs.size(), 7u);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 1);
-    WriteDecimalValue(key, "Channel", 5);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TvStart", 1), decimal_setting("Channel", 5) });
 
     pid_t program = start_program();
     HWND frame = main_window();
@@ -1115,20 +1083,14 @@ TEST_F(ScreenEndToEnd, PreferencesShowsSevenPagesAndAStationAddedThereIsReachedB
 TEST_F(ScreenEndToEnd, ARecordingFolderChosenInPreferencesReceivesTheNextRecording)
 {
     const SheetSpots spots = preferences_spots();
-    const std::string before = test_support::make_temp_dir("orbivane-screen-before");
-    const std::string parent = test_support::make_temp_dir("orbivane-screen-after");
+    const std::string before = temp_dir("orbivane-screen-before");
+    const std::string parent = temp_dir("orbivane-screen-after");
     const std::string after = parent + "/Recordings";
     auto windows_form = [](std::string path) {
         std::replace(path.begin(), path.end(), '/', '\\');
         return path + "\\";
     };
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    WriteByteValue(key, "TvStart", 0);
-    WriteTextValue(key, "DefaultDirectory", windows_form(before).c_str());
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ byte_setting("TvStart", 0), text_setting("DefaultDirectory", windows_form(before)) });
     auto recordings_in = [](const std::string& folder) {
         std::vector<std::filesystem::path> found;
         std::error_code missing;
@@ -1188,8 +1150,6 @@ TEST_F(ScreenEndToEnd, ARecordingFolderChosenInPreferencesReceivesTheNextRecordi
     EXPECT_EQ(made[0].filename().string().rfind("tv", 0), 0u) << made[0];
     EXPECT_GT(std::filesystem::file_size(made[0]), 0u);
     EXPECT_TRUE(recordings_in(before).empty());
-    std::filesystem::remove_all(before);
-    std::filesystem::remove_all(parent);
 }
 
 }

@@ -88,7 +88,7 @@ private:
     std::string m_buffer;
 };
 
-class TunerHandOver : public ::testing::Test {
+class TunerHandOver : public program::ProgramTest {
 protected:
     void SetUp() override
     {
@@ -98,6 +98,7 @@ protected:
 
     void TearDown() override
     {
+        ProgramTest::TearDown();
         std::remove(sim::hardware_file_path().c_str());
         set_start(0, "");
     }
@@ -137,7 +138,7 @@ TEST_F(TunerHandOver, TheRadioProgramTakesTheTunerOnlyForTheFamilyOfTheCardInUse
     set_tuner("Sim WDM Card");
     StandIn radio;
     ASSERT_EQ(radio.next(), "ready");
-    pid_t program = program::start({});
+    pid_t program = start({});
     HWND window = main_window();
     ASSERT_TRUE(window);
     ASSERT_EQ(radio.next(), "request 5 13");
@@ -152,7 +153,7 @@ TEST_F(TunerHandOver, ARequestForAnotherFamilyLeavesTvOn)
     set_tuner("Sim WDM Card");
     StandIn radio;
     ASSERT_EQ(radio.next(), "ready");
-    pid_t program = program::start({});
+    pid_t program = start({});
     HWND window = main_window();
     ASSERT_TRUE(window);
     ASSERT_EQ(radio.next(), "request 5 13");
@@ -175,7 +176,7 @@ TEST_F(TunerHandOver, TvAsksTheRadioProgramFirstAndStartsUnlessItRefuses)
         StandIn radio;
         ASSERT_EQ(radio.next(), "ready");
         radio.say(c.answer);
-        pid_t program = program::start({});
+        pid_t program = start({});
         HWND window = main_window();
         ASSERT_TRUE(window);
         EXPECT_EQ(radio.next(), "request 5 13");

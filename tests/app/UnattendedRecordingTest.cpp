@@ -1,6 +1,7 @@
 // The program left alone on a virtual clock (the platform home's clock.txt): a scheduled event of
 // the timer records by itself, and TV and mute are as they were afterwards.
 
+#include "MachineSettings.h"
 #include "ProgramProcess.h"
 
 #include <EventTable.h>
@@ -26,7 +27,6 @@
 
 using program::eventually;
 using program::main_window;
-using program::start;
 using program::wait_exit;
 
 namespace {
@@ -44,9 +44,12 @@ std::vector<BYTE> saved(const char* name)
     return value ? value->data : std::vector<BYTE> {};
 }
 
-TEST(Unattended, AnEventSetForTheNextMinuteRecordsOneMinuteOfItsChannelUnderItsNameAndRestoresTvAndMute)
+class Unattended : public program::ProgramTest {
+};
+
+TEST_F(Unattended, AnEventSetForTheNextMinuteRecordsOneMinuteOfItsChannelUnderItsNameAndRestoresTvAndMute)
 {
-    std::string folder = test_support::make_temp_dir("e2e-timer");
+    const std::string folder = temp_dir("e2e-timer");
     // Sunday 1 March 2026, 20:00:30; the event runs from 20:01 to 20:02 on channel 9.
     std::ofstream(sim::machine_clock_path()) << "2026-03-01 20:00:30\n";
     HKEY key = nullptr;
@@ -88,11 +91,7 @@ TEST(Unattended, AnEventSetForTheNextMinuteRecordsOneMinuteOfItsChannelUnderItsN
     double seconds = std::atof(format["duration"].c_str());
     EXPECT_NEAR(seconds, 60.0, 2.0) << format["error"];
 
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    RegDeleteValueA(key, "DefaultDirectory");
-    WriteByteValue(key, "TimerEnable", 0);
-    RegCloseKey(key);
-    registry::restart();
+    machine_settings({ no_setting("DefaultDirectory"), byte_setting("TimerEnable", 0) });
 }
 
 }

@@ -181,9 +181,8 @@ TEST_F(Bt848Test, ThePictureIsTheChannelTheChipWasTunedTo)
     c.bt848 = sim::Bt848Card {};
     c.bt848->fine_offset = 3;
     sim::install_cards({ c });
-    HWND client = plain_window("client");
-    SetWindowPos(client, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
     {
+        ShownClient client;
         Bt848Tv tv(kName, client);
         ASSERT_TRUE(tv.HasCaptureDevice());
         tv.SetChannel(5);
@@ -200,7 +199,6 @@ TEST_F(Bt848Test, ThePictureIsTheChannelTheChipWasTunedTo)
         EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(95)), sim::PictureSource::channel(95));
         tv.STvShow(false);
     }
-    DestroyWindow(client);
     EXPECT_TRUE(box_texts().empty());
 }
 

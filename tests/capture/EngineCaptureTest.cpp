@@ -99,24 +99,8 @@ public:
     void ShowPreview(bool) override { }
 };
 
-class EngineCapture : public EngineTest {
+class EngineCapture : public EngineRecordingTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        dshow::register_audio_renderer_devices();
-        folder = test_support::make_temp_dir("capture");
-        client = plain_window("client");
-        SetWindowPos(client, nullptr, 0, 0, 400, 300, 0);
-        ShowWindow(client, SW_SHOW);
-    }
-    void TearDown() override
-    {
-        DestroyWindow(client);
-        sim::install_sound_cards({});
-        EngineTest::TearDown();
-    }
-    std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
     // Sound cards whose wave-in devices (audio capture devices) have these names.
     void install_wave_in(const std::vector<std::string>& names)
     {
@@ -125,19 +109,14 @@ protected:
             descriptions.push_back(sim::default_sound_card());
             descriptions.back().wave_in = mm::WaveDevice { name };
         }
-        sound_cards = sim::install_sound_cards(descriptions);
+        install_sound_cards(descriptions);
     }
-    HWND video_window() const { return FindWindowExA(client, nullptr, "VideoRenderer", nullptr); }
-
-    std::vector<std::shared_ptr<sim::SoundCard>> sound_cards;
-    std::string folder;
-    HWND client = nullptr;
 };
 
 TEST_F(EngineCapture, RecordsTheTunedChannelWithSoundWhileThePreviewRunsAndShowsItAgainAfterwards)
 {
     sim::install_cards({ card() });
-    std::string file = folder + "/news.avi";
+    std::string file = folder / "news.avi";
     LONG frames = 0;
     {
         CaptureTv tv(client, "Default WaveOut Device");
@@ -214,7 +193,7 @@ TEST_F(EngineCapture, WithoutPathTheFileIsTmpAviInTheCurrentFolderAndAnyExtensio
 {
     sim::install_cards({ card() });
     auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+    std::filesystem::current_path(folder.path());
     {
         CaptureTv tv;
         ASSERT_TRUE(tv.StartCapture(nullptr, nullptr, nullptr, nullptr));
@@ -231,10 +210,10 @@ TEST_F(EngineCapture, WithoutPathTheFileIsTmpAviInTheCurrentFolderAndAnyExtensio
         ASSERT_TRUE(tv.StopRecording(true));
     }
     std::filesystem::current_path(previous);
-    EXPECT_FALSE(std::filesystem::exists(folder + "/other.avi"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "other.avi"));
     for (const char* name : { "tmp.avi", "sound.wav" }) {
         dshow::AviReader reader;
-        EXPECT_EQ(reader.open(folder + "/" + name), S_OK) << name << ": " << reader.problem();
+        EXPECT_EQ(reader.open(folder / name), S_OK) << name << ": " << reader.problem();
         EXPECT_EQ(reader.streams().size(), 2u) << name;
     }
     EXPECT_TRUE(box_texts().empty());
@@ -311,7 +290,7 @@ TEST_F(EngineCapture, TheFileSizeIsTheLow32BitsAndUnknownWithoutAFile)
     sim::install_cards({ card() });
     CaptureTv tv;
     EXPECT_EQ(tv.GetFileSize(), -1);
-    std::string big = folder + "/big.avi";
+    std::string big = folder / "big.avi";
     { std::ofstream(big).put('x'); }
     ASSERT_EQ(truncate(big.c_str(), (1ll << 32) + 1234), 0); // sparse
     base::copy_bounded(tv.m_captureFile, sizeof tv.m_captureFile, windows("big.avi"));
@@ -355,24 +334,24 @@ TEST_F(EngineCapture, CompressorsAreChosenByTheirExactNameAndWriteStreamsThatOut
             ASSERT_TRUE(tv.StopRecording(true));
         }
         dshow::AviReader reader;
-        ASSERT_EQ(reader.open(folder + "/" + name), S_OK) << reader.problem();
+        ASSERT_EQ(reader.open(folder / name), S_OK) << reader.problem();
         ASSERT_EQ(reader.streams().size(), 2u);
         EXPECT_GE(reader.streams()[0].chunks, 30u);
         EXPECT_EQ(reader.streams()[0].bitmap.biCompression != 0x32595559u /* 'YUY2' */, c.video_compressed);
         EXPECT_EQ(reader.streams()[1].wave.wFormatTag != WAVE_FORMAT_PCM, c.audio_compressed);
         EXPECT_GT(reader.streams()[1].bytes, 0u);
         if (test_support::have_ffprobe()) {
-            auto video = test_support::ffprobe(folder + "/" + name, "v:0", "stream=codec_name,nb_read_frames,width");
+            auto video = test_support::ffprobe(folder / name, "v:0", "stream=codec_name,nb_read_frames,width");
             EXPECT_EQ(video["codec_name"], c.video_codec) << video["error"];
             EXPECT_EQ(video["nb_read_frames"], std::to_string(reader.streams()[0].chunks));
             EXPECT_EQ(video["width"], "720");
-            auto sound = test_support::ffprobe(folder + "/" + name, "a:0", "stream=codec_name,nb_read_frames");
+            auto sound = test_support::ffprobe(folder / name, "a:0", "stream=codec_name,nb_read_frames");
             EXPECT_EQ(sound["codec_name"], c.audio_codec) << sound["error"];
             EXPECT_NE(sound["nb_read_frames"], "0");
         }
     }
     dshow::AviReader reader;
-    ASSERT_EQ(reader.open(folder + "/c1.avi"), S_OK);
+    ASSERT_EQ(reader.open(folder / "c1.avi"), S_OK);
     EXPECT_EQ(reader.streams()[0].bitmap.biCompression, 0x55594648u); // 'HFYU'
     EXPECT_GT(reader.streams()[0].bitmap.biSize, sizeof(BITMAPINFOHEADER)); // its tables follow
     EXPECT_TRUE(box_texts().empty());
@@ -412,7 +391,7 @@ TEST_F(EngineCapture, WithoutAnAudioPinTheSoundComesFromTheFirstAudioDeviceWhose
             ASSERT_TRUE(tv.StopRecording(true));
         }
         dshow::AviReader reader;
-        ASSERT_EQ(reader.open(folder + "/" + name), S_OK) << reader.problem();
+        ASSERT_EQ(reader.open(folder / name), S_OK) << reader.problem();
         ASSERT_EQ(reader.streams().size(), c.chosen ? 2u : 1u);
         if (c.chosen) {
             std::vector<BYTE> pcm;
@@ -437,7 +416,7 @@ TEST_F(EngineCapture, ACardWithItsOwnAudioPinNeverUsesTheAudioDevice)
         ASSERT_TRUE(tv.StopRecording(true));
     }
     dshow::AviReader reader;
-    ASSERT_EQ(reader.open(folder + "/own.avi"), S_OK) << reader.problem();
+    ASSERT_EQ(reader.open(folder / "own.avi"), S_OK) << reader.problem();
     std::vector<BYTE> pcm;
     ASSERT_EQ(reader.read_frame(1, 1, pcm), S_OK);
     EXPECT_EQ(sim::identify_tone(reinterpret_cast<const std::int16_t*>(pcm.data()), pcm.size() / 4, 2, 44100),

@@ -1,17 +1,24 @@
 #pragma once
 
-// The fixture of the capture engine tests: COM with the graph classes, a virtual clock, a machine
-// of virtual cards, every message box answered and journalled, and the check that every COM
-// object and task-memory block is gone at the end.
+// The fixtures of the capture engine tests. EngineTest: COM with the graph classes, a virtual
+// clock, a machine of virtual cards, every message box answered and journalled, and the check that
+// every COM object and task-memory block is gone at the end. EngineRecordingTest adds what the
+// recording tests share: a shown client window for the picture, a temporary folder for the files
+// and the sound cards a test installs, all gone at the end however the test ends.
 
+#include <PlainWindow.h>
+#include <TempDir.h>
 #include <TestFilters.h>
 
 #include <capture/Tv.h>
 
 #include <base/Clock.h>
+#include <base/Path.h>
 #include <com/TaskMemory.h>
 #include <dshow/DeviceEnumerator.h>
 #include <dshow/FilterGraph.h>
+#include <dshow/SystemFilters.h>
+#include <sim/SoundCard.h>
 #include <sim/VirtualHardware.h>
 #include <user/Testing.h>
 
@@ -103,6 +110,58 @@ protected:
     test_filters::ComScope com_scope;
     std::int64_t objects = 0;
     std::int64_t blocks = 0;
+};
+
+// A top-level window of 400x300, shown, for the engine's picture.
+inline HWND shown_client()
+{
+    HWND window = plain_window("client");
+    SetWindowPos(window, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+    return window;
+}
+
+// shown_client(), destroyed with its owner.
+class ShownClient {
+public:
+    ShownClient() = default;
+    ~ShownClient() { DestroyWindow(m_window); }
+    ShownClient(const ShownClient&) = delete;
+    ShownClient& operator=(const ShownClient&) = delete;
+
+    operator HWND() const { return m_window; }
+
+private:
+    HWND m_window = shown_client();
+};
+
+class EngineRecordingTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        dshow::register_audio_renderer_devices();
+        client = shown_client();
+    }
+    void TearDown() override
+    {
+        DestroyWindow(client);
+        sound_cards.clear();
+        sim::install_sound_cards({});
+        EngineTest::TearDown();
+    }
+
+    // The Windows form of the path of `name` in the test's folder.
+    std::string windows(const std::string& name) const { return base::to_windows_path(folder / name); }
+    // The video renderer's window inside the client window, or null.
+    HWND video_window() const { return FindWindowExA(client, nullptr, "VideoRenderer", nullptr); }
+    void install_sound_cards(const std::vector<sim::SoundCardDescription>& descriptions)
+    {
+        sound_cards = sim::install_sound_cards(descriptions);
+    }
+
+    test_support::TempDir folder { "engine" };
+    HWND client = nullptr;
+    std::vector<std::shared_ptr<sim::SoundCard>> sound_cards;
 };
 
 }

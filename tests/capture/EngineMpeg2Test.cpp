@@ -56,21 +56,8 @@ public:
     }
 };
 
-class EngineMpeg2 : public EngineTest {
+class EngineMpeg2 : public EngineRecordingTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        dshow::register_audio_renderer_devices();
-        folder = test_support::make_temp_dir("mpeg2");
-        client = plain_window("client");
-        SetWindowPos(client, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
-    }
-    void TearDown() override
-    {
-        DestroyWindow(client);
-        EngineTest::TearDown();
-    }
     static sim::CaptureCard mpeg2_card()
     {
         sim::CaptureCard c = card(u"Sim MPEG-2 Card");
@@ -80,11 +67,6 @@ protected:
         c.frames_per_second = 30;
         return c;
     }
-    HWND video_window() const { return FindWindowExA(client, nullptr, "VideoRenderer", nullptr); }
-    std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
-
-    std::string folder;
-    HWND client = nullptr;
 };
 
 TEST_F(EngineMpeg2, TheCardIsPreviewedThroughTheDemultiplexerChainAndThePictureFollowsTheChannel)
@@ -133,7 +115,7 @@ TEST_F(EngineMpeg2, TheCardIsPreviewedThroughTheDemultiplexerChainAndThePictureF
 TEST_F(EngineMpeg2, TheCardIsRecordedToAnAviFileWithItsPictureAndSound)
 {
     sim::install_cards({ mpeg2_card() });
-    std::string file = folder + "/match.avi";
+    std::string file = folder / "match.avi";
     {
         Mpeg2Tv tv(client);
         ASSERT_TRUE(tv.HasCaptureDevice());

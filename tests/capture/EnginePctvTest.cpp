@@ -80,9 +80,8 @@ TEST_F(PctvTest, TheCardSwitchesToItsTvInputThroughItsOwnPageAndShowsTheChannel)
         dshow::testing::reset();
         dshow::testing::set_property_frame_separator(c.separator);
         sim::install_cards({ pctv(c.name) });
-        HWND client = plain_window("client");
-        SetWindowPos(client, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
         {
+            ShownClient client;
             PctvTv tv(base::to_utf8(c.name).c_str(), client);
             ASSERT_TRUE(tv.HasCaptureDevice());
             EXPECT_FALSE(tv.m_crossbar); // nothing but the page reaches the input
@@ -103,7 +102,6 @@ TEST_F(PctvTest, TheCardSwitchesToItsTvInputThroughItsOwnPageAndShowsTheChannel)
             EXPECT_EQ(shown_picture(video, sim::PictureSource::channel(6)), sim::PictureSource::channel(6));
             tv.STvShow(false);
         }
-        DestroyWindow(client);
         sim::uninstall_cards();
     }
 }

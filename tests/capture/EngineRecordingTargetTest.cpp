@@ -73,22 +73,12 @@ public:
 
 class RecordingTarget : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        folder = test_support::make_temp_dir("target");
-    }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(folder);
-        EngineTest::TearDown();
-    }
     JournalTarget* target(const char* name = "News.wmv")
     {
-        return new JournalTarget(base::to_windows_path(folder) + "\\" + name, log);
+        return new JournalTarget(base::to_windows_path(folder / name), log);
     }
 
-    std::string folder;
+    test_support::TempDir folder { "target" };
     std::vector<std::string> log;
 };
 

@@ -41,26 +41,14 @@ public:
 };
 
 
-class EngineWm : public EngineTest {
+class EngineWm : public EngineRecordingTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        EngineRecordingTest::SetUp();
         wmenc::register_classes();
-        dshow::register_audio_renderer_devices();
-        sound_cards = sim::install_sound_cards({ sim::default_sound_card() });
-        folder = test_support::make_temp_dir("wm");
-        client = plain_window("client");
-        SetWindowPos(client, nullptr, 0, 0, 400, 300, 0);
-        ShowWindow(client, SW_SHOW);
+        install_sound_cards({ sim::default_sound_card() });
     }
-    void TearDown() override
-    {
-        DestroyWindow(client);
-        sim::install_sound_cards({});
-        EngineTest::TearDown();
-    }
-    std::string windows(const std::string& name) const { return base::to_windows_path(folder + "/" + name); }
     // Lets the devices stream for `ms` of their time.
     static void run_for(std::int64_t ms)
     {
@@ -68,10 +56,6 @@ protected:
         for (int i = 0; i < 20000 && base::Clock::ticks_ms() - from < ms; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-
-    std::vector<std::shared_ptr<sim::SoundCard>> sound_cards;
-    std::string folder;
-    HWND client = nullptr;
 };
 
 TEST_F(EngineWm, SoundOnlyLeavesTheEnginesPreviewAndDeviceAlone)
@@ -96,7 +80,7 @@ TEST_F(EngineWm, SoundOnlyLeavesTheEnginesPreviewAndDeviceAlone)
         EXPECT_FALSE(tv.IsRecording());
         EXPECT_EQ(tv.m_captureFilter.p, device);
         EXPECT_TRUE(tv.IsVideoShown());
-        EXPECT_TRUE(test_support::is_asf_file(folder + "/" + c.name));
+        EXPECT_TRUE(test_support::is_asf_file(folder / c.name));
         tv.STvShow(false);
     }
     EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
@@ -128,7 +112,7 @@ TEST_F(EngineWm, APictureRecordingTakesTheDeviceAwayAndGivesItBackWhenAsked)
         EXPECT_EQ(tv.GetChannel(), 6);
         tv.STvShow(false);
     }
-    EXPECT_TRUE(test_support::is_asf_file(folder + "/tv.WMA"));
+    EXPECT_TRUE(test_support::is_asf_file(folder / "tv.WMA"));
     {
         WmTv tv(client);
         tv.STvShow(true);
@@ -154,8 +138,8 @@ TEST_F(EngineWm, AnAviCaptureIsStoppedBeforeTheHandOver)
     EXPECT_FALSE(tv.IsRecording());
     EXPECT_TRUE(tv.IsVideoShown());
     tv.STvShow(false);
-    EXPECT_TRUE(std::filesystem::file_size(folder + "/first.avi") > 0);
-    EXPECT_TRUE(test_support::is_asf_file(folder + "/then.wmv"));
+    EXPECT_TRUE(std::filesystem::file_size(folder / "first.avi") > 0);
+    EXPECT_TRUE(test_support::is_asf_file(folder / "then.wmv"));
 }
 
 TEST_F(EngineWm, ACardTunedByItsPageGetsOneNewPageControlAfterAPictureRecording)
@@ -191,7 +175,7 @@ TEST_F(EngineWm, ACardTunedByItsPageGetsOneNewPageControlAfterAPictureRecording)
         tv.STvShow(false);
     }
     EXPECT_TRUE(dshow::testing::open_property_frames().empty());
-    EXPECT_TRUE(test_support::is_asf_file(folder + "/page.wmv"));
+    EXPECT_TRUE(test_support::is_asf_file(folder / "page.wmv"));
     EXPECT_TRUE(box_texts().empty()) << box_texts()[0];
     dshow::testing::reset();
 }

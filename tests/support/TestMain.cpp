@@ -1,4 +1,5 @@
-// The main of every test program: a fresh platform home, headless windows, then GoogleTest.
+// The main of every test program: a fresh platform home, headless windows, then GoogleTest;
+// the temporary folders go at its end, or with the janitor when it is killed.
 
 #include "TempHome.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    test_support::start_temp_dir_janitor();
     testing::InitGoogleTest(&argc, argv);
     std::string home = test_support::make_temp_dir("orbivane-test");
     std::filesystem::create_directories(home + "/run");
@@ -22,10 +24,6 @@ int main(int argc, char** argv)
     setenv("ORBIVANE_AUDIO", "none", 1);
     test_support::set_temp_home(home);
     int result = RUN_ALL_TESTS();
-    if (!std::getenv("ORBIVANE_KEEP_TEST_HOME")) {
-        std::error_code error;
-        for (const auto& dir : test_support::made_temp_dirs())
-            std::filesystem::remove_all(dir, error);
-    }
+    test_support::remove_temp_dirs();
     return result;
 }
