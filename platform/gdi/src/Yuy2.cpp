@@ -118,14 +118,6 @@ __attribute__((target("avx2"))) int convert_row_avx2(const BYTE* s, int count, P
     return x;
 }
 
-bool has_avx2()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
 
 #endif
 
@@ -137,6 +129,17 @@ Pixel yuv_to_bgra(BYTE y, BYTE u, BYTE v)
 }
 
 namespace detail {
+
+#if defined(ORBIVANE_YUY2_AVX2)
+bool has_avx2()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+#endif
 
 Pixel yuy2_pixel(const BYTE* row, int x)
 {
@@ -155,7 +158,7 @@ void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out)
     const BYTE* s = row + first * 2;
     int x = 0;
 #if defined(ORBIVANE_YUY2_AVX2)
-    if (has_avx2()) {
+    if (detail::has_avx2()) {
         x = convert_row_avx2(s, count, out);
         s += x * 2;
     }
