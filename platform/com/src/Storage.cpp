@@ -133,10 +133,8 @@ public:
         if (!buffer && count)
             return STG_E_INVALIDPOINTER;
         std::lock_guard guard(m_state->lock);
-        if (m_data->reverted)
-            return STG_E_REVERTED;
-        if ((m_mode & 3) == STGM_WRITE)
-            return STG_E_ACCESSDENIED;
+        if (HRESULT hr = usable(STGM_WRITE); FAILED(hr))
+            return hr;
         ULONGLONG size = m_data->bytes.size();
         ULONG n = m_position >= size ? 0 : static_cast<ULONG>(std::min<ULONGLONG>(count, size - m_position));
         if (n)
@@ -154,10 +152,8 @@ public:
         if (!buffer && count)
             return STG_E_INVALIDPOINTER;
         std::lock_guard guard(m_state->lock);
-        if (m_data->reverted)
-            return STG_E_REVERTED;
-        if ((m_mode & 3) == STGM_READ)
-            return STG_E_ACCESSDENIED;
+        if (HRESULT hr = usable(STGM_READ); FAILED(hr))
+            return hr;
         if (m_position + count > max_stream_size)
             return STG_E_MEDIUMFULL;
         if (m_position + count > m_data->bytes.size())
@@ -175,23 +171,8 @@ public:
         std::lock_guard guard(m_state->lock);
         if (m_data->reverted)
             return STG_E_REVERTED;
-        LONGLONG base = 0;
-        switch (origin) {
-        case STREAM_SEEK_SET:
-            break;
-        case STREAM_SEEK_CUR:
-            base = static_cast<LONGLONG>(m_position);
-            break;
-        case STREAM_SEEK_END:
-            base = static_cast<LONGLONG>(m_data->bytes.size());
-            break;
-        default:
-            return STG_E_INVALIDFUNCTION;
-        }
-        LONGLONG target = base + move.QuadPart;
-        if (target < 0)
-            return STG_E_INVALIDFUNCTION;
-        m_position = static_cast<ULONGLONG>(target);
+        if (HRESULT hr = com::seek_target(m_position, m_data->bytes.size(), move, origin, m_position); FAILED(hr))
+            return hr;
         if (new_position)
             new_position->QuadPart = m_position;
         return S_OK;
@@ -200,10 +181,8 @@ public:
     STDMETHODIMP SetSize(ULARGE_INTEGER size) override
     {
         std::lock_guard guard(m_state->lock);
-        if (m_data->reverted)
-            return STG_E_REVERTED;
-        if ((m_mode & 3) == STGM_READ)
-            return STG_E_ACCESSDENIED;
+        if (HRESULT hr = usable(STGM_READ); FAILED(hr))
+            return hr;
         if (size.QuadPart > max_stream_size)
             return STG_E_MEDIUMFULL;
         m_data->bytes.resize(size.QuadPart, 0);
@@ -279,6 +258,15 @@ public:
     }
 
 private:
+    // Under the lock: STG_E_REVERTED once the stream is dead, STG_E_ACCESSDENIED when it was
+    // opened with the access mode `refused`.
+    HRESULT usable(DWORD refused) const
+    {
+        if (m_data->reverted)
+            return STG_E_REVERTED;
+        return (m_mode & 3) == refused ? STG_E_ACCESSDENIED : S_OK;
+    }
+
     std::shared_ptr<StorageState> m_state;
     std::shared_ptr<StreamData> m_data;
     DWORD m_mode;

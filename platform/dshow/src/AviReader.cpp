@@ -92,6 +92,24 @@ struct AviReader::Walk {
         return S_OK;
     }
 
+    // Visits each chunk in [begin, end) in order with its offset, id and size; the first failure,
+    // of a header or of `visit`, ends the walk and is the result.
+    template<typename Visit>
+    HRESULT each_chunk(ULONGLONG begin, ULONGLONG end, Visit visit)
+    {
+        for (ULONGLONG at = begin; at < end;) {
+            FOURCC id;
+            DWORD n;
+            ULONGLONG next;
+            if (auto hr = chunk(at, end, id, n, next); FAILED(hr))
+                return hr;
+            if (auto hr = visit(at, id, n); FAILED(hr))
+                return hr;
+            at = next;
+        }
+        return S_OK;
+    }
+
     HRESULT list_type(ULONGLONG at, DWORD chunk_size, FOURCC& type)
     {
         if (chunk_size < 4 || !read_at(at + 8, &type, 4))
@@ -105,12 +123,7 @@ struct AviReader::Walk {
         unsigned index = static_cast<unsigned>(reader.m_streams.size());
         bool have_strh = false, have_strf = false;
         std::vector<avi::SuperIndexEntry> entries;
-        for (ULONGLONG at = begin; at < end;) {
-            FOURCC id;
-            DWORD n;
-            ULONGLONG next;
-            if (auto hr = chunk(at, end, id, n, next); FAILED(hr))
-                return hr;
+        HRESULT walked = each_chunk(begin, end, [&](ULONGLONG at, FOURCC id, DWORD n) -> HRESULT {
             if (id == avi::strh) {
                 if (have_strh || n < 48 || n > sizeof(avi::StreamHeader))
                     return reader.invalid("bad strh in stream " + std::to_string(index));
@@ -145,8 +158,10 @@ struct AviReader::Walk {
             } else if (id != avi::JUNK && id != MAKEFOURCC('s', 't', 'r', 'd') && id != MAKEFOURCC('v', 'p', 'r', 'p')) {
                 return reader.invalid("unexpected " + fourcc_text(id) + " in strl");
             }
-            at = next;
-        }
+            return S_OK;
+        });
+        if (FAILED(walked))
+            return walked;
         if (!have_strh || !have_strf)
             return reader.invalid("stream " + std::to_string(index) + " lacks strh or strf");
         const auto& sh = info.header;
@@ -189,12 +204,7 @@ struct AviReader::Walk {
     HRESULT hdrl(ULONGLONG begin, ULONGLONG end)
     {
         bool have_avih = false;
-        for (ULONGLONG at = begin; at < end;) {
-            FOURCC id;
-            DWORD n;
-            ULONGLONG next;
-            if (auto hr = chunk(at, end, id, n, next); FAILED(hr))
-                return hr;
+        HRESULT walked = each_chunk(begin, end, [&](ULONGLONG at, FOURCC id, DWORD n) -> HRESULT {
             if (id == avi::avih) {
                 if (have_avih || at != begin || n != sizeof(avi::MainHeader))
                     return reader.invalid("avih must come first and hold 56 bytes");
@@ -224,8 +234,10 @@ struct AviReader::Walk {
             } else if (id != avi::JUNK) {
                 return reader.invalid("unexpected " + fourcc_text(id) + " in hdrl");
             }
-            at = next;
-        }
+            return S_OK;
+        });
+        if (FAILED(walked))
+            return walked;
         if (!have_avih)
             return reader.invalid("no avih");
         if (reader.m_main.dwStreams != reader.m_streams.size())
@@ -237,12 +249,7 @@ struct AviReader::Walk {
 
     HRESULT movi(ULONGLONG begin, ULONGLONG end, unsigned riff)
     {
-        for (ULONGLONG at = begin; at < end;) {
-            FOURCC id;
-            DWORD n;
-            ULONGLONG next;
-            if (auto hr = chunk(at, end, id, n, next); FAILED(hr))
-                return hr;
+        return each_chunk(begin, end, [&](ULONGLONG at, FOURCC id, DWORD n) -> HRESULT {
             char c[4] = { static_cast<char>(id), static_cast<char>(id >> 8), static_cast<char>(id >> 16), static_cast<char>(id >> 24) };
             if (id == avi::LIST) {
                 FOURCC type;
@@ -280,9 +287,8 @@ struct AviReader::Walk {
             } else {
                 return reader.invalid("unexpected " + fourcc_text(id) + " in movi");
             }
-            at = next;
-        }
-        return S_OK;
+            return S_OK;
+        });
     }
 
     HRESULT index1(ULONGLONG at, DWORD n)
@@ -314,12 +320,7 @@ struct AviReader::Walk {
     HRESULT riff(ULONGLONG begin, ULONGLONG end, unsigned number)
     {
         bool have_hdrl = number != 0, have_movi = false;
-        for (ULONGLONG at = begin; at < end;) {
-            FOURCC id;
-            DWORD n;
-            ULONGLONG next;
-            if (auto hr = chunk(at, end, id, n, next); FAILED(hr))
-                return hr;
+        HRESULT walked = each_chunk(begin, end, [&](ULONGLONG at, FOURCC id, DWORD n) -> HRESULT {
             if (id == avi::LIST) {
                 FOURCC type;
                 if (auto hr = list_type(at, n, type); FAILED(hr))
@@ -343,8 +344,10 @@ struct AviReader::Walk {
             } else if (id != avi::JUNK) {
                 return reader.invalid("unexpected " + fourcc_text(id) + " in RIFF " + std::to_string(number));
             }
-            at = next;
-        }
+            return S_OK;
+        });
+        if (FAILED(walked))
+            return walked;
         if (!have_hdrl)
             return reader.invalid("no hdrl");
         if (!have_movi)

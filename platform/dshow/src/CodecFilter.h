@@ -11,11 +11,7 @@
 #include <dshow/Pins.h>
 #include <dshow/VfwErrors.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
-#include <libswscale/swscale.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <functional>
 #include <memory>
@@ -25,16 +21,16 @@ extern "C" {
 namespace dshow::detail {
 
 struct CodecContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+    void operator()(AVCodecContext* context) const { ff::avcodec_free_context(&context); }
 };
 struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+    void operator()(AVFrame* frame) const { ff::av_frame_free(&frame); }
 };
 struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    void operator()(AVPacket* packet) const { ff::av_packet_free(&packet); }
 };
 struct ScaleDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
+    void operator()(SwsContext* context) const { ff::sws_freeContext(context); }
 };
 using CodecContext = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
@@ -59,13 +55,13 @@ public:
 inline HRESULT drain(AVCodecContext* context, AVPacket* packet, const std::function<HRESULT(const AVPacket&)>& each)
 {
     for (;;) {
-        int result = avcodec_receive_packet(context, packet);
+        int result = ff::avcodec_receive_packet(context, packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return S_OK;
         if (result < 0)
             return E_FAIL;
         HRESULT hr = each(*packet);
-        av_packet_unref(packet);
+        ff::av_packet_unref(packet);
         if (hr != S_OK)
             return hr;
     }

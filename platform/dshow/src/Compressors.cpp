@@ -14,12 +14,7 @@
 #include <dshow/Pins.h>
 #include <dshow/VfwErrors.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/frame.h>
-#include <libswscale/swscale.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <cstring>
 #include <memory>
@@ -75,10 +70,10 @@ public:
     {
         close();
         const VIDEOINFOHEADER& input = *type.video_info();
-        const AVCodec* codec = avcodec_find_encoder_by_name(m_codec.encoder);
+        const AVCodec* codec = ff::avcodec_find_encoder_by_name(m_codec.encoder);
         if (!codec)
             return false;
-        CodecContext context(avcodec_alloc_context3(codec));
+        CodecContext context(ff::avcodec_alloc_context3(codec));
         m_width = input.bmiHeader.biWidth;
         m_height = std::abs(input.bmiHeader.biHeight);
         m_bottom_up = input.bmiHeader.biHeight > 0 && !IsEqualGUID(type.get().subtype, MEDIASUBTYPE_YUY2);
@@ -95,18 +90,18 @@ public:
             context->flags |= AV_CODEC_FLAG_QSCALE;
             context->global_quality = FF_QP2LAMBDA * m_codec.quantiser;
         }
-        if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        if (ff::avcodec_open2(context.get(), codec, nullptr) < 0)
             return false;
-        m_scale.reset(sws_getContext(m_width, m_height, source_format(type.get().subtype), m_width, m_height, m_codec.pixels,
+        m_scale.reset(ff::sws_getContext(m_width, m_height, source_format(type.get().subtype), m_width, m_height, m_codec.pixels,
             SWS_POINT, nullptr, nullptr, nullptr));
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
+        m_frame.reset(ff::av_frame_alloc());
+        m_packet.reset(ff::av_packet_alloc());
         if (!m_scale || !m_frame || !m_packet)
             return false;
         m_frame->format = m_codec.pixels;
         m_frame->width = m_width;
         m_frame->height = m_height;
-        if (av_frame_get_buffer(m_frame.get(), 0) < 0)
+        if (ff::av_frame_get_buffer(m_frame.get(), 0) < 0)
             return false;
         m_source_format = type.get().subtype;
         m_source_stride = static_cast<int>(image_size(input.bmiHeader) / m_height);
@@ -157,13 +152,13 @@ public:
             source[0] = data + static_cast<std::ptrdiff_t>(m_source_stride) * (m_height - 1);
             stride[0] = -m_source_stride;
         }
-        if (av_frame_make_writable(m_frame.get()) < 0)
+        if (ff::av_frame_make_writable(m_frame.get()) < 0)
             return E_OUTOFMEMORY;
-        sws_scale(m_scale.get(), source, stride, 0, m_height, m_frame->data, m_frame->linesize);
+        ff::sws_scale(m_scale.get(), source, stride, 0, m_height, m_frame->data, m_frame->linesize);
         m_frame->pts = m_frames++;
         if (m_codec.quantiser)
             m_frame->quality = m_context->global_quality;
-        if (avcodec_send_frame(m_context.get(), m_frame.get()) < 0)
+        if (ff::avcodec_send_frame(m_context.get(), m_frame.get()) < 0)
             return E_FAIL;
         return drain(m_context.get(), m_packet.get(), [&](const AVPacket& packet) {
             return deliver({ packet.data, static_cast<size_t>(packet.size) }, timed ? start : -1, timed ? stop : -1,
@@ -224,29 +219,29 @@ public:
     {
         close();
         const WAVEFORMATEX& input = *type.wave_format();
-        const AVCodec* codec = avcodec_find_encoder_by_name(m_codec.encoder);
+        const AVCodec* codec = ff::avcodec_find_encoder_by_name(m_codec.encoder);
         if (!codec)
             return false;
-        CodecContext context(avcodec_alloc_context3(codec));
+        CodecContext context(ff::avcodec_alloc_context3(codec));
         m_channels = input.nChannels;
         m_rate = static_cast<int>(input.nSamplesPerSec);
         context->sample_fmt = AV_SAMPLE_FMT_S16P;
         context->sample_rate = m_rate;
-        av_channel_layout_default(&context->ch_layout, m_channels);
+        ff::av_channel_layout_default(&context->ch_layout, m_channels);
         context->time_base = AVRational { 1, m_rate };
         if (m_codec.mp3)
             context->bit_rate = m_channels == 2 ? 128000 : 64000;
-        if (avcodec_open2(context.get(), codec, nullptr) < 0 || context->frame_size <= 0)
+        if (ff::avcodec_open2(context.get(), codec, nullptr) < 0 || context->frame_size <= 0)
             return false;
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
+        m_frame.reset(ff::av_frame_alloc());
+        m_packet.reset(ff::av_packet_alloc());
         if (!m_frame || !m_packet)
             return false;
         m_frame->format = AV_SAMPLE_FMT_S16P;
         m_frame->nb_samples = context->frame_size;
         m_frame->sample_rate = m_rate;
-        av_channel_layout_copy(&m_frame->ch_layout, &context->ch_layout);
-        if (av_frame_get_buffer(m_frame.get(), 0) < 0)
+        ff::av_channel_layout_copy(&m_frame->ch_layout, &context->ch_layout);
+        if (ff::av_frame_get_buffer(m_frame.get(), 0) < 0)
             return false;
 
         WAVEFORMATEX wfx {};
@@ -312,14 +307,14 @@ public:
         HRESULT hr = S_OK;
         std::size_t used = 0;
         while (hr == S_OK && m_pending[0].size() - used >= block) {
-            if (av_frame_make_writable(m_frame.get()) < 0)
+            if (ff::av_frame_make_writable(m_frame.get()) < 0)
                 return E_OUTOFMEMORY;
             for (int c = 0; c < m_channels; ++c)
                 std::memcpy(m_frame->data[c], m_pending[c].data() + used, block * sizeof(int16_t));
             m_frame->pts = m_sent;
             m_sent += static_cast<int64_t>(block);
             used += block;
-            if (avcodec_send_frame(m_context.get(), m_frame.get()) < 0)
+            if (ff::avcodec_send_frame(m_context.get(), m_frame.get()) < 0)
                 return E_FAIL;
             hr = drain(m_context.get(), m_packet.get(), [&](const AVPacket& packet) {
                 REFERENCE_TIME at = m_origin + std::max<int64_t>(packet.pts, 0) * UNITS / m_rate;

@@ -3,13 +3,7 @@
 #include <dshow/PlanarYuy2.h>
 #include <dshow/VfwErrors.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +19,7 @@ constexpr AVRational kUnits { 1, static_cast<int>(UNITS) };
 void quiet_libraries()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] { ff::av_log_set_level(AV_LOG_QUIET); });
 }
 
 HRESULT open_input(const std::string& path, AVFormatContext*& format)
@@ -35,10 +29,10 @@ HRESULT open_input(const std::string& path, AVFormatContext*& format)
     if (!std::filesystem::is_regular_file(path, error))
         return VFW_E_NOT_FOUND;
     format = nullptr;
-    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+    if (ff::avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
         return VFW_E_UNKNOWN_FILE_TYPE;
-    if (avformat_find_stream_info(format, nullptr) < 0) {
-        avformat_close_input(&format);
+    if (ff::avformat_find_stream_info(format, nullptr) < 0) {
+        ff::avformat_close_input(&format);
         return VFW_E_UNKNOWN_FILE_TYPE;
     }
     return S_OK;
@@ -46,7 +40,7 @@ HRESULT open_input(const std::string& path, AVFormatContext*& format)
 
 REFERENCE_TIME file_origin(const AVFormatContext* format)
 {
-    return format->start_time != AV_NOPTS_VALUE ? av_rescale_q(format->start_time, AV_TIME_BASE_Q, kUnits) : 0;
+    return format->start_time != AV_NOPTS_VALUE ? ff::av_rescale_q(format->start_time, AV_TIME_BASE_Q, kUnits) : 0;
 }
 
 REFERENCE_TIME frame_period(const AVStream* stream)
@@ -54,7 +48,7 @@ REFERENCE_TIME frame_period(const AVStream* stream)
     AVRational rate = stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0)
         return UNITS / 25;
-    return std::max<REFERENCE_TIME>(av_rescale_q(1, av_inv_q(rate), kUnits), 1);
+    return std::max<REFERENCE_TIME>(ff::av_rescale_q(1, av_inv_q(rate), kUnits), 1);
 }
 
 int output_channels(int channels) { return std::clamp(channels, 1, 2); }
@@ -69,7 +63,7 @@ HRESULT probe_media_file(const std::string& linux_path, FileInfo& info)
         return hr;
     info = {};
     if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
-        info.duration = av_rescale_q(format->duration, AV_TIME_BASE_Q, kUnits);
+        info.duration = ff::av_rescale_q(format->duration, AV_TIME_BASE_Q, kUnits);
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         const AVStream* stream = format->streams[i];
         const AVCodecParameters* params = stream->codecpar;
@@ -82,7 +76,7 @@ HRESULT probe_media_file(const std::string& linux_path, FileInfo& info)
         entry.index = static_cast<int>(i);
         entry.video = video;
         bool known = video ? params->width >= 2 && params->height >= 1 : params->sample_rate > 0 && params->ch_layout.nb_channels > 0;
-        entry.decodable = known && avcodec_find_decoder(params->codec_id) != nullptr;
+        entry.decodable = known && ff::avcodec_find_decoder(params->codec_id) != nullptr;
         if (entry.decodable) {
             if (video)
                 entry.type = MediaType::video(MEDIASUBTYPE_YUY2, make_yuy2_format(params->width & ~1, params->height, frame_period(stream)));
@@ -92,7 +86,7 @@ HRESULT probe_media_file(const std::string& linux_path, FileInfo& info)
         }
         info.streams.push_back(std::move(entry));
     }
-    avformat_close_input(&format);
+    ff::avformat_close_input(&format);
     return S_OK;
 }
 
@@ -119,32 +113,32 @@ struct DecodedStream::State {
 
     ~State()
     {
-        sws_freeContext(scaler);
-        swr_free(&resampler);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&codec);
-        avformat_close_input(&format);
+        ff::sws_freeContext(scaler);
+        ff::swr_free(&resampler);
+        ff::av_frame_free(&frame);
+        ff::av_packet_free(&packet);
+        ff::avcodec_free_context(&codec);
+        ff::avformat_close_input(&format);
     }
 
     // Decodes until a frame is in `frame`; false at the end or on an error that ends the stream.
     bool receive()
     {
         for (;;) {
-            int result = avcodec_receive_frame(codec, frame);
+            int result = ff::avcodec_receive_frame(codec, frame);
             if (result == 0)
                 return true;
             if (result != AVERROR(EAGAIN) || draining)
                 return false;
-            if (av_read_frame(format, packet) < 0) {
+            if (ff::av_read_frame(format, packet) < 0) {
                 draining = true;
-                avcodec_send_packet(codec, nullptr);
+                ff::avcodec_send_packet(codec, nullptr);
                 continue;
             }
             // A damaged packet is dropped; the stream goes on with the next one.
             if (packet->stream_index == index)
-                avcodec_send_packet(codec, packet);
-            av_packet_unref(packet);
+                ff::avcodec_send_packet(codec, packet);
+            ff::av_packet_unref(packet);
         }
     }
 
@@ -153,7 +147,7 @@ struct DecodedStream::State {
         std::int64_t stamp = frame->best_effort_timestamp;
         if (stamp == AV_NOPTS_VALUE)
             return next_time;
-        return av_rescale_q(stamp, stream->time_base, kUnits) - origin;
+        return ff::av_rescale_q(stamp, stream->time_base, kUnits) - origin;
     }
 
     // The frame as top-down YUY2 into `out` (width * 2 * height bytes). The common planar
@@ -192,7 +186,7 @@ struct DecodedStream::State {
             return false;
         uint8_t* planes[4] = { out, nullptr, nullptr, nullptr };
         int strides[4] = { width * 2, 0, 0, 0 };
-        return sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
+        return ff::sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
     }
 
     // A scaler for the frame's format and height, kept while they stay. (The full-range "J"
@@ -202,7 +196,7 @@ struct DecodedStream::State {
     {
         if (scaler && format == scaler_format && frame->height == scaler_height)
             return true;
-        sws_freeContext(scaler);
+        ff::sws_freeContext(scaler);
         scaler_format = format;
         scaler_height = frame->height;
         AVPixelFormat plain = format;
@@ -214,12 +208,12 @@ struct DecodedStream::State {
         case AV_PIX_FMT_YUVJ444P: plain = AV_PIX_FMT_YUV444P; full = true; break;
         default: break;
         }
-        scaler = sws_getContext(width, frame->height, plain, width, height, AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        scaler = ff::sws_getContext(width, frame->height, plain, width, height, AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!scaler)
             return false;
         if (full) {
-            const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
-            sws_setColorspaceDetails(scaler, coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
+            const int* coefficients = ff::sws_getCoefficients(SWS_CS_ITU601);
+            ff::sws_setColorspaceDetails(scaler, coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
         }
         return true;
     }
@@ -228,22 +222,22 @@ struct DecodedStream::State {
     {
         if (!resampler) {
             AVChannelLayout out {};
-            av_channel_layout_default(&out, channels);
+            ff::av_channel_layout_default(&out, channels);
             int in_rate = std::max(1, static_cast<int>(std::lround(frame->sample_rate * speed)));
-            int failed = swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
+            int failed = ff::swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
                                              static_cast<AVSampleFormat>(frame->format), in_rate, 0, nullptr);
-            av_channel_layout_uninit(&out);
-            if (failed < 0 || swr_init(resampler) < 0) {
-                swr_free(&resampler);
+            ff::av_channel_layout_uninit(&out);
+            if (failed < 0 || ff::swr_init(resampler) < 0) {
+                ff::swr_free(&resampler);
                 return false;
             }
         }
-        int room = swr_get_out_samples(resampler, frame->nb_samples);
+        int room = ff::swr_get_out_samples(resampler, frame->nb_samples);
         if (room <= 0)
             return true;
         data.resize(static_cast<std::size_t>(room) * channels * 2);
         uint8_t* out[1] = { data.data() };
-        int made = swr_convert(resampler, out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+        int made = ff::swr_convert(resampler, out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
         if (made < 0)
             return false;
         data.resize(static_cast<std::size_t>(made) * channels * 2);
@@ -270,17 +264,17 @@ std::unique_ptr<DecodedStream> DecodedStream::open(const std::string& linux_path
     state->index = info.index;
     state->stream = state->format->streams[info.index];
     state->video = info.video;
-    const AVCodec* decoder = avcodec_find_decoder(state->stream->codecpar->codec_id);
-    if (!decoder || !(state->codec = avcodec_alloc_context3(decoder)))
+    const AVCodec* decoder = ff::avcodec_find_decoder(state->stream->codecpar->codec_id);
+    if (!decoder || !(state->codec = ff::avcodec_alloc_context3(decoder)))
         return nullptr;
-    if (avcodec_parameters_to_context(state->codec, state->stream->codecpar) < 0)
+    if (ff::avcodec_parameters_to_context(state->codec, state->stream->codecpar) < 0)
         return nullptr;
     state->codec->thread_count = 2;
     state->codec->pkt_timebase = state->stream->time_base;
-    if (avcodec_open2(state->codec, decoder, nullptr) < 0)
+    if (ff::avcodec_open2(state->codec, decoder, nullptr) < 0)
         return nullptr;
-    state->packet = av_packet_alloc();
-    state->frame = av_frame_alloc();
+    state->packet = ff::av_packet_alloc();
+    state->frame = ff::av_frame_alloc();
     if (!state->packet || !state->frame)
         return nullptr;
     state->origin = file_origin(state->format);
@@ -301,13 +295,13 @@ bool DecodedStream::seek(REFERENCE_TIME position, double rate)
 {
     State& s = *m_state;
     position = std::max<REFERENCE_TIME>(position, 0);
-    std::int64_t target = av_rescale_q(position + s.origin, kUnits, s.stream->time_base);
-    if (av_seek_frame(s.format, s.index, target, AVSEEK_FLAG_BACKWARD) < 0
-        && avformat_seek_file(s.format, s.index, INT64_MIN, target, target, 0) < 0)
+    std::int64_t target = ff::av_rescale_q(position + s.origin, kUnits, s.stream->time_base);
+    if (ff::av_seek_frame(s.format, s.index, target, AVSEEK_FLAG_BACKWARD) < 0
+        && ff::avformat_seek_file(s.format, s.index, INT64_MIN, target, target, 0) < 0)
         return false;
-    av_frame_unref(s.frame);
-    avcodec_flush_buffers(s.codec);
-    swr_free(&s.resampler);
+    ff::av_frame_unref(s.frame);
+    ff::avcodec_flush_buffers(s.codec);
+    ff::swr_free(&s.resampler);
     s.speed = rate;
     s.draining = false;
     s.skip_until = position;
@@ -318,14 +312,14 @@ bool DecodedStream::seek(REFERENCE_TIME position, double rate)
 bool DecodedStream::next_frame(REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     State& s = *m_state;
-    av_frame_unref(s.frame);
+    ff::av_frame_unref(s.frame);
     while (s.video && s.receive()) {
         start = s.frame_start();
         stop = start + s.period;
         s.next_time = stop;
         if (stop > s.skip_until)
             return true;
-        av_frame_unref(s.frame);
+        ff::av_frame_unref(s.frame);
     }
     return false;
 }
@@ -334,7 +328,7 @@ bool DecodedStream::take_picture(BYTE* out)
 {
     State& s = *m_state;
     bool made = s.frame->data[0] && s.picture(out);
-    av_frame_unref(s.frame);
+    ff::av_frame_unref(s.frame);
     return made;
 }
 
@@ -359,7 +353,7 @@ bool DecodedStream::next(std::vector<BYTE>& data, REFERENCE_TIME& start, REFEREN
         stop = start + static_cast<REFERENCE_TIME>(s.frame->nb_samples) * UNITS / std::max(s.frame->sample_rate, 1);
         s.next_time = stop;
         bool made = stop > s.skip_until && s.sound(data);
-        av_frame_unref(s.frame);
+        ff::av_frame_unref(s.frame);
         if (!made || data.empty())
             continue;
         if (start < s.skip_until) {

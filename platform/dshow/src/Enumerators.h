@@ -12,27 +12,32 @@
 
 namespace dshow::detail {
 
-// An enumerator of interface pointers (IEnumPins, IEnumFilters) over a list that `source` gives.
-template<typename Enum, typename Item>
-class InterfaceEnumerator final : public com::Object<Enum> {
+// An enumerator over a snapshot of what `source` gives. `Items` says what the snapshot holds
+// (`Element`) and how Next hands one out (`hand_out`, null when it cannot).
+template<typename Enum, typename Items>
+class SnapshotEnumerator final : public com::Object<Enum> {
 public:
-    using Source = std::function<std::vector<CComPtr<Item>>()>;
+    using Element = typename Items::Element;
+    using Out = typename Items::Out;
+    using Source = std::function<std::vector<Element>()>;
 
-    explicit InterfaceEnumerator(Source source)
+    explicit SnapshotEnumerator(Source source)
         : m_source(std::move(source))
         , m_items(m_source())
     {
     }
 
-    STDMETHODIMP Next(ULONG count, Item** out, ULONG* fetched) override
+    STDMETHODIMP Next(ULONG count, Out** out, ULONG* fetched) override
     {
         if (!out || (count > 1 && !fetched))
             return E_POINTER;
         ULONG n = 0;
         while (n < count && m_position < m_items.size()) {
-            out[n] = m_items[m_position++];
-            out[n]->AddRef();
-            ++n;
+            Out* item = Items::hand_out(m_items[m_position]);
+            if (!item)
+                break;
+            out[n++] = item;
+            ++m_position;
         }
         if (fetched)
             *fetched = n;
@@ -58,13 +63,12 @@ public:
     {
         if (!clone)
             return E_POINTER;
-        auto* copy = new InterfaceEnumerator(m_source, m_items, m_position);
-        *clone = copy;
+        *clone = new SnapshotEnumerator(m_source, m_items, m_position);
         return S_OK;
     }
 
 private:
-    InterfaceEnumerator(Source source, std::vector<CComPtr<Item>> items, size_t position)
+    SnapshotEnumerator(Source source, std::vector<Element> items, size_t position)
         : m_source(std::move(source))
         , m_items(std::move(items))
         , m_position(position)
@@ -72,71 +76,31 @@ private:
     }
 
     Source m_source;
-    std::vector<CComPtr<Item>> m_items;
+    std::vector<Element> m_items;
     size_t m_position { 0 };
 };
 
-using PinEnumerator = InterfaceEnumerator<IEnumPins, IPin>;
-using FilterEnumerator = InterfaceEnumerator<IEnumFilters, IBaseFilter>;
-
-// An IEnumMediaTypes over the types `source` gives; Next hands out CreateMediaType copies.
-class MediaTypeEnumerator final : public com::Object<IEnumMediaTypes> {
-public:
-    using Source = std::function<std::vector<MediaType>()>;
-
-    explicit MediaTypeEnumerator(Source source)
-        : m_source(std::move(source))
-        , m_types(m_source())
+// Interface pointers (IEnumPins, IEnumFilters): Next hands out another reference.
+template<typename Item>
+struct InterfaceItems {
+    using Element = CComPtr<Item>;
+    using Out = Item;
+    static Item* hand_out(const Element& item)
     {
+        item->AddRef();
+        return item;
     }
-
-    STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** out, ULONG* fetched) override
-    {
-        if (!out || (count > 1 && !fetched))
-            return E_POINTER;
-        ULONG n = 0;
-        while (n < count && m_position < m_types.size()) {
-            AM_MEDIA_TYPE* copy = CreateMediaType(&m_types[m_position].get());
-            if (!copy)
-                break;
-            out[n++] = copy;
-            ++m_position;
-        }
-        if (fetched)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override
-    {
-        size_t left = m_types.size() - m_position;
-        if (count > left) {
-            m_position = m_types.size();
-            return S_FALSE;
-        }
-        m_position += count;
-        return S_OK;
-    }
-    STDMETHODIMP Reset() override
-    {
-        m_types = m_source();
-        m_position = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumMediaTypes** clone) override
-    {
-        if (!clone)
-            return E_POINTER;
-        auto* copy = new MediaTypeEnumerator(m_source);
-        copy->m_types = m_types;
-        copy->m_position = m_position;
-        *clone = copy;
-        return S_OK;
-    }
-
-private:
-    Source m_source;
-    std::vector<MediaType> m_types;
-    size_t m_position { 0 };
 };
+
+// Media types (IEnumMediaTypes): Next hands out CreateMediaType copies.
+struct MediaTypeItems {
+    using Element = MediaType;
+    using Out = AM_MEDIA_TYPE;
+    static AM_MEDIA_TYPE* hand_out(const MediaType& type) { return CreateMediaType(&type.get()); }
+};
+
+using PinEnumerator = SnapshotEnumerator<IEnumPins, InterfaceItems<IPin>>;
+using FilterEnumerator = SnapshotEnumerator<IEnumFilters, InterfaceItems<IBaseFilter>>;
+using MediaTypeEnumerator = SnapshotEnumerator<IEnumMediaTypes, MediaTypeItems>;
 
 }

@@ -138,8 +138,11 @@ private:
 
     template<typename Interface>
     std::vector<CComPtr<Interface>> filters_with() const;
-    HRESULT video_window(CComPtr<IVideoWindow>& window) const;
-    HRESULT basic_audio(CComPtr<IBasicAudio>& audio) const;
+    // The first filter with the interface, or E_NOINTERFACE.
+    template<typename Interface>
+    HRESULT first_with(CComPtr<Interface>& found) const;
+    // Sets a level on every filter with IBasicAudio; the first failure is the result.
+    HRESULT set_audio(HRESULT (STDMETHODCALLTYPE IBasicAudio::*set)(LONG), LONG level);
 
     // Events: queues one for the application and tells the notify window.
     void queue_event(LONG code, LONG_PTR param1, LONG_PTR param2);

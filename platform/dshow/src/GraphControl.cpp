@@ -205,60 +205,48 @@ std::vector<CComPtr<Interface>> FilterGraph::filters_with() const
 
 std::vector<CComPtr<IMediaSeeking>> FilterGraph::seeking_filters() const { return filters_with<IMediaSeeking>(); }
 
-HRESULT FilterGraph::video_window(CComPtr<IVideoWindow>& window) const
+template<typename Interface>
+HRESULT FilterGraph::first_with(CComPtr<Interface>& found) const
 {
-    auto list = filters_with<IVideoWindow>();
+    auto list = filters_with<Interface>();
     if (list.empty())
         return E_NOINTERFACE;
-    window = list.front();
+    found = list.front();
     return S_OK;
 }
 
-HRESULT FilterGraph::basic_audio(CComPtr<IBasicAudio>& audio) const
+HRESULT FilterGraph::set_audio(HRESULT (STDMETHODCALLTYPE IBasicAudio::*set)(LONG), LONG level)
 {
     auto list = filters_with<IBasicAudio>();
     if (list.empty())
         return E_NOINTERFACE;
-    audio = list.front();
-    return S_OK;
+    HRESULT result = S_OK;
+    for (auto& audio : list) {
+        HRESULT hr = (audio.p->*set)(level);
+        if (FAILED(hr) && SUCCEEDED(result))
+            result = hr;
+    }
+    return result;
 }
 
 STDMETHODIMP FilterGraph::put_Volume(LONG volume)
 {
     if (volume < -10000 || volume > 0)
         return E_INVALIDARG;
-    auto list = filters_with<IBasicAudio>();
-    if (list.empty())
-        return E_NOINTERFACE;
-    HRESULT result = S_OK;
-    for (auto& audio : list) {
-        HRESULT hr = audio->put_Volume(volume);
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    }
-    return result;
+    return set_audio(&IBasicAudio::put_Volume, volume);
 }
 
 STDMETHODIMP FilterGraph::put_Balance(LONG balance)
 {
     if (balance < -10000 || balance > 10000)
         return E_INVALIDARG;
-    auto list = filters_with<IBasicAudio>();
-    if (list.empty())
-        return E_NOINTERFACE;
-    HRESULT result = S_OK;
-    for (auto& audio : list) {
-        HRESULT hr = audio->put_Balance(balance);
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    }
-    return result;
+    return set_audio(&IBasicAudio::put_Balance, balance);
 }
 
 #define FORWARD_AUDIO(call)                    \
     {                                          \
         CComPtr<IBasicAudio> audio;            \
-        HRESULT hr = basic_audio(audio);       \
+        HRESULT hr = first_with(audio);        \
         return FAILED(hr) ? hr : audio->call;  \
     }
 
@@ -268,7 +256,7 @@ STDMETHODIMP FilterGraph::get_Balance(LONG* balance) FORWARD_AUDIO(get_Balance(b
 #define FORWARD_VIDEO(call)                    \
     {                                          \
         CComPtr<IVideoWindow> window;          \
-        HRESULT hr = video_window(window);     \
+        HRESULT hr = first_with(window);       \
         return FAILED(hr) ? hr : window->call; \
     }
 

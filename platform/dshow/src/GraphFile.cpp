@@ -44,12 +44,9 @@ public:
     }
     STDMETHODIMP Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override
     {
-        LONGLONG base = origin == STREAM_SEEK_SET ? 0 : origin == STREAM_SEEK_CUR ? static_cast<LONGLONG>(m_position) : static_cast<LONGLONG>(bytes.size());
-        if (origin > STREAM_SEEK_END)
-            return STG_E_INVALIDFUNCTION;
-        LONGLONG target = base + move.QuadPart;
-        if (target < 0)
-            return STG_E_INVALIDFUNCTION;
+        ULONGLONG target = 0;
+        if (HRESULT hr = com::seek_target(m_position, bytes.size(), move, origin, target); FAILED(hr))
+            return hr;
         m_position = static_cast<size_t>(target);
         if (position)
             position->QuadPart = m_position;

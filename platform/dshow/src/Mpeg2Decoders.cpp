@@ -8,11 +8,7 @@
 #include <com/ClassRegistry.h>
 #include <dshow/FilterGraph.h>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/samplefmt.h>
-#include <libswresample/swresample.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +22,7 @@ namespace {
 using namespace detail;
 
 struct ResampleDeleter {
-    void operator()(SwrContext* context) const { swr_free(&context); }
+    void operator()(SwrContext* context) const { ff::swr_free(&context); }
 };
 using Resample = std::unique_ptr<SwrContext, ResampleDeleter>;
 
@@ -45,18 +41,18 @@ protected:
     // Opens the decoder of `id`, `configure`d first; false when it cannot.
     bool open_codec(AVCodecID id, const std::function<void(AVCodecContext&)>& configure)
     {
-        const AVCodec* codec = avcodec_find_decoder(id);
+        const AVCodec* codec = ff::avcodec_find_decoder(id);
         if (!codec)
             return false;
-        CodecContext context(avcodec_alloc_context3(codec));
+        CodecContext context(ff::avcodec_alloc_context3(codec));
         if (!context)
             return false;
         context->thread_count = 1;
         configure(*context);
-        if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        if (ff::avcodec_open2(context.get(), codec, nullptr) < 0)
             return false;
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
+        m_frame.reset(ff::av_frame_alloc());
+        m_packet.reset(ff::av_packet_alloc());
         if (!m_frame || !m_packet)
             return false;
         m_context = std::move(context);
@@ -80,7 +76,7 @@ protected:
         m_packet->data = data;
         m_packet->size = sample->GetActualDataLength();
         m_packet->pts = timed ? start : AV_NOPTS_VALUE;
-        int sent = avcodec_send_packet(m_context.get(), m_packet.get());
+        int sent = ff::avcodec_send_packet(m_context.get(), m_packet.get());
         m_packet->data = nullptr;
         m_packet->size = 0;
         return sent < 0 && sent != AVERROR(EAGAIN) ? S_FALSE : S_OK;
@@ -110,7 +106,7 @@ public:
         bool opened = open_codec(AV_CODEC_ID_MPEG2VIDEO, [&](AVCodecContext& context) {
             if (sequence.empty())
                 return;
-            context.extradata = static_cast<uint8_t*>(av_mallocz(sequence.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            context.extradata = static_cast<uint8_t*>(ff::av_mallocz(sequence.size() + AV_INPUT_BUFFER_PADDING_SIZE));
             if (!context.extradata)
                 return;
             std::memcpy(context.extradata, sequence.data(), sequence.size());
@@ -139,12 +135,12 @@ public:
         if (HRESULT hr = send(sample, start, timed); hr != S_OK)
             return FAILED(hr) ? hr : S_OK;
         for (;;) {
-            int received = avcodec_receive_frame(m_context.get(), m_frame.get());
+            int received = ff::avcodec_receive_frame(m_context.get(), m_frame.get());
             if (received < 0)
                 return S_OK;
             HRESULT hr = convert() ? S_OK : E_FAIL;
             REFERENCE_TIME when = m_frame->pts;
-            av_frame_unref(m_frame.get());
+            ff::av_frame_unref(m_frame.get());
             if (FAILED(hr))
                 return hr;
             bool known = when != AV_NOPTS_VALUE;
@@ -172,7 +168,7 @@ private:
     // The decoded frame, scaled to the output's size, as YUY2.
     bool convert()
     {
-        m_scale.reset(sws_getCachedContext(m_scale.release(), m_frame->width, m_frame->height,
+        m_scale.reset(ff::sws_getCachedContext(m_scale.release(), m_frame->width, m_frame->height,
             static_cast<AVPixelFormat>(m_frame->format), m_width, m_height, AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr,
             nullptr, nullptr));
         if (!m_scale)
@@ -180,7 +176,7 @@ private:
         m_picture.resize(static_cast<std::size_t>(m_width) * m_height * 2);
         uint8_t* planes[1] = { m_picture.data() };
         int strides[1] = { m_width * 2 };
-        return sws_scale(m_scale.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) > 0;
+        return ff::sws_scale(m_scale.get(), m_frame->data, m_frame->linesize, 0, m_frame->height, planes, strides) > 0;
     }
 
     Scale m_scale;
@@ -207,7 +203,7 @@ public:
         const WAVEFORMATEX& wave = *type.wave_format();
         bool opened = open_codec(AV_CODEC_ID_MP2, [&](AVCodecContext& context) {
             context.sample_rate = static_cast<int>(wave.nSamplesPerSec);
-            av_channel_layout_default(&context.ch_layout, wave.nChannels);
+            ff::av_channel_layout_default(&context.ch_layout, wave.nChannels);
         });
         if (!opened)
             return false;
@@ -231,10 +227,10 @@ public:
             return FAILED(hr) ? hr : S_OK;
         REFERENCE_TIME at = start;
         for (;;) {
-            if (avcodec_receive_frame(m_context.get(), m_frame.get()) < 0)
+            if (ff::avcodec_receive_frame(m_context.get(), m_frame.get()) < 0)
                 return S_OK;
             bool converted = convert();
-            av_frame_unref(m_frame.get());
+            ff::av_frame_unref(m_frame.get());
             if (!converted)
                 return E_FAIL;
             REFERENCE_TIME length = static_cast<REFERENCE_TIME>(m_pcm.size() / (2 * m_channels)) * UNITS / m_rate;
@@ -251,23 +247,23 @@ private:
     {
         if (!m_resample) {
             AVChannelLayout out {};
-            av_channel_layout_default(&out, m_channels);
+            ff::av_channel_layout_default(&out, m_channels);
             SwrContext* context = nullptr;
-            int failed = swr_alloc_set_opts2(&context, &out, AV_SAMPLE_FMT_S16, m_rate, &m_frame->ch_layout,
+            int failed = ff::swr_alloc_set_opts2(&context, &out, AV_SAMPLE_FMT_S16, m_rate, &m_frame->ch_layout,
                 static_cast<AVSampleFormat>(m_frame->format), m_frame->sample_rate, 0, nullptr);
-            av_channel_layout_uninit(&out);
+            ff::av_channel_layout_uninit(&out);
             m_resample.reset(context);
-            if (failed < 0 || swr_init(m_resample.get()) < 0) {
+            if (failed < 0 || ff::swr_init(m_resample.get()) < 0) {
                 m_resample.reset();
                 return false;
             }
         }
-        int room = swr_get_out_samples(m_resample.get(), m_frame->nb_samples);
+        int room = ff::swr_get_out_samples(m_resample.get(), m_frame->nb_samples);
         if (room < 0)
             return false;
         m_pcm.resize(static_cast<std::size_t>(room) * 2 * m_channels);
         uint8_t* out[1] = { m_pcm.data() };
-        int made = swr_convert(m_resample.get(), out, room, const_cast<const uint8_t**>(m_frame->extended_data), m_frame->nb_samples);
+        int made = ff::swr_convert(m_resample.get(), out, room, const_cast<const uint8_t**>(m_frame->extended_data), m_frame->nb_samples);
         if (made < 0)
             return false;
         m_pcm.resize(static_cast<std::size_t>(made) * 2 * m_channels);

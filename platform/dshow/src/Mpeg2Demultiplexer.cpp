@@ -9,10 +9,7 @@
 #include <dshow/Pins.h>
 #include <dshow/VfwErrors.h>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/mem.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -261,30 +258,30 @@ private:
 
     void demultiplex()
     {
-        auto* buffer = static_cast<uint8_t*>(av_malloc(kReadBufferBytes));
-        AVIOContext* io = buffer ? avio_alloc_context(buffer, kReadBufferBytes, 0, this, read_packet, nullptr, nullptr) : nullptr;
+        auto* buffer = static_cast<uint8_t*>(ff::av_malloc(kReadBufferBytes));
+        AVIOContext* io = buffer ? ff::avio_alloc_context(buffer, kReadBufferBytes, 0, this, read_packet, nullptr, nullptr) : nullptr;
         if (!io) {
-            av_free(buffer);
+            ff::av_free(buffer);
             return;
         }
-        AVFormatContext* format = avformat_alloc_context();
+        AVFormatContext* format = ff::avformat_alloc_context();
         if (format) {
             format->pb = io;
             format->flags |= AVFMT_FLAG_CUSTOM_IO;
-            if (avformat_open_input(&format, nullptr, av_find_input_format("mpeg"), nullptr) == 0) {
+            if (ff::avformat_open_input(&format, nullptr, ff::av_find_input_format("mpeg"), nullptr) == 0) {
                 read_packets(format);
-                avformat_close_input(&format);
+                ff::avformat_close_input(&format);
             }
         }
-        av_freep(&io->buffer);
-        avio_context_free(&io);
+        ff::av_freep(&io->buffer);
+        ff::avio_context_free(&io);
     }
 
     void read_packets(AVFormatContext* format)
     {
-        AVPacket* packet = av_packet_alloc();
+        AVPacket* packet = ff::av_packet_alloc();
         std::int64_t first_pts = AV_NOPTS_VALUE;
-        while (packet && av_read_frame(format, packet) >= 0) {
+        while (packet && ff::av_read_frame(format, packet) >= 0) {
             const AVStream* stream = format->streams[packet->stream_index];
             std::int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             REFERENCE_TIME start = kNoTime;
@@ -296,7 +293,7 @@ private:
                     std::lock_guard guard(m_queue_lock);
                     origin = m_first_input_time == kNoTime ? 0 : m_first_input_time;
                 }
-                start = origin + av_rescale_q(pts - first_pts, stream->time_base, AVRational { 1, static_cast<int>(UNITS) });
+                start = origin + ff::av_rescale_q(pts - first_pts, stream->time_base, AVRational { 1, static_cast<int>(UNITS) });
             }
             int id = stream->id & 0xFF;
             for (BasePin* pin : pins()) {
@@ -308,9 +305,9 @@ private:
                 std::span<const BYTE> payload(packet->data, static_cast<std::size_t>(packet->size));
                 output->deliver(payload, start < 0 ? 0 : start, -1, (packet->flags & AV_PKT_FLAG_KEY) != 0);
             }
-            av_packet_unref(packet);
+            ff::av_packet_unref(packet);
         }
-        av_packet_free(&packet);
+        ff::av_packet_free(&packet);
         for (BasePin* pin : pins())
             if (pin->direction() == PINDIR_OUTPUT && pin->is_connected())
                 static_cast<Output*>(pin)->deliver_end_of_stream();

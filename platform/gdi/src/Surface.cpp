@@ -25,6 +25,14 @@ Surface Surface::wrap(void* first_row, int width, int height, std::ptrdiff_t str
     return s;
 }
 
+Surface Surface::adopt(std::shared_ptr<void> keeper, void* first_row, int width, int height, std::ptrdiff_t stride_bytes)
+{
+    Surface s = wrap(first_row, width, height, stride_bytes);
+    if (first_row)
+        s.m_keeper = std::move(keeper);
+    return s;
+}
+
 Surface::Surface(const Surface& other)
 {
     *this = other;
@@ -42,6 +50,7 @@ Surface& Surface::operator=(const Surface& other)
     m_width = other.m_width;
     m_height = other.m_height;
     m_owned = other.m_owned;
+    m_keeper = other.m_keeper;
     if (other.m_owned) {
         m_storage = other.m_storage;
         m_pixels = m_storage.empty() ? nullptr : m_storage.data();
@@ -62,6 +71,7 @@ Surface& Surface::operator=(Surface&& other) noexcept
     m_height = other.m_height;
     m_owned = other.m_owned;
     m_stride = other.m_stride;
+    m_keeper = std::move(other.m_keeper);
     if (other.m_owned) {
         m_storage = std::move(other.m_storage);
         m_pixels = m_storage.empty() ? nullptr : m_storage.data();

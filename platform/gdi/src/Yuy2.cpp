@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace gdi {
 
@@ -72,6 +75,52 @@ inline void convert8(const BYTE* s, Pixel* out)
 
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+#define ORBIVANE_YUY2_AVX2 1
+
+// convert8 on two lanes at once: sixteen pixels (32 bytes of YUY2), each 128-bit lane computed
+// exactly as convert8 computes its eight.
+__attribute__((target("avx2"))) inline void sums_of_16(__m256i words, __m256i& r, __m256i& g, __m256i& b)
+{
+    __m256i cd = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(1, 2, 1, 0)), _MM_SHUFFLE(1, 2, 1, 0));
+    __m256i ce = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(3, 2, 3, 0)), _MM_SHUFFLE(3, 2, 3, 0));
+    __m256i ee = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    __m256i e1 = _mm256_or_si256(_mm256_and_si256(ee, _mm256_set1_epi32(0xFFFF)), _mm256_set1_epi32(0x10000));
+    const __m256i round = _mm256_set1_epi32(128);
+    r = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(ce, _mm256_set1_epi32((409 << 16) | 298)), round), 8);
+    b = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(cd, _mm256_set1_epi32((516 << 16) | 298)), round), 8);
+    __m256i gs = _mm256_add_epi32(
+        _mm256_madd_epi16(cd, _mm256_set1_epi32(static_cast<int>((0x10000u - 100u) << 16) | 298)),
+        _mm256_madd_epi16(e1, _mm256_set1_epi32((128 << 16) | (0x10000 - 208))));
+    g = _mm256_srai_epi32(gs, 8);
+}
+
+__attribute__((target("avx2"))) int convert_row_avx2(const BYTE* s, int count, Pixel* out)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i offsets = _mm256_set1_epi32((128 << 16) | 16);
+    int x = 0;
+    for (; x + 16 <= count; x += 16, s += 32) {
+        __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+        __m256i lo_r, lo_g, lo_b, hi_r, hi_g, hi_b;
+        sums_of_16(_mm256_sub_epi16(_mm256_unpacklo_epi8(bytes, zero), offsets), lo_r, lo_g, lo_b);
+        sums_of_16(_mm256_sub_epi16(_mm256_unpackhi_epi8(bytes, zero), offsets), hi_r, hi_g, hi_b);
+        __m256i r = _mm256_packs_epi32(lo_r, hi_r);
+        __m256i g = _mm256_packs_epi32(lo_g, hi_g);
+        __m256i b = _mm256_packs_epi32(lo_b, hi_b);
+        __m256i bg = _mm256_unpacklo_epi8(_mm256_packus_epi16(b, b), _mm256_packus_epi16(g, g));
+        __m256i ra = _mm256_unpacklo_epi8(_mm256_packus_epi16(r, r), _mm256_set1_epi8(static_cast<char>(0xFF)));
+        __m256i first = _mm256_unpacklo_epi16(bg, ra);  // pixels 0-3 and 8-11
+        __m256i second = _mm256_unpackhi_epi16(bg, ra); // pixels 4-7 and 12-15
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_permute2x128_si256(first, second, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + 8), _mm256_permute2x128_si256(first, second, 0x31));
+    }
+    return x;
+}
+
+
+#endif
+
 }
 
 Pixel yuv_to_bgra(BYTE y, BYTE u, BYTE v)
@@ -80,6 +129,17 @@ Pixel yuv_to_bgra(BYTE y, BYTE u, BYTE v)
 }
 
 namespace detail {
+
+#if defined(ORBIVANE_YUY2_AVX2)
+bool has_avx2()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+#endif
 
 Pixel yuy2_pixel(const BYTE* row, int x)
 {
@@ -97,6 +157,12 @@ void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out)
     }
     const BYTE* s = row + first * 2;
     int x = 0;
+#if defined(ORBIVANE_YUY2_AVX2)
+    if (detail::has_avx2()) {
+        x = convert_row_avx2(s, count, out);
+        s += x * 2;
+    }
+#endif
 #if defined(__SSE2__)
     for (; x + 8 <= count; x += 8, s += 16)
         convert8(s, out + x);

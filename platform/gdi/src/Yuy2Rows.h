@@ -7,6 +7,10 @@
 
 namespace gdi::detail {
 
+#if defined(__x86_64__) || defined(__i386__)
+// Whether the processor runs AVX2 code (the 16-pixel conversion, the gathers of scaled rows).
+bool has_avx2();
+#endif
 // Pixel x of a YUY2 row: its own Y with its pair's U and V.
 Pixel yuy2_pixel(const BYTE* row, int x);
 // Converts pixels first .. first + count - 1 of a YUY2 row into out[0 .. count - 1].

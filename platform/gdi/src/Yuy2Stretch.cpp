@@ -12,9 +12,40 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace gdi {
 
 namespace {
+
+#if defined(__x86_64__) || defined(__i386__)
+// Eight destination pixels at a time with AVX2 gathers; the rest is left to the caller.
+__attribute__((target("avx2"))) int gather_avx2(Pixel* out, const Pixel* line, const int* map, int first, int columns)
+{
+    const __m256i base = _mm256_set1_epi32(first);
+    int i = 0;
+    for (; i + 8 <= columns; i += 8) {
+        __m256i at = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + i)), base);
+        __m256i pixels = _mm256_i32gather_epi32(reinterpret_cast<const int*>(line), at, 4);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), pixels);
+    }
+    return i;
+}
+#endif
+
+// out[i] = line[map[i] - first] for each of `columns` destination pixels.
+void gather(Pixel* out, const Pixel* line, const int* map, int first, int columns)
+{
+    int i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (detail::has_avx2())
+        i = gather_avx2(out, line, map, first, columns);
+#endif
+    for (; i < columns; ++i)
+        out[i] = line[map[i] - first];
+}
 
 // The whole-frame conversion drawn with StretchDIBits: mirrored or averaged pictures.
 BOOL draw_converted(HDC dc, int x, int y, int width, int height, const BYTE* src, std::ptrdiff_t stride,
@@ -89,8 +120,7 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
                 out[i] = detail::yuy2_pixel(row, map[i]);
         } else {
             detail::yuy2_row_to_bgra(row, first, span, line);
-            for (int i = 0; i < columns; ++i)
-                out[i] = line[map[i] - first];
+            gather(out, line, map, first, columns);
         }
         last_row = rows.index();
         last_out = out;

@@ -35,34 +35,60 @@ bool Image::make_shared(Visual* visual, int depth, int width, int height)
         XDestroyImage(image);
         return false;
     }
-    m_segment.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
-    if (m_segment.shmid < 0) {
+    int id = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (id < 0) {
         XDestroyImage(image);
         return false;
     }
-    void* address = shmat(m_segment.shmid, nullptr, 0);
+    void* address = shmat(id, nullptr, 0);
     if (address == reinterpret_cast<void*>(-1)) {
-        shmctl(m_segment.shmid, IPC_RMID, nullptr);
+        shmctl(id, IPC_RMID, nullptr);
         XDestroyImage(image);
         return false;
     }
+    if (!attach(image, id, address)) {
+        shmdt(address);
+        return false;
+    }
+    m_pixels.fill(gdi::kOpaqueWhite);
+    return true;
+}
+
+Image::Image(Display* display, Visual* visual, int depth, std::shared_ptr<Segment> segment)
+    : m_display(display)
+{
+    if (!segment)
+        return;
+    XImage* image = XShmCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &m_segment,
+        static_cast<unsigned>(segment->width), static_cast<unsigned>(segment->height));
+    if (!image)
+        return;
+    if (image->bits_per_pixel != 32 || image->bytes_per_line != segment->width * 4) {
+        XDestroyImage(image);
+        return;
+    }
+    if (attach(image, segment->id, segment->address))
+        m_surface_segment = std::move(segment);
+}
+
+bool Image::attach(XImage* image, int id, void* address)
+{
+    m_segment.shmid = id;
     m_segment.shmaddr = image->data = static_cast<char*>(address);
     m_segment.readOnly = False;
     g_shm_failed = false;
     Status attached = XShmAttach(m_display, &m_segment);
     XSync(m_display, False);
     // Marked for removal now: it goes when both sides have detached, even if this process dies.
-    shmctl(m_segment.shmid, IPC_RMID, nullptr);
+    shmctl(id, IPC_RMID, nullptr);
     if (!attached || g_shm_failed) {
-        shmdt(address);
         image->data = nullptr;
         XDestroyImage(image);
         return false;
     }
     m_image = image;
     m_shared = true;
-    m_pixels = gdi::Surface::wrap(address, width, height, image->bytes_per_line);
-    m_pixels.fill(gdi::kOpaqueWhite);
+    m_pixels = gdi::Surface::wrap(address, image->width, image->height, image->bytes_per_line);
     return true;
 }
 
@@ -73,7 +99,8 @@ Image::~Image()
     if (m_shared) {
         XShmDetach(m_display, &m_segment);
         XSync(m_display, False);
-        shmdt(m_segment.shmaddr);
+        if (!m_surface_segment)
+            shmdt(m_segment.shmaddr); // a surface's segment is its own to detach
     }
     m_image->data = nullptr; // the pixels are the segment's or m_memory's
     XDestroyImage(m_image);

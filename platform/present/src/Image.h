@@ -8,12 +8,17 @@
 //
 // A shared image must not be written while the server may still be reading it: after shared puts
 // the display thread syncs with the server (Session::shm_busy) before it copies into one again.
+// An image may also be made over the segment a window's surface already is (SharedSurfaces.h):
+// it then only puts what the surface shows, and nothing is copied into it.
+
+#include "SharedSurfaces.h"
 
 #include <gdi/Surface.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
+#include <memory>
 #include <vector>
 
 namespace present::detail {
@@ -27,6 +32,9 @@ class Image {
 public:
     // A width x height image for `visual`; shared when `shared` asks and the segment attaches.
     Image(Display* display, Visual* visual, int depth, int width, int height, bool shared);
+    // A shared image over a surface's segment; false (operator bool) when the server cannot
+    // attach it.
+    Image(Display* display, Visual* visual, int depth, std::shared_ptr<Segment> segment);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -40,12 +48,15 @@ public:
 
 private:
     bool make_shared(Visual* visual, int depth, int width, int height);
+    // Attaches segment `id` at `address` for the XShm image made for it.
+    bool attach(XImage* image, int id, void* address);
 
     Display* m_display;
     XImage* m_image { nullptr };
     XShmSegmentInfo m_segment {};
     bool m_shared { false };
     std::vector<gdi::Pixel> m_memory;
+    std::shared_ptr<Segment> m_surface_segment; // when the image is over a surface's segment
     gdi::Surface m_pixels;
 };
 

@@ -1,13 +1,12 @@
 // Message boxes on screen: a window of its own with the text and a row of buttons, run modally.
 
 #include "MessageBoxWindow.h"
+#include "OwnWindow.h"
 
-#include <base/Text.h>
 #include <gdi/Gdi.h>
 #include <user/User.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -60,8 +59,7 @@ int cancel_answer(const Box& box)
 int button_at(const Box& box, int x, int y)
 {
     for (std::size_t i = 0; i < box.button_rects.size(); ++i) {
-        const RECT& r = box.button_rects[i];
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+        if (contains(box.button_rects[i], x, y))
             return static_cast<int>(i);
     }
     return -1;
@@ -97,12 +95,9 @@ void paint(HWND window, Box& box)
 // The button whose label's "&" letter is `vk`, or -1.
 int button_for_letter(const Box& box, WPARAM vk)
 {
-    for (std::size_t i = 0; i < box.buttons.size(); ++i) {
-        const char* l = label(box.buttons[i]);
-        const char* amp = std::strchr(l, '&');
-        if (amp && amp[1] && static_cast<WPARAM>(static_cast<unsigned char>(base::upper_ascii(amp[1]))) == vk)
+    for (std::size_t i = 0; i < box.buttons.size(); ++i)
+        if (is_mnemonic(label(box.buttons[i]), vk))
             return static_cast<int>(i);
-    }
     return -1;
 }
 
@@ -148,22 +143,11 @@ LRESULT CALLBACK box_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-void register_class()
-{
-    WNDCLASSA wc {};
-    if (GetClassInfoA(nullptr, kClassName, &wc))
-        return;
-    wc.lpfnWndProc = box_proc;
-    wc.lpszClassName = kClassName;
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    RegisterClassA(&wc);
-}
-
 }
 
 int show_message_box(const user::MessageBoxCall& call)
 {
-    register_class();
+    register_own_class(kClassName, box_proc, COLOR_BTNFACE);
     Box box;
     box.text = call.text;
     box.buttons = user::message_box_buttons(call.type);

@@ -1,8 +1,8 @@
 // Popup menus on screen.
 
+#include "OwnWindow.h"
 #include "PopupMenuWindow.h"
 
-#include <base/Text.h>
 #include <gdi/Gdi.h>
 #include <user/User.h>
 
@@ -47,11 +47,9 @@ UINT run_popup(HMENU menu, HWND owner, int x, int y, UINT flags, bool keyboard);
 
 int item_at(const Popup& p, int x, int y)
 {
-    for (std::size_t i = 0; i < p.items.size(); ++i) {
-        const RECT& r = p.items[i].rect;
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom && !p.items[i].separator())
+    for (std::size_t i = 0; i < p.items.size(); ++i)
+        if (contains(p.items[i].rect, x, y) && !p.items[i].separator())
             return static_cast<int>(i);
-    }
     return -1;
 }
 
@@ -135,11 +133,9 @@ void move_hot(Popup& p, int step)
 
 int item_for_letter(const Popup& p, WPARAM vk)
 {
-    for (std::size_t i = 0; i < p.items.size(); ++i) {
-        const char* amp = std::strchr(p.items[i].text.c_str(), '&');
-        if (amp && amp[1] && static_cast<WPARAM>(static_cast<unsigned char>(base::upper_ascii(amp[1]))) == vk)
+    for (std::size_t i = 0; i < p.items.size(); ++i)
+        if (is_mnemonic(p.items[i].text.c_str(), vk))
             return static_cast<int>(i);
-    }
     return -1;
 }
 
@@ -182,17 +178,6 @@ LRESULT CALLBACK popup_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-void register_class()
-{
-    WNDCLASSA wc {};
-    if (GetClassInfoA(nullptr, kClassName, &wc))
-        return;
-    wc.lpfnWndProc = popup_proc;
-    wc.lpszClassName = kClassName;
-    wc.hbrBackground = GetSysColorBrush(COLOR_MENU);
-    RegisterClassA(&wc);
-}
-
 std::vector<Item> read_items(HMENU menu)
 {
     std::vector<Item> items;
@@ -227,7 +212,7 @@ bool pressed_outside(const MSG& msg, HWND window)
 
 UINT run_popup(HMENU menu, HWND owner, int x, int y, UINT flags, bool keyboard)
 {
-    register_class();
+    register_own_class(kClassName, popup_proc, COLOR_MENU);
     Popup p;
     p.flags = flags;
     p.items = read_items(menu);

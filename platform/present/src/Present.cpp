@@ -11,6 +11,7 @@
 #include "MessageBoxWindow.h"
 #include "PopupMenuWindow.h"
 #include "Session.h"
+#include "SharedSurfaces.h"
 
 #include <X11/extensions/XShm.h>
 
@@ -217,6 +218,10 @@ bool start()
     s_running.store(true);
     drain_wake_pipe();
     user::set_display_observer(wake);
+    // With shared memory the windows' surfaces are segments the server reads (SharedSurfaces.h).
+    s->shared_surfaces = s->shm;
+    if (s->shared_surfaces)
+        user::set_surface_maker(detail::make_shared_surface);
     // The tray's observer wakes the thread too; the one installed before still hears every change.
     s_previous_tray = shell::set_tray_observer({});
     shell::set_tray_observer([previous = s_previous_tray](shell::TrayEvent event, const shell::TrayIcon& icon) {
@@ -238,6 +243,7 @@ void stop()
     user::set_message_box_presenter(nullptr);
     user::set_popup_menu_presenter(nullptr);
     user::set_display_observer(nullptr);
+    user::set_surface_maker(nullptr);
     shell::set_tray_observer(std::move(s_previous_tray));
     s_previous_tray = nullptr;
     s_stop.store(true);

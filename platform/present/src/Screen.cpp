@@ -5,6 +5,7 @@
 #include <user/Paint.h>
 
 #include "Session.h"
+#include "SharedSurfaces.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -234,9 +235,57 @@ RECT visible_part(const XWin& w, const gdi::Surface& pixels)
     return { w.inset.left, w.inset.top, pixels.width() - w.inset.right, pixels.height() - w.inset.bottom };
 }
 
+// Puts the changed rectangles that the X window shows.
+void put_changed(Session& s, XWin& w)
+{
+    RECT visible = visible_part(w, w.image->pixels());
+    for (const RECT& r : s.changed) {
+        RECT part { std::max(r.left, visible.left), std::max(r.top, visible.top), std::min(r.right, visible.right),
+            std::min(r.bottom, visible.bottom) };
+        if (part.right > part.left && part.bottom > part.top) {
+            w.image->put(w.id, s.gc, part, w.inset.left, w.inset.top);
+            s.shm_busy = s.shm_busy || w.image->shared();
+        }
+    }
+}
+
+// A surface in shared memory (SharedSurfaces.h) is put from where it is: true when it was. When
+// the server cannot attach one, surfaces are plain memory from then on, shown through copies.
+bool show_shared_surface(Session& s, XWin& w)
+{
+    std::shared_ptr<gdi::Surface> surface;
+    if (!user::take_surface_damage(w.hwnd, surface, s.changed))
+        return false;
+    auto segment = segment_of(*surface);
+    if (segment && segment == w.surface_segment) {
+        put_changed(s, w);
+        return true;
+    }
+    w.image.reset();
+    w.surface_segment.reset();
+    std::unique_ptr<Image> image;
+    if (segment)
+        image = std::make_unique<Image>(s.display, s.visual, s.depth, segment);
+    if (!image || !*image) {
+        s.shared_surfaces = false;
+        user::set_surface_maker(nullptr);
+        return false; // the copying path makes its image and takes the surface whole
+    }
+    w.image = std::move(image);
+    w.surface_segment = std::move(segment);
+    repaint(s, w);
+    return true;
+}
+
 // Puts what changed in the window's surface since last shown; a new or resized surface whole.
 void show_surface(Session& s, XWin& w)
 {
+    if (s.shared_surfaces && show_shared_surface(s, w))
+        return;
+    if (w.surface_segment) {
+        w.surface_segment.reset();
+        w.image.reset();
+    }
     // A surface resized between asking its size and taking its damage is tried again.
     for (int attempt = 0; attempt < 3; ++attempt) {
         SIZE size = user::window_surface_size(w.hwnd);
@@ -261,15 +310,7 @@ void show_surface(Session& s, XWin& w)
             repaint(s, w);
             return;
         }
-        RECT visible = visible_part(w, w.image->pixels());
-        for (const RECT& r : s.changed) {
-            RECT part { std::max(r.left, visible.left), std::max(r.top, visible.top), std::min(r.right, visible.right),
-                std::min(r.bottom, visible.bottom) };
-            if (part.right > part.left && part.bottom > part.top) {
-                w.image->put(w.id, s.gc, part, w.inset.left, w.inset.top);
-                s.shm_busy = s.shm_busy || w.image->shared();
-            }
-        }
+        put_changed(s, w);
         return;
     }
 }

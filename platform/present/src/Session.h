@@ -49,6 +49,7 @@ struct XWin {
     HICON icon_small = nullptr;
     int cursor_shape = -1;        // the X font cursor defined on it (XC_xxx; -1 none yet)
     std::unique_ptr<Image> image; // the pixels last put on screen (the whole window's surface)
+    std::shared_ptr<Segment> surface_segment; // when `image` is over the surface's own memory
 };
 
 // One notification-area icon docked in the system tray.
@@ -84,6 +85,7 @@ struct Session {
     bool managed = false;         // a window manager runs (it frames the captioned windows)
     bool shm = false;             // pictures go through shared memory (MIT-SHM)
     bool shm_busy = false;        // shared images were put since the server was last synced with
+    bool shared_surfaces = false; // window surfaces are made in shared memory (SharedSurfaces.h)
     std::vector<RECT> changed;    // the damage taken from one window (kept for its memory)
     // A caption dragged without a window manager: the window, where the pointer took it, and
     // the window's rectangle then.

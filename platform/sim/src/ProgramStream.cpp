@@ -1,11 +1,6 @@
 #include "ProgramStream.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/frame.h>
-#include <libswscale/swscale.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <algorithm>
 #include <cstring>
@@ -97,16 +92,16 @@ void put_pes(std::vector<BYTE>& out, BYTE stream, const BYTE* payload, std::size
 }
 
 struct ContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+    void operator()(AVCodecContext* c) const { ff::avcodec_free_context(&c); }
 };
 struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+    void operator()(AVFrame* f) const { ff::av_frame_free(&f); }
 };
 struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const { ff::av_packet_free(&p); }
 };
 struct ScaleFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
+    void operator()(SwsContext* s) const { ff::sws_freeContext(s); }
 };
 
 }
@@ -132,11 +127,11 @@ bool ProgramStreamEncoder::open(int width, int height, int frames_per_second)
 {
     close();
     auto state = std::make_unique<State>();
-    const AVCodec* video = avcodec_find_encoder(AV_CODEC_ID_MPEG2VIDEO);
-    const AVCodec* sound = avcodec_find_encoder(AV_CODEC_ID_MP2);
+    const AVCodec* video = ff::avcodec_find_encoder(AV_CODEC_ID_MPEG2VIDEO);
+    const AVCodec* sound = ff::avcodec_find_encoder(AV_CODEC_ID_MP2);
     if (!video || !sound)
         return false;
-    state->video.reset(avcodec_alloc_context3(video));
+    state->video.reset(ff::avcodec_alloc_context3(video));
     auto& v = *state->video;
     v.width = width;
     v.height = height;
@@ -148,35 +143,35 @@ bool ProgramStreamEncoder::open(int width, int height, int frames_per_second)
     v.thread_count = 1;
     v.flags |= AV_CODEC_FLAG_QSCALE;
     v.global_quality = FF_QP2LAMBDA * 3;
-    if (avcodec_open2(state->video.get(), video, nullptr) < 0)
+    if (ff::avcodec_open2(state->video.get(), video, nullptr) < 0)
         return false;
 
-    state->sound.reset(avcodec_alloc_context3(sound));
+    state->sound.reset(ff::avcodec_alloc_context3(sound));
     auto& a = *state->sound;
     a.sample_rate = kSoundRate;
     a.sample_fmt = AV_SAMPLE_FMT_S16;
     a.bit_rate = kSoundBitRate;
-    av_channel_layout_default(&a.ch_layout, kSoundChannels);
-    if (avcodec_open2(state->sound.get(), sound, nullptr) < 0)
+    ff::av_channel_layout_default(&a.ch_layout, kSoundChannels);
+    if (ff::avcodec_open2(state->sound.get(), sound, nullptr) < 0)
         return false;
 
-    state->picture.reset(av_frame_alloc());
-    state->samples.reset(av_frame_alloc());
-    state->packet.reset(av_packet_alloc());
-    state->scale.reset(sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height, AV_PIX_FMT_YUV420P, SWS_POINT,
+    state->picture.reset(ff::av_frame_alloc());
+    state->samples.reset(ff::av_frame_alloc());
+    state->packet.reset(ff::av_packet_alloc());
+    state->scale.reset(ff::sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height, AV_PIX_FMT_YUV420P, SWS_POINT,
         nullptr, nullptr, nullptr));
     if (!state->picture || !state->samples || !state->packet || !state->scale)
         return false;
     state->picture->format = AV_PIX_FMT_YUV420P;
     state->picture->width = width;
     state->picture->height = height;
-    if (av_frame_get_buffer(state->picture.get(), 0) < 0)
+    if (ff::av_frame_get_buffer(state->picture.get(), 0) < 0)
         return false;
     state->samples->format = AV_SAMPLE_FMT_S16;
     state->samples->nb_samples = a.frame_size;
     state->samples->sample_rate = kSoundRate;
-    av_channel_layout_default(&state->samples->ch_layout, kSoundChannels);
-    if (av_frame_get_buffer(state->samples.get(), 0) < 0)
+    ff::av_channel_layout_default(&state->samples->ch_layout, kSoundChannels);
+    if (ff::av_frame_get_buffer(state->samples.get(), 0) < 0)
         return false;
     state->width = width;
     state->height = height;
@@ -195,17 +190,17 @@ bool ProgramStreamEncoder::encode(const BYTE* yuy2, const std::int16_t* pcm, std
     put_pack_header(packs, ticks_90k(start));
 
     // The picture.
-    if (av_frame_make_writable(s.picture.get()) < 0)
+    if (ff::av_frame_make_writable(s.picture.get()) < 0)
         return false;
     const uint8_t* source[1] = { yuy2 };
     int stride[1] = { s.width * 2 };
-    sws_scale(s.scale.get(), source, stride, 0, s.height, s.picture->data, s.picture->linesize);
+    ff::sws_scale(s.scale.get(), source, stride, 0, s.height, s.picture->data, s.picture->linesize);
     s.picture->pts = s.frames++;
-    if (avcodec_send_frame(s.video.get(), s.picture.get()) < 0)
+    if (ff::avcodec_send_frame(s.video.get(), s.picture.get()) < 0)
         return false;
-    while (avcodec_receive_packet(s.video.get(), s.packet.get()) == 0) {
+    while (ff::avcodec_receive_packet(s.video.get(), s.packet.get()) == 0) {
         put_pes(packs, kVideoStream, s.packet->data, static_cast<std::size_t>(s.packet->size), ticks_90k(start));
-        av_packet_unref(s.packet.get());
+        ff::av_packet_unref(s.packet.get());
     }
 
     // The sound, in whole codec frames.
@@ -214,18 +209,18 @@ bool ProgramStreamEncoder::encode(const BYTE* yuy2, const std::int16_t* pcm, std
     s.pending.insert(s.pending.end(), pcm, pcm + sound_frames * kSoundChannels);
     auto frame_size = static_cast<std::size_t>(s.sound->frame_size);
     while (s.pending.size() >= frame_size * kSoundChannels) {
-        if (av_frame_make_writable(s.samples.get()) < 0)
+        if (ff::av_frame_make_writable(s.samples.get()) < 0)
             return false;
         std::memcpy(s.samples->data[0], s.pending.data(), frame_size * kSoundChannels * sizeof(std::int16_t));
         s.samples->pts = static_cast<std::int64_t>(s.pending_first);
         std::uint64_t pts = s.pending_first * 90000 / kSoundRate;
         s.pending.erase(s.pending.begin(), s.pending.begin() + static_cast<std::ptrdiff_t>(frame_size * kSoundChannels));
         s.pending_first += frame_size;
-        if (avcodec_send_frame(s.sound.get(), s.samples.get()) < 0)
+        if (ff::avcodec_send_frame(s.sound.get(), s.samples.get()) < 0)
             return false;
-        while (avcodec_receive_packet(s.sound.get(), s.packet.get()) == 0) {
+        while (ff::avcodec_receive_packet(s.sound.get(), s.packet.get()) == 0) {
             put_pes(packs, kSoundStream, s.packet->data, static_cast<std::size_t>(s.packet->size), pts);
-            av_packet_unref(s.packet.get());
+            ff::av_packet_unref(s.packet.get());
         }
     }
     return true;

@@ -23,6 +23,20 @@ constexpr const char* kTunerTemplate = "SIMTUNERPAGE";
 constexpr const char* kVideoInputTemplate = "SIMVIDEOINPUTPAGE";
 constexpr const char* kStreamFormatTemplate = "SIMSTREAMFORMATPAGE";
 
+// A page of one labelled drop-down list.
+user::DialogTemplate list_page(const char* label, int list, int list_width)
+{
+    user::DialogTemplate page;
+    page.style = WS_CHILD | DS_CONTROL;
+    page.cx = 200;
+    page.cy = 50;
+    page.controls = {
+        { "STATIC", label, -1, SS_LEFT, 0, 10, 12, 50, 8 },
+        { "COMBOBOX", "", list, CBS_DROPDOWNLIST | WS_TABSTOP, 0, 65, 10, list_width, 80 },
+    };
+    return page;
+}
+
 void register_templates()
 {
     static std::once_flag once;
@@ -40,25 +54,8 @@ void register_templates()
         };
         user::register_dialog(kTunerTemplate, tuner);
 
-        user::DialogTemplate input;
-        input.style = WS_CHILD | DS_CONTROL;
-        input.cx = 200;
-        input.cy = 50;
-        input.controls = {
-            { "STATIC", "Video input:", -1, SS_LEFT, 0, 10, 12, 50, 8 },
-            { "COMBOBOX", "", kVideoInputPageInputs, CBS_DROPDOWNLIST | WS_TABSTOP, 0, 65, 10, 100, 80 },
-        };
-        user::register_dialog(kVideoInputTemplate, input);
-
-        user::DialogTemplate format;
-        format.style = WS_CHILD | DS_CONTROL;
-        format.cx = 200;
-        format.cy = 50;
-        format.controls = {
-            { "STATIC", "Format:", -1, SS_LEFT, 0, 10, 12, 50, 8 },
-            { "COMBOBOX", "", kStreamFormatPageFormats, CBS_DROPDOWNLIST | WS_TABSTOP, 0, 65, 10, 120, 80 },
-        };
-        user::register_dialog(kStreamFormatTemplate, format);
+        user::register_dialog(kVideoInputTemplate, list_page("Video input:", kVideoInputPageInputs, 100));
+        user::register_dialog(kStreamFormatTemplate, list_page("Format:", kStreamFormatPageFormats, 120));
     });
 }
 
@@ -71,6 +68,36 @@ bool is_selection_change(int code)
 {
     return code == CBN_SELCHANGE || code == CBN_SELENDOK;
 }
+
+// A page whose choice is one drop-down list: it keeps the user's pick for on_apply.
+class ListPage : public dshow::BasePropertyPage {
+protected:
+    ListPage(std::string title, std::string template_name, int list)
+        : BasePropertyPage(std::move(title), std::move(template_name))
+        , m_list(list)
+    {
+    }
+
+    INT_PTR on_command(int id, int code, HWND) override
+    {
+        if (id == m_list && is_selection_change(code)) {
+            m_selected = combo_selection(dialog(), m_list);
+            set_dirty();
+            return TRUE;
+        }
+        return FALSE;
+    }
+    // The user's pick as an index below `count`, or -1 where there is none.
+    int selected(std::size_t count) const
+    {
+        return m_selected >= 0 && m_selected < static_cast<int>(count) ? m_selected : -1;
+    }
+
+    int m_selected { -1 }; // the user's choice, -1 before any
+
+private:
+    int m_list;
+};
 
 // "TVTuner Property Page": input type, channel and a button that tunes at once. Acts through the
 // tuner interface where the object has one, else on the card directly.
@@ -201,10 +228,10 @@ private:
 };
 
 // "Video Input" (on a capture filter) or "Crossbar": the video inputs of the crossbar.
-class VideoInputPage final : public dshow::BasePropertyPage {
+class VideoInputPage final : public ListPage {
 public:
     VideoInputPage()
-        : BasePropertyPage("Video Input", kVideoInputTemplate)
+        : ListPage("Video Input", kVideoInputTemplate, kVideoInputPageInputs)
     {
     }
 
@@ -261,21 +288,12 @@ protected:
             m_inputs.push_back({ i, related });
         }
     }
-    INT_PTR on_command(int id, int code, HWND) override
-    {
-        if (id == kVideoInputPageInputs && is_selection_change(code)) {
-            m_selected = combo_selection(dialog(), kVideoInputPageInputs);
-            set_dirty();
-            return TRUE;
-        }
-        return FALSE;
-    }
     HRESULT on_apply() override
     {
-        int selected = m_selected;
-        if (selected < 0 || selected >= static_cast<int>(m_inputs.size()) || m_video_out < 0)
+        int index = selected(m_inputs.size());
+        if (index < 0 || m_video_out < 0)
             return E_FAIL;
-        const Input& input = m_inputs[static_cast<std::size_t>(selected)];
+        const Input& input = m_inputs[static_cast<std::size_t>(index)];
         HRESULT hr = m_crossbar->Route(m_video_out, input.index);
         if (SUCCEEDED(hr) && m_audio_out >= 0 && input.related >= 0)
             m_crossbar->Route(m_audio_out, input.related);
@@ -299,16 +317,15 @@ private:
 
     CComPtr<IAMCrossbar> m_crossbar;
     std::vector<Input> m_inputs;
-    int m_selected { -1 }; // the user's choice, -1 before any
     LONG m_video_out { -1 };
     LONG m_audio_out { -1 };
 };
 
 // "Stream Format": the formats the capture pin offers.
-class StreamFormatPage final : public dshow::BasePropertyPage {
+class StreamFormatPage final : public ListPage {
 public:
     StreamFormatPage()
-        : BasePropertyPage("Stream Format", kStreamFormatTemplate)
+        : ListPage("Stream Format", kStreamFormatTemplate, kStreamFormatPageFormats)
     {
     }
 
@@ -349,21 +366,12 @@ protected:
         }
         DeleteMediaType(current);
     }
-    INT_PTR on_command(int id, int code, HWND) override
-    {
-        if (id == kStreamFormatPageFormats && is_selection_change(code)) {
-            m_selected = combo_selection(dialog(), kStreamFormatPageFormats);
-            set_dirty();
-            return TRUE;
-        }
-        return FALSE;
-    }
     HRESULT on_apply() override
     {
-        int selected = m_selected;
-        if (selected < 0 || selected >= static_cast<int>(m_formats.size()))
+        int index = selected(m_formats.size());
+        if (index < 0)
             return E_FAIL;
-        return m_config->SetFormat(&m_formats[static_cast<std::size_t>(selected)].get());
+        return m_config->SetFormat(&m_formats[static_cast<std::size_t>(index)].get());
     }
 
 private:
@@ -386,7 +394,6 @@ private:
 
     CComPtr<IAMStreamConfig> m_config;
     std::vector<dshow::MediaType> m_formats;
-    int m_selected { -1 }; // the user's choice, -1 before any
 };
 
 template<typename T>

@@ -20,6 +20,20 @@ namespace {
 
 thread_local bool t_whole_window = false;
 std::atomic<DisplayObserver> s_display_observer { nullptr };
+std::atomic<SurfaceMaker> s_surface_maker { nullptr };
+
+// A top-level window's surface, white: in the display's memory where it offers some.
+std::shared_ptr<gdi::Surface> new_surface(int width, int height)
+{
+    if (SurfaceMaker maker = s_surface_maker.load()) {
+        gdi::Surface made = maker(width, height);
+        if (made.width() == width && made.height() == height) {
+            made.fill(gdi::kOpaqueWhite);
+            return std::make_shared<gdi::Surface>(std::move(made));
+        }
+    }
+    return std::make_shared<gdi::Surface>(width, height, gdi::kOpaqueWhite);
+}
 
 // More separate rectangles than this are merged into their bounding box.
 constexpr std::size_t kDamageRects = 16;
@@ -188,13 +202,23 @@ bool resolve(HWND window, gdi::WindowTarget* target)
     int width = std::max<LONG>(1, size_rect.right - size_rect.left);
     int height = std::max<LONG>(1, size_rect.bottom - size_rect.top);
     bool fresh = !root->surface;
-    if (fresh)
-        root->surface = std::make_shared<gdi::Surface>(width, height, gdi::kOpaqueWhite);
-    else if (root->surface->width() != width || root->surface->height() != height) {
-        root->surface->resize(width, height, gdi::kOpaqueWhite);
+    bool desktop = root->handle == desktop_handle();
+    if (fresh) {
+        root->surface = desktop ? std::make_shared<gdi::Surface>(width, height, gdi::kOpaqueWhite)
+                                : new_surface(width, height);
+    } else if (root->surface->width() != width || root->surface->height() != height) {
+        if (!root->surface->resize(width, height, gdi::kOpaqueWhite)) {
+            // Memory of the display's: a new surface that keeps what fits.
+            auto resized = new_surface(width, height);
+            const gdi::Surface& old = *root->surface;
+            int keep_w = std::min(width, old.width()), keep_h = std::min(height, old.height());
+            for (int y = 0; y < keep_h; ++y)
+                std::memcpy(resized->row(y), old.row(y), static_cast<std::size_t>(keep_w) * sizeof(gdi::Pixel));
+            root->surface = std::move(resized);
+        }
         fresh = true;
     }
-    if (fresh && root->handle != desktop_handle()) {
+    if (fresh && !desktop) {
         root->damage.clear();
         add_damage(*root, RECT { 0, 0, width, height });
         display_changed();
@@ -463,7 +487,9 @@ bool copy_window_surface(HWND window, gdi::Surface& out)
     Window* root = root_window(*w);
     if (!root->surface)
         return false;
-    out = *root->surface;
+    const gdi::Surface& surface = *root->surface;
+    // A copy of the pixels, also where a plain copy would share the display's memory.
+    out = surface.owns_memory() ? surface : surface.copy(RECT { 0, 0, surface.width(), surface.height() });
     return true;
 }
 
@@ -482,6 +508,31 @@ SIZE window_surface_size(HWND window)
     if (!root->surface)
         return { 0, 0 };
     return { root->surface->width(), root->surface->height() };
+}
+
+void set_surface_maker(SurfaceMaker maker)
+{
+    s_surface_maker.store(maker);
+}
+
+bool take_surface_damage(HWND window, std::shared_ptr<gdi::Surface>& surface, std::vector<RECT>& changed, bool whole)
+{
+    changed.clear();
+    Guard guard(lock());
+    auto w = find(window);
+    if (!w)
+        return false;
+    Window* root = root_window(*w);
+    if (!root->surface || root->surface->owns_memory())
+        return false;
+    surface = root->surface;
+    if (whole) {
+        root->damage.clear();
+        root->damage.push_back(RECT { 0, 0, surface->width(), surface->height() });
+    }
+    changed.swap(root->damage);
+    root->damage.clear();
+    return true;
 }
 
 bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& changed, bool whole)

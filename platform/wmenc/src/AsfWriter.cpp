@@ -2,15 +2,7 @@
 
 #include <com/HResults.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
+#include <dshow/Ffmpeg.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,8 +19,8 @@ struct Encoder {
 
     ~Encoder()
     {
-        av_frame_free(&frame);
-        avcodec_free_context(&codec);
+        ff::av_frame_free(&frame);
+        ff::avcodec_free_context(&codec);
     }
 };
 
@@ -57,16 +49,16 @@ struct AsfWriter::State {
 
     ~State()
     {
-        sws_freeContext(scaler);
-        swr_free(&resampler);
+        ff::sws_freeContext(scaler);
+        ff::swr_free(&resampler);
         if (fifo)
-            av_audio_fifo_free(fifo);
+            ff::av_audio_fifo_free(fifo);
         video.reset();
         audio.reset();
-        av_packet_free(&packet);
+        ff::av_packet_free(&packet);
         if (format) {
-            avio_closep(&format->pb);
-            avformat_free_context(format);
+            ff::avio_closep(&format->pb);
+            ff::avformat_free_context(format);
         }
     }
 
@@ -79,21 +71,21 @@ struct AsfWriter::State {
     // Sends `frame` (NULL: the end) to the encoder and writes what comes out.
     void encode(Encoder& e, AVFrame* frame)
     {
-        if (avcodec_send_frame(e.codec, frame) < 0) {
+        if (ff::avcodec_send_frame(e.codec, frame) < 0) {
             fail(E_FAIL);
             return;
         }
         for (;;) {
-            int got = avcodec_receive_packet(e.codec, packet);
+            int got = ff::avcodec_receive_packet(e.codec, packet);
             if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
                 return;
             if (got < 0) {
                 fail(E_FAIL);
                 return;
             }
-            av_packet_rescale_ts(packet, e.codec->time_base, e.stream->time_base);
+            ff::av_packet_rescale_ts(packet, e.codec->time_base, e.stream->time_base);
             packet->stream_index = e.stream->index;
-            if (av_interleaved_write_frame(format, packet) < 0)
+            if (ff::av_interleaved_write_frame(format, packet) < 0)
                 fail(STG_E_WRITEFAULT);
         }
     }
@@ -103,18 +95,18 @@ struct AsfWriter::State {
     {
         Encoder& e = *audio;
         int size = e.codec->frame_size > 0 ? e.codec->frame_size : 2048;
-        while (av_audio_fifo_size(fifo) >= size || (at_end && av_audio_fifo_size(fifo) > 0)) {
-            av_frame_unref(e.frame);
+        while (ff::av_audio_fifo_size(fifo) >= size || (at_end && ff::av_audio_fifo_size(fifo) > 0)) {
+            ff::av_frame_unref(e.frame);
             e.frame->nb_samples = size;
             e.frame->format = e.codec->sample_fmt;
-            av_channel_layout_copy(&e.frame->ch_layout, &e.codec->ch_layout);
+            ff::av_channel_layout_copy(&e.frame->ch_layout, &e.codec->ch_layout);
             e.frame->sample_rate = e.codec->sample_rate;
-            if (av_frame_get_buffer(e.frame, 0) < 0) {
+            if (ff::av_frame_get_buffer(e.frame, 0) < 0) {
                 fail(E_OUTOFMEMORY);
                 return;
             }
-            av_samples_set_silence(e.frame->extended_data, 0, size, e.codec->ch_layout.nb_channels, e.codec->sample_fmt);
-            av_audio_fifo_read(fifo, reinterpret_cast<void**>(e.frame->extended_data), size);
+            ff::av_samples_set_silence(e.frame->extended_data, 0, size, e.codec->ch_layout.nb_channels, e.codec->sample_fmt);
+            ff::av_audio_fifo_read(fifo, reinterpret_cast<void**>(e.frame->extended_data), size);
             e.frame->pts = audio_origin + audio_encoded;
             audio_encoded += size;
             encode(e, e.frame);
@@ -126,7 +118,7 @@ AsfWriter::AsfWriter()
 {
     // The libraries' own chatter (rate-control notes) stays off standard error.
     static const bool quiet = [] {
-        av_log_set_level(AV_LOG_ERROR);
+        ff::av_log_set_level(AV_LOG_ERROR);
         return true;
     }();
     (void)quiet;
@@ -142,27 +134,27 @@ HRESULT AsfWriter::open(const std::string& linux_path, const Profile& profile, b
     if (!video && !audio)
         return E_INVALIDARG;
     auto s = std::make_unique<State>();
-    if (avformat_alloc_output_context2(&s->format, nullptr, "asf", linux_path.c_str()) < 0 || !s->format)
+    if (ff::avformat_alloc_output_context2(&s->format, nullptr, "asf", linux_path.c_str()) < 0 || !s->format)
         return E_FAIL;
     s->format->flags |= AVFMT_FLAG_BITEXACT;
-    s->packet = av_packet_alloc();
+    s->packet = ff::av_packet_alloc();
 
     auto add_stream = [&](const char* name, auto configure) -> std::unique_ptr<Encoder> {
-        const AVCodec* codec = avcodec_find_encoder_by_name(name);
+        const AVCodec* codec = ff::avcodec_find_encoder_by_name(name);
         if (!codec)
             return nullptr;
         auto e = std::make_unique<Encoder>();
-        e->codec = avcodec_alloc_context3(codec);
+        e->codec = ff::avcodec_alloc_context3(codec);
         configure(*e->codec);
         if (s->format->oformat->flags & AVFMT_GLOBALHEADER)
             e->codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if (avcodec_open2(e->codec, codec, nullptr) < 0)
+        if (ff::avcodec_open2(e->codec, codec, nullptr) < 0)
             return nullptr;
-        e->stream = avformat_new_stream(s->format, nullptr);
-        if (!e->stream || avcodec_parameters_from_context(e->stream->codecpar, e->codec) < 0)
+        e->stream = ff::avformat_new_stream(s->format, nullptr);
+        if (!e->stream || ff::avcodec_parameters_from_context(e->stream->codecpar, e->codec) < 0)
             return nullptr;
         e->stream->time_base = e->codec->time_base;
-        e->frame = av_frame_alloc();
+        e->frame = ff::av_frame_alloc();
         return e;
     };
 
@@ -190,21 +182,21 @@ HRESULT AsfWriter::open(const std::string& linux_path, const Profile& profile, b
         s->audio = add_stream("wmav2", [&](AVCodecContext& c) {
             c.sample_fmt = AV_SAMPLE_FMT_FLTP;
             c.sample_rate = profile.sample_rate;
-            av_channel_layout_default(&c.ch_layout, profile.channels);
+            ff::av_channel_layout_default(&c.ch_layout, profile.channels);
             c.bit_rate = profile.audio_kbps * 1000LL;
             c.time_base = { 1, profile.sample_rate };
         });
         if (!s->audio)
             return E_FAIL;
-        s->fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, profile.channels, profile.sample_rate);
+        s->fifo = ff::av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, profile.channels, profile.sample_rate);
     }
     for (const auto& [name, value] : metadata)
-        av_dict_set(&s->format->metadata, name.c_str(), value.c_str(), 0);
+        ff::av_dict_set(&s->format->metadata, name.c_str(), value.c_str(), 0);
 
-    int opened = avio_open(&s->format->pb, linux_path.c_str(), AVIO_FLAG_WRITE);
+    int opened = ff::avio_open(&s->format->pb, linux_path.c_str(), AVIO_FLAG_WRITE);
     if (opened < 0)
         return opened == AVERROR(EACCES) || opened == AVERROR(EROFS) || opened == AVERROR(ENOENT) ? STG_E_ACCESSDENIED : E_FAIL;
-    if (avformat_write_header(s->format, nullptr) < 0)
+    if (ff::avformat_write_header(s->format, nullptr) < 0)
         return STG_E_WRITEFAULT;
     s->open = true;
     m_state = std::move(s);
@@ -223,15 +215,15 @@ HRESULT AsfWriter::write_video(const BYTE* data, Picture format, int width, int 
         return S_FALSE; // faster than the profile's rate
     Encoder& e = *s->video;
     AVPixelFormat in = format == Picture::Yuy2 ? AV_PIX_FMT_YUYV422 : AV_PIX_FMT_BGR24;
-    s->scaler = sws_getCachedContext(s->scaler, width, height, in, e.codec->width, e.codec->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR,
+    s->scaler = ff::sws_getCachedContext(s->scaler, width, height, in, e.codec->width, e.codec->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR,
         nullptr, nullptr, nullptr);
     if (!s->scaler)
         return E_FAIL;
-    av_frame_unref(e.frame);
+    ff::av_frame_unref(e.frame);
     e.frame->format = AV_PIX_FMT_YUV420P;
     e.frame->width = e.codec->width;
     e.frame->height = e.codec->height;
-    if (av_frame_get_buffer(e.frame, 0) < 0)
+    if (ff::av_frame_get_buffer(e.frame, 0) < 0)
         return E_OUTOFMEMORY;
     const uint8_t* planes[1];
     int strides[1];
@@ -244,7 +236,7 @@ HRESULT AsfWriter::write_video(const BYTE* data, Picture format, int width, int 
         planes[0] = data + static_cast<std::ptrdiff_t>(stride) * (height - 1);
         strides[0] = -stride;
     }
-    sws_scale(s->scaler, planes, strides, 0, height, e.frame->data, e.frame->linesize);
+    ff::sws_scale(s->scaler, planes, strides, 0, height, e.frame->data, e.frame->linesize);
     e.frame->pts = index;
     s->last_frame = index;
     s->encode(e, e.frame);
@@ -261,33 +253,33 @@ HRESULT AsfWriter::write_audio(const BYTE* pcm, std::size_t bytes, int rate, int
         return E_INVALIDARG;
     AVCodecContext* c = s->audio->codec;
     if (!s->resampler || rate != s->in_rate || channels != s->in_channels) {
-        swr_free(&s->resampler);
+        ff::swr_free(&s->resampler);
         AVChannelLayout in_layout;
-        av_channel_layout_default(&in_layout, channels);
-        if (swr_alloc_set_opts2(&s->resampler, &c->ch_layout, c->sample_fmt, c->sample_rate, &in_layout, AV_SAMPLE_FMT_S16, rate, 0, nullptr)
+        ff::av_channel_layout_default(&in_layout, channels);
+        if (ff::swr_alloc_set_opts2(&s->resampler, &c->ch_layout, c->sample_fmt, c->sample_rate, &in_layout, AV_SAMPLE_FMT_S16, rate, 0, nullptr)
                 < 0
-            || swr_init(s->resampler) < 0)
+            || ff::swr_init(s->resampler) < 0)
             return E_FAIL;
         s->in_rate = rate;
         s->in_channels = channels;
     }
     if (s->audio_origin < 0)
-        s->audio_origin = std::max<int64_t>(0, av_rescale(start, c->sample_rate, UNITS));
+        s->audio_origin = std::max<int64_t>(0, ff::av_rescale(start, c->sample_rate, UNITS));
     int in_samples = static_cast<int>(bytes / (2 * channels));
-    int out_capacity = swr_get_out_samples(s->resampler, in_samples);
+    int out_capacity = ff::swr_get_out_samples(s->resampler, in_samples);
     if (out_capacity <= 0)
         return S_OK;
     uint8_t** out = nullptr;
-    if (av_samples_alloc_array_and_samples(&out, nullptr, c->ch_layout.nb_channels, out_capacity, c->sample_fmt, 0) < 0)
+    if (ff::av_samples_alloc_array_and_samples(&out, nullptr, c->ch_layout.nb_channels, out_capacity, c->sample_fmt, 0) < 0)
         return E_OUTOFMEMORY;
     const uint8_t* in[1] = { pcm };
-    int converted = swr_convert(s->resampler, out, out_capacity, in, in_samples);
+    int converted = ff::swr_convert(s->resampler, out, out_capacity, in, in_samples);
     if (converted > 0) {
-        av_audio_fifo_write(s->fifo, reinterpret_cast<void**>(out), converted);
+        ff::av_audio_fifo_write(s->fifo, reinterpret_cast<void**>(out), converted);
         s->audio_fed += converted;
     }
-    av_freep(&out[0]);
-    av_freep(&out);
+    ff::av_freep(&out[0]);
+    ff::av_freep(&out);
     s->drain_audio(false);
     return s->result;
 }
@@ -304,10 +296,10 @@ HRESULT AsfWriter::close()
         s->drain_audio(true);
         s->encode(*s->audio, nullptr);
     }
-    if (av_write_trailer(s->format) < 0)
+    if (ff::av_write_trailer(s->format) < 0)
         s->fail(STG_E_WRITEFAULT);
-    s->final_bytes = avio_size(s->format->pb);
-    avio_closep(&s->format->pb);
+    s->final_bytes = ff::avio_size(s->format->pb);
+    ff::avio_closep(&s->format->pb);
     s->open = false;
     return s->result;
 }
@@ -337,7 +329,7 @@ LONGLONG AsfWriter::bytes() const
         return 0;
     if (!m_state->open)
         return m_state->final_bytes;
-    return avio_tell(m_state->format->pb);
+    return ff::avio_seek(m_state->format->pb, 0, SEEK_CUR);
 }
 
 LONG AsfWriter::duration_ms() const

@@ -477,3 +477,71 @@ TEST_F(WindowTest, DrawingDamagesOnlyWhatItChangedAndWakesTheDisplayOnce)
     EXPECT_EQ(text(changed[0]), text(whole));
     user::set_display_observer(nullptr);
 }
+
+namespace {
+
+// A display's memory for surfaces: blocks the test can see, counted while alive.
+int s_live_blocks = 0;
+
+gdi::Surface make_block(int width, int height)
+{
+    auto block = std::shared_ptr<std::vector<gdi::Pixel>>(
+        new std::vector<gdi::Pixel>(static_cast<std::size_t>(width) * height), [](std::vector<gdi::Pixel>* b) {
+            --s_live_blocks;
+            delete b;
+        });
+    ++s_live_blocks;
+    return gdi::Surface::adopt(block, block->data(), width, height, width * 4);
+}
+
+}
+
+TEST_F(WindowTest, SurfacesInTheDisplaysMemoryAreShownWithoutCopiesAndKeepTheirPixelsWhenResized)
+{
+    s_live_blocks = 0;
+    HWND plain = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    UpdateWindow(plain);
+    user::set_surface_maker(make_block);
+    HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    UpdateWindow(frame);
+    std::shared_ptr<gdi::Surface> surface;
+    std::vector<RECT> changed;
+    // A surface made before the maker owns its memory: it is left to the copying path.
+    EXPECT_FALSE(user::take_surface_damage(plain, surface, changed));
+    ASSERT_TRUE(user::take_surface_damage(frame, surface, changed));
+    EXPECT_EQ(s_live_blocks, 1);
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(text(changed[0]), text(RECT { 0, 0, 400, 300 }));
+
+    HDC dc = GetWindowDC(frame);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT mark { 5, 6, 9, 8 };
+    FillRect(dc, &mark, red);
+    DeleteObject(red);
+    ReleaseDC(frame, dc);
+    ASSERT_TRUE(user::take_surface_damage(frame, surface, changed));
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(text(changed[0]), text(mark));
+    EXPECT_EQ(surface->pixel(5, 6), 0xFFFF0000u); // drawn where the display reads
+    gdi::Surface copy;
+    ASSERT_TRUE(user::copy_window_surface(frame, copy));
+    EXPECT_TRUE(copy.owns_memory());
+    EXPECT_EQ(copy.pixel(5, 6), 0xFFFF0000u);
+
+    // Resized: a new block keeps the pixels that fit, damaged whole; the old one goes with its users.
+    SetWindowPos(frame, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    ReleaseDC(frame, GetWindowDC(frame)); // resized here, before anything is painted again
+    std::shared_ptr<gdi::Surface> resized;
+    ASSERT_TRUE(user::take_surface_damage(frame, resized, changed));
+    EXPECT_NE(resized, surface);
+    EXPECT_EQ(resized->width(), 300);
+    EXPECT_EQ(resized->pixel(5, 6), 0xFFFF0000u);
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(text(changed[0]), text(RECT { 0, 0, 300, 200 }));
+    surface.reset();
+    EXPECT_EQ(s_live_blocks, 1);
+    user::set_surface_maker(nullptr);
+    resized.reset();
+    DestroyWindow(frame);
+    EXPECT_EQ(s_live_blocks, 0);
+}

@@ -85,3 +85,11 @@ struct IStream : ISequentialStream {
 };
 COM_INTERFACE(IStream, IID_IStream, ISequentialStream);
 using LPSTREAM = IStream*;
+
+namespace com {
+
+// Where IStream::Seek moves a stream of `size` bytes at `position`; STG_E_INVALIDFUNCTION for an
+// unknown origin or a place before the start, leaving `target` alone.
+HRESULT seek_target(ULONGLONG position, ULONGLONG size, LARGE_INTEGER move, DWORD origin, ULONGLONG& target);
+
+}

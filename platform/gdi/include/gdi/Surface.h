@@ -4,13 +4,16 @@
 //
 // Each pixel is one 32-bit word 0xAARRGGBB (bytes B, G, R, A in memory). A surface either owns its
 // pixels (and can be resized) or wraps memory owned by someone else, such as the bits of a DIB
-// section; the stride is in bytes and is negative when rows are stored bottom-up. Drawing through a
+// section or a display's shared-memory segment (which the surface may keep alive: adopt); the
+// stride is in bytes and is negative when rows are stored bottom-up. Copies of a wrapping surface
+// share its memory. Drawing through a
 // device context always writes opaque pixels (alpha 0xFF); only PNG images and icons carry alpha.
 // Higher areas create one surface per window and hand it to gdi::create_dc (DeviceContext.h).
 
 #include <base/Types.h>
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace gdi {
@@ -39,6 +42,9 @@ public:
     Surface(int width, int height, Pixel fill = kOpaqueBlack);
     // A surface over pixels owned elsewhere; stride_bytes may be negative (bottom-up rows).
     static Surface wrap(void* first_row, int width, int height, std::ptrdiff_t stride_bytes);
+    // Wraps memory that `keeper` keeps alive: released when the last surface sharing it goes.
+    static Surface adopt(std::shared_ptr<void> keeper, void* first_row, int width, int height,
+        std::ptrdiff_t stride_bytes);
 
     Surface(const Surface& other);
     Surface(Surface&& other) noexcept;
@@ -83,6 +89,7 @@ public:
 
 private:
     std::vector<Pixel> m_storage;
+    std::shared_ptr<void> m_keeper; // of adopted memory
     Pixel* m_pixels = nullptr;
     int m_width = 0;
     int m_height = 0;

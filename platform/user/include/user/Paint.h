@@ -23,6 +23,10 @@
 //     ...
 //     if (user::take_window_damage(hwnd, image, changed, image_is_new))
 //         for (const RECT& r : changed) put(image, r);
+//
+// A display whose server can read the program's memory gives the surfaces memory of its own
+// (set_surface_maker) and shows each such surface where it is: take_surface_damage hands out the
+// surface with its changed rectangles and copies nothing.
 
 #include <user/Window.h>
 
@@ -90,5 +94,18 @@ SIZE window_surface_size(HWND window);
 // `whole`) into `into`, each at its own place, lists them in `changed` and forgets them. False,
 // taking nothing, when the window has no surface or `into` is not the surface's size.
 bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& changed, bool whole = false);
+
+// Makes the memory of a top-level window's width x height surface (an adopted gdi::Surface of
+// that size, or an empty one when it cannot); called under the window area's lock, so it must not
+// call back into it.
+using SurfaceMaker = gdi::Surface (*)(int width, int height);
+// Installs (or with nullptr removes) the maker of new and resized surfaces; without one, or when
+// it fails, surfaces own their memory.
+void set_surface_maker(SurfaceMaker maker);
+// The surface of a top-level window itself when its memory is the display's (made by the surface
+// maker), with the rectangles changed since last taken (all of it when `whole`) in `changed`,
+// which are forgotten. False, taking nothing, when the window has no such surface.
+bool take_surface_damage(HWND window, std::shared_ptr<gdi::Surface>& surface, std::vector<RECT>& changed,
+    bool whole = false);
 
 }
