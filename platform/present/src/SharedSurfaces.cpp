@@ -21,9 +21,7 @@ Segment::~Segment()
         std::lock_guard guard(s_lock);
         s_segments.erase(address);
     }
-    shmdt(address);
-    // Gone once the server has detached too (marked already when an image attached it).
-    shmctl(id, IPC_RMID, nullptr);
+    shmdt(address); // the segment is gone once the server has detached too
 }
 
 gdi::Surface make_shared_surface(int width, int height)
@@ -35,10 +33,11 @@ gdi::Surface make_shared_surface(int width, int height)
     if (id < 0)
         return {};
     void* address = shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) {
-        shmctl(id, IPC_RMID, nullptr);
+    // Marked for removal at once (Linux still lets the server attach it): it goes when the last
+    // side detaches, even if this process is killed before the server ever attached it.
+    shmctl(id, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1))
         return {};
-    }
     auto segment = std::make_shared<Segment>();
     segment->id = id;
     segment->address = address;
