@@ -309,23 +309,9 @@ bool StreamPin::passes(REFERENCE_TIME time) const
     return time >= m_start && time < m_stop;
 }
 
-STDMETHODIMP StreamPin::GetNumDropped(LONG* dropped)
-{
-    if (!dropped)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *dropped = m_dropped;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::GetNumDropped(LONG* dropped) { return com::get_locked(m_lock, m_dropped, dropped); }
 
-STDMETHODIMP StreamPin::GetNumNotDropped(LONG* delivered)
-{
-    if (!delivered)
-        return E_POINTER;
-    std::lock_guard guard(m_lock);
-    *delivered = m_delivered;
-    return S_OK;
-}
+STDMETHODIMP StreamPin::GetNumNotDropped(LONG* delivered) { return com::get_locked(m_lock, m_delivered, delivered); }
 
 STDMETHODIMP StreamPin::GetDroppedInfo(LONG size, LONG* frames, LONG* copied)
 {
