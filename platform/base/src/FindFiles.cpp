@@ -31,6 +31,18 @@ public:
     std::size_t next = 0;
 };
 
+// The attributes, times and size that WIN32_FIND_DATAA and WIN32_FILE_ATTRIBUTE_DATA share.
+template<typename Data>
+void copy_attributes(const Info& info, Data& data)
+{
+    data.dwFileAttributes = info.attributes;
+    data.ftCreationTime = info.created;
+    data.ftLastAccessTime = info.accessed;
+    data.ftLastWriteTime = info.written;
+    data.nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(info.size);
+}
+
 bool fill_find_data(const Find& find, const std::string& name, LPWIN32_FIND_DATAA data)
 {
     Info info;
@@ -38,12 +50,7 @@ bool fill_find_data(const Find& find, const std::string& name, LPWIN32_FIND_DATA
     if (!query(full, info))
         return false;
     std::memset(data, 0, sizeof(*data));
-    data->dwFileAttributes = info.attributes;
-    data->ftCreationTime = info.created;
-    data->ftLastAccessTime = info.accessed;
-    data->ftLastWriteTime = info.written;
-    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(info.size);
+    copy_attributes(info, *data);
     copy_bounded(data->cFileName, sizeof(data->cFileName), name);
     return true;
 }
@@ -151,12 +158,7 @@ BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID out)
     if (!query(linux_path, info))
         return fail(missing_error(linux_path));
     auto* data = static_cast<LPWIN32_FILE_ATTRIBUTE_DATA>(out);
-    data->dwFileAttributes = info.attributes;
-    data->ftCreationTime = info.created;
-    data->ftLastAccessTime = info.accessed;
-    data->ftLastWriteTime = info.written;
-    data->nFileSizeHigh = static_cast<DWORD>(info.size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(info.size);
+    copy_attributes(info, *data);
     return TRUE;
 }
 
