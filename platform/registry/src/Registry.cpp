@@ -119,6 +119,16 @@ std::vector<std::string> stored_names(const Key& from, const std::vector<std::st
     return path;
 }
 
+// The names of `subkey` below the target, and the full path they make in the case the keys are
+// stored with.
+LONG subkey_path(const Target& target, LPCSTR subkey, std::vector<std::string>& names, std::vector<std::string>& path)
+{
+    LONG result = split_path(subkey, names);
+    if (result == ERROR_SUCCESS)
+        path = concat(target.path, stored_names(*target.key, names));
+    return result;
+}
+
 std::string journal_path(const Target& target, LPCSTR subkey)
 {
     std::string path = join_path(target.path);
@@ -196,12 +206,10 @@ LONG create_key(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult, 
     auto lock = store.lock();
     Target parent;
     LONG result = resolve(store, hKey, parent);
-    std::vector<std::string> names;
+    std::vector<std::string> names, path;
     if (result == ERROR_SUCCESS)
-        result = split_path(lpSubKey, names);
-    std::vector<std::string> path;
+        result = subkey_path(parent, lpSubKey, names, path);
     if (result == ERROR_SUCCESS) {
-        path = concat(parent.path, stored_names(*parent.key, names));
         result = path.size() > max_key_depth ? ERROR_INVALID_PARAMETER : store.denied(*parent.hive, path, Deny::Open);
     }
     if (result == ERROR_SUCCESS)
@@ -419,13 +427,11 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
     auto lock = store.lock();
     Target target;
     LONG result = resolve(store, hKey, target);
-    std::vector<std::string> names;
+    std::vector<std::string> names, path;
     if (result == ERROR_SUCCESS)
-        result = split_path(lpSubKey, names);
-    std::vector<std::string> path;
+        result = subkey_path(target, lpSubKey, names, path);
     Key* key = nullptr;
     if (result == ERROR_SUCCESS) {
-        path = concat(target.path, stored_names(*target.key, names));
         key = target.key->find(names);
         if (path.empty())
             result = ERROR_ACCESS_DENIED; // a hive's root
