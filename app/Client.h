@@ -165,6 +165,9 @@ protected:
     void CmSkipForward();
     void CmSkipBackward();
     void PauseForSkip();
+    // Moves playback 60 s (600 with Ctrl, `shift_step` with Shift) in `direction` (+1 or -1),
+    // never before the start, pausing across the seek.
+    void SkipPlayback(int direction, int shift_step);
     void CmResetPlayback();
     void CmOpen();
     void CmRefreshPlayback();

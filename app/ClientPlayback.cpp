@@ -124,7 +124,7 @@ void TClient::PauseForSkip()
     m_positionDrag = dragging;
 }
 
-void TClient::CmSkipForward()
+void TClient::SkipPlayback(int direction, int shift_step)
 {
     if (!m_player)
         return;
@@ -132,25 +132,15 @@ void TClient::CmSkipForward()
     if (running)
         PauseForSkip();
     int now = std::max(m_player->GetPosition(), 0);
-    int step = KeyHeld(VK_CONTROL) ? 600 : KeyHeld(VK_SHIFT) ? 1 : 60;
-    SeekTo(now + step, true);
+    int step = KeyHeld(VK_CONTROL) ? 600 : KeyHeld(VK_SHIFT) ? shift_step : 60;
+    SeekTo(std::max(now + direction * step, 0), true);
     if (running)
         m_player->Run();
 }
 
-void TClient::CmSkipBackward()
-{
-    if (!m_player)
-        return;
-    bool running = m_player->IsRunning();
-    if (running)
-        PauseForSkip();
-    int now = std::max(m_player->GetPosition(), 0);
-    int step = KeyHeld(VK_CONTROL) ? 600 : KeyHeld(VK_SHIFT) ? 2 : 60;
-    SeekTo(now >= step ? now - step : 0, true);
-    if (running)
-        m_player->Run();
-}
+void TClient::CmSkipForward() { SkipPlayback(+1, 1); }
+
+void TClient::CmSkipBackward() { SkipPlayback(-1, 2); }
 
 void TClient::CmResetPlayback()
 {

@@ -8,6 +8,7 @@
 #include <com/Apartment.h>
 #include <com/ClassRegistry.h>
 #include <dshow/FilterGraph.h>
+#include <media/ErrorText.h>
 #include <user/MessageBox.h>
 
 namespace {
@@ -88,15 +89,6 @@ STv::~STv()
 int STv::ErrorBox(const char* text, HRESULT code)
 {
     char message[260];
-    if (code == 0) {
-        base::copy_bounded(message, sizeof message, text ? text : "");
-    } else {
-        // The return-code line always fits: the text gives way to it.
-        char line[64];
-        wsprintfA(line, "\n    Return code = %lX", static_cast<DWORD>(code));
-        std::size_t room = sizeof message - lstrlenA(line);
-        std::size_t kept = base::copy_bounded(message, room, text ? text : "");
-        base::copy_bounded(message + kept, sizeof message - kept, line);
-    }
+    FormatErrorText(message, sizeof message, text, code);
     return MessageBoxExA(nullptr, message, "Orbivane", MB_ICONHAND, 0);
 }

@@ -1,4 +1,5 @@
 #include "media/MediaIn.h"
+#include "media/ErrorText.h"
 
 #include <base/Text.h>
 #include <mm/Mmio.h>
@@ -58,14 +59,6 @@ void SMediaIn::SetFullScreen(bool)
 void SMediaIn::ReportError(const char* message, HRESULT code)
 {
     char text[260];
-    if (code == 0) {
-        base::copy_bounded(text, sizeof text, message ? message : "");
-    } else {
-        // The return-code line always fits: the message gives way to it.
-        char line[64];
-        wsprintfA(line, "\n    Return code = %lX", static_cast<DWORD>(code));
-        std::size_t kept = base::copy_bounded(text, sizeof text - lstrlenA(line), message ? message : "");
-        base::copy_bounded(text + kept, sizeof text - kept, line);
-    }
+    FormatErrorText(text, sizeof text, message, code);
     MessageBoxA(nullptr, text, "Orbivane", MB_ICONHAND);
 }

@@ -29,6 +29,23 @@ bool equal(std::string_view a, const char* b)
     return base::equals_ignoring_case(a, b ? std::string_view(b) : std::string_view());
 }
 
+// The first source line of `destination` that `wanted` accepts; lines the mixer cannot describe are passed over.
+template<typename Wanted>
+std::optional<MIXERLINEA> first_source(HMIXER mixer, const MIXERLINEA& destination, Wanted wanted)
+{
+    for (DWORD s = 0; s < destination.cConnections; ++s) {
+        MIXERLINEA line {};
+        line.cbStruct = sizeof(line);
+        line.dwDestination = destination.dwDestination;
+        line.dwSource = s;
+        if (mixerGetLineInfoA(object(mixer), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+            continue;
+        if (wanted(line))
+            return line;
+    }
+    return std::nullopt;
+}
+
 // The source component type the names table gives a line name.
 std::optional<DWORD> table_type(const char* name)
 {
@@ -143,32 +160,16 @@ std::optional<MIXERLINEA> SMixer::destination(DWORD component_type) const
 
 std::optional<MIXERLINEA> SMixer::source_by_name(const MIXERLINEA& destination, const char* name) const
 {
-    for (DWORD s = 0; s < destination.cConnections; ++s) {
-        MIXERLINEA line {};
-        line.cbStruct = sizeof(line);
-        line.dwDestination = destination.dwDestination;
-        line.dwSource = s;
-        if (mixerGetLineInfoA(object(m_handle), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
-            continue;
-        if (equal(field(line.szShortName), name) || equal(field(line.szName), name))
-            return line;
-    }
-    return std::nullopt;
+    return first_source(m_handle, destination, [name](const MIXERLINEA& line) {
+        return equal(field(line.szShortName), name) || equal(field(line.szName), name);
+    });
 }
 
 std::optional<MIXERLINEA> SMixer::source_by_type(const MIXERLINEA& destination, DWORD component_type) const
 {
-    for (DWORD s = 0; s < destination.cConnections; ++s) {
-        MIXERLINEA line {};
-        line.cbStruct = sizeof(line);
-        line.dwDestination = destination.dwDestination;
-        line.dwSource = s;
-        if (mixerGetLineInfoA(object(m_handle), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
-            continue;
-        if (line.dwComponentType == component_type)
-            return line;
-    }
-    return std::nullopt;
+    return first_source(m_handle, destination, [component_type](const MIXERLINEA& line) {
+        return line.dwComponentType == component_type;
+    });
 }
 
 std::optional<DWORD> SMixer::playback_line(const char* name) const

@@ -1,18 +1,17 @@
 #include "AboutDialog.h"
+#include "DialogFrames.h"
 
 #include <user/Controls.h>
 #include <user/Dialogs.h>
 
 namespace {
 
+using namespace dialog_styles;
+
 user::DialogTemplate about_dialog()
 {
     constexpr DWORD Centred = SS_CENTER | SS_NOPREFIX;
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t.cx = 186;
-    t.cy = 96;
-    t.caption = "About Fernwick";
+    user::DialogTemplate t = dialog_frame(Modal, "About Fernwick", 186, 96);
     t.controls = {
         { "STATIC", "#1003", IDC_ABOUT_ICON, SS_ICON, 0, 10, 10, 21, 20 },
         { "STATIC", "Version ", IDC_ABOUT_VERSION, Centred, 0, 36, 12, 140, 10 },

@@ -1,18 +1,16 @@
 #include "ArchiveDialog.h"
+#include "DialogFrames.h"
 
 #include <user/CommonControls.h>
 #include <user/Dialogs.h>
 
 namespace {
 
+using namespace dialog_styles;
+
 user::DialogTemplate archive_dialog()
 {
-    constexpr DWORD Tab = WS_TABSTOP;
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t.cx = 245;
-    t.cy = 163;
-    t.caption = "Archive";
+        user::DialogTemplate t = dialog_frame(Modal, "Archive", 245, 163);
     t.font_face = "MS Sans Serif";
     t.controls = {
         { WC_TREEVIEWA, "TreeView1", IDC_ARCHIVE_TREE,

@@ -1,24 +1,18 @@
 #include "SettingsPages.h"
+#include "DialogFrames.h"
 
 #include <user/CommonControls.h>
 #include <user/Dialogs.h>
 
 namespace {
 
-constexpr DWORD Page = WS_CHILD | DS_CONTROL;
-constexpr DWORD Tab = WS_TABSTOP;
-constexpr DWORD Check = BS_AUTOCHECKBOX | WS_TABSTOP;
-constexpr DWORD Frame = BS_GROUPBOX;
+using namespace dialog_styles;
+
 constexpr DWORD Sunken = SS_SUNKEN;
-constexpr DWORD DropList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 
 user::DialogTemplate page(const char* caption, int cx, int cy, std::vector<user::DialogControl> controls)
 {
-    user::DialogTemplate t;
-    t.style = Page;
-    t.cx = cx;
-    t.cy = cy;
-    t.caption = caption;
+    user::DialogTemplate t = dialog_frame(Page, caption, cx, cy);
     t.controls = std::move(controls);
     return t;
 }
@@ -90,11 +84,7 @@ user::DialogTemplate sound_page()
 
 user::DialogTemplate pattern_dialog()
 {
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CONTEXTHELP;
-    t.cx = 240;
-    t.cy = 150;
-    t.caption = "File name pattern";
+    user::DialogTemplate t = dialog_frame(Modal | DS_CONTEXTHELP, "File name pattern", 240, 150);
     t.controls = {
         { "STATIC", "&File name pattern (with date/time abbreviation, no extension)", 4202, SS_LEFT, 0, 8, 8, 224, 10 },
         { "EDIT", "rec", 4201, Tab | WS_BORDER | ES_AUTOHSCROLL, 0, 8, 20, 224, 12 },

@@ -1,18 +1,15 @@
 #include "StationDialogs.h"
+#include "DialogFrames.h"
 
 #include <user/Dialogs.h>
 
 namespace {
 
-constexpr DWORD Tab = WS_TABSTOP;
+using namespace dialog_styles;
 
 user::DialogTemplate stations_page()
 {
-    user::DialogTemplate t;
-    t.style = WS_CHILD | DS_CONTROL;
-    t.cx = 212;
-    t.cy = 173;
-    t.caption = "Stations";
+    user::DialogTemplate t = dialog_frame(Page, "Stations", 212, 173);
     t.controls = {
         { "STATIC", "&Stations", 1707, SS_LEFT, 0, 27, 11, 160, 10 },
         { "LISTBOX", "", 1701, Tab | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 0, 39, 19, 158, 96 },
@@ -34,11 +31,7 @@ user::DialogTemplate station_editor()
     mode.hidden = true;
     user::DialogControl preset { "BUTTON", "Add to Preset bar", 710, BS_CHECKBOX | Tab, 0, 57, 132, 131, 10 };
     preset.hidden = true;
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CONTEXTHELP;
-    t.cx = 240;
-    t.cy = 180;
-    t.caption = "Station";
+    user::DialogTemplate t = dialog_frame(Modal | DS_CONTEXTHELP, "Station", 240, 180);
     t.controls = {
         { "STATIC", "Index", 706, SS_RIGHT, 0, 13, 24, 116, 10 },
         { "STATIC", "", 705, SS_CENTER | SS_SUNKEN, 0, 137, 24, 42, 10 },

@@ -1,4 +1,5 @@
 #include "TimerDialogs.h"
+#include "DialogFrames.h"
 
 #include <gdi/Png.h>
 #include <gdi/Resources.h>
@@ -10,18 +11,14 @@
 
 namespace {
 
-constexpr DWORD Tab = WS_TABSTOP;
+using namespace dialog_styles;
+
 constexpr DWORD RightLabel = SS_RIGHT;
-constexpr DWORD Frame = BS_GROUPBOX;
 constexpr DWORD DayBox = BS_AUTOCHECKBOX | WS_TABSTOP;
 
 user::DialogTemplate event_dialog()
 {
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t.cx = 240;
-    t.cy = 199;
-    t.caption = "Event";
+    user::DialogTemplate t = dialog_frame(Modal, "Event", 240, 199);
     t.controls = {
         { "STATIC", "Event &name", 402, RightLabel, 0, 13, 9, 81, 10 },
         { "EDIT", "", 401, Tab | WS_BORDER | ES_AUTOHSCROLL, 0, 98, 6, 123, 14 },
@@ -55,11 +52,7 @@ user::DialogTemplate event_dialog()
 
 user::DialogTemplate timer_dialog()
 {
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t.cx = 317;
-    t.cy = 142;
-    t.caption = "Timer";
+    user::DialogTemplate t = dialog_frame(Modal, "Timer", 317, 142);
     t.controls = {
         { WC_LISTVIEWA, "ListView1", 601, Tab | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 2, 1, 311, 93 },
         { "BUTTON", "Enable &timer", 605, Tab, 0, 61, 102, 81, 13 },

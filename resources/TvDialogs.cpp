@@ -1,22 +1,18 @@
 #include "TvDialogs.h"
+#include "DialogFrames.h"
 
 #include <user/Controls.h>
 #include <user/Dialogs.h>
 
 namespace {
 
-constexpr DWORD Tab = WS_TABSTOP;
+using namespace dialog_styles;
+
 constexpr DWORD Radio = BS_AUTORADIOBUTTON;
-constexpr DWORD Check = BS_AUTOCHECKBOX | WS_TABSTOP;
-constexpr DWORD Frame = BS_GROUPBOX;
 
 user::DialogTemplate tv_page()
 {
-    user::DialogTemplate t;
-    t.style = WS_CHILD | DS_CONTROL;
-    t.cx = 212;
-    t.cy = 179;
-    t.caption = "TV";
+    user::DialogTemplate t = dialog_frame(Page, "TV", 212, 179);
     t.controls = {
         { "STATIC", "TV &Tuner device", 1409, SS_LEFT, 0, 27, 6, 160, 10 },
         { "COMBOBOX", "", 1401, CBS_DROPDOWNLIST | WS_VSCROLL | Tab, 0, 39, 15, 158, 59 },
@@ -39,11 +35,7 @@ user::DialogTemplate tv_page()
 
 user::DialogTemplate advanced_dialog()
 {
-    user::DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CONTEXTHELP;
-    t.cx = 240;
-    t.cy = 188;
-    t.caption = "TV Tuner Advanced Properties";
+    user::DialogTemplate t = dialog_frame(Modal | DS_CONTEXTHELP, "TV Tuner Advanced Properties", 240, 188);
     t.controls = {
         { "STATIC", "If TV is not on, then settings may not show changes made by Orbivane.", 1470, SS_LEFT, 0, 35, 4, 166, 18 },
         { "STATIC", "Tuner Device", 1459, SS_RIGHT, 0, 8, 32, 80, 10 },

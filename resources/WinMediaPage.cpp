@@ -1,21 +1,18 @@
 #include "WinMediaPage.h"
+#include "DialogFrames.h"
 
 #include <user/Controls.h>
 #include <user/Dialogs.h>
 
 namespace {
 
-constexpr DWORD Tab = WS_TABSTOP;
-constexpr DWORD DropList = CBS_DROPDOWNLIST | WS_VSCROLL | Tab;
+using namespace dialog_styles;
+
 constexpr DWORD Description = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | Tab;
 
 user::DialogTemplate winmedia_page()
 {
-    user::DialogTemplate t;
-    t.style = WS_CHILD | DS_CONTROL;
-    t.cx = 212;
-    t.cy = 173;
-    t.caption = "WinMedia";
+    user::DialogTemplate t = dialog_frame(Page, "WinMedia", 212, 173);
     t.controls = {
         { "BUTTON", "&Use Windows Media as default recording format", 2213, BS_AUTOCHECKBOX | Tab, 0, 7, 1, 186, 12 },
         { "STATIC", "&Video+audio default profile for Windows Media compression", 2202, SS_LEFT, 0, 8, 16, 185, 10 },

@@ -1,6 +1,6 @@
 #include "BarFixture.h"
 
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <resources/CommandIds.h>
 
@@ -262,7 +262,8 @@ TEST_F(BarTest, ARightClickOnAGadgetShowsItsHelp)
 
 TEST_F(BarTest, TheRecordButtonRecordsAndStaysDownUntilStop)
 {
-    std::string folder = test_support::make_temp_dir("bar-recordings");
+    const test_support::TempDir folder_dir("bar-recordings");
+    const std::string& folder = folder_dir.path();
     base::copy_bounded(Settings.DefaultDirectory, sizeof Settings.DefaultDirectory, base::to_windows_path(folder));
     Settings.DefaultMediaFormat = 0;
     Settings.ImprovedFilePattern[0] = 0;

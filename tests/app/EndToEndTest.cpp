@@ -6,7 +6,7 @@
 
 #include "AsfFile.h"
 #include "Ffprobe.h"
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <app/SettingsSequence.h>
 #include <settings/SettingsValues.h>

@@ -27,16 +27,16 @@ extern char** environ;
 
 namespace program {
 
-// Polls `condition` every 100 ms for up to a minute.
+// Polls `condition` every 100 ms for up to `limit`.
 template<typename Condition>
-bool eventually(Condition condition)
+bool eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::minutes(1))
 {
-    for (int i = 0; i < 600; ++i) {
+    for (auto waited = std::chrono::milliseconds(0); waited < limit; waited += std::chrono::milliseconds(100)) {
         if (condition())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return false;
+    return condition();
 }
 
 // Starts the program with `args`; `variables` ("NAME=value") replace or add to the environment;

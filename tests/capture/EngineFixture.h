@@ -1,13 +1,14 @@
 #pragma once
 
-// The fixtures of the capture engine tests. EngineTest: COM with the graph classes, a virtual
-// clock, a machine of virtual cards, every message box answered and journalled, and the check that
-// every COM object and task-memory block is gone at the end. EngineRecordingTest adds what the
+// The fixtures of the capture engine tests. EngineTest: the virtual card tests' fixture (COM with
+// the graph classes, a virtual clock, a machine of virtual cards, and the check that every COM
+// object and task-memory block is gone at the end) with every message box answered and journalled. EngineRecordingTest adds what the
 // recording tests share: a shown client window for the picture, a temporary folder for the files
 // and the sound cards a test installs, all gone at the end however the test ends.
 
 #include <PlainWindow.h>
 #include <TempDir.h>
+#include <CardFixture.h>
 #include <TestFilters.h>
 
 #include <capture/Tv.h>
@@ -69,24 +70,17 @@ inline sim::CaptureCard card(std::u16string name = u"")
     return result;
 }
 
-class EngineTest : public testing::Test {
+class EngineTest : public card_test::CardTest {
 protected:
     void SetUp() override
     {
-        base::Clock::install_virtual(base::Clock::make_wall_ms(2026, 3, 1, 20, 0, 0));
-        dshow::register_classes();
-        dshow::clear_devices();
+        CardTest::SetUp();
         user::testing::reset();
-        objects = com::live_objects();
-        blocks = com::outstanding_task_memory_blocks();
     }
     void TearDown() override
     {
-        sim::uninstall_cards();
-        EXPECT_EQ(com::live_objects(), objects);
-        EXPECT_EQ(com::outstanding_task_memory_blocks(), blocks);
+        CardTest::TearDown();
         user::testing::reset();
-        base::Clock::install_real();
     }
 
     static std::unique_ptr<STv> open(const char* name, BYTE lineIn = 0, const char* renderer = nullptr)
@@ -107,9 +101,6 @@ protected:
             + "\n\nMay already be used by other program,\nor device may be stuck.";
     }
 
-    test_filters::ComScope com_scope;
-    std::int64_t objects = 0;
-    std::int64_t blocks = 0;
 };
 
 // A top-level window of 400x300, shown, for the engine's picture.

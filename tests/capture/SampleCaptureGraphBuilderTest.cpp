@@ -3,7 +3,7 @@
 // argument check, the MPEG-2 test, and the graph teardown that makes it forget its chain.
 
 #include <CardFixture.h>
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <capture/SampleCaptureGraphBuilder.h>
 #include <capture/Tv.h>
@@ -149,7 +149,8 @@ TEST_F(SampleBuilder, RenderStreamTakesOnlyAFilter)
 TEST_F(SampleBuilder, SetOutputFileNameRefusesNullArguments)
 {
     open();
-    std::string folder = test_support::make_temp_dir("sample-builder");
+    const test_support::TempDir folder_dir("sample-builder");
+    const std::string& folder = folder_dir.path();
     std::u16string path = base::to_utf16(base::to_windows_path(folder + "/out.avi"));
     CComPtr<IBaseFilter> mux;
     CComPtr<IFileSinkFilter> sink;

@@ -173,6 +173,18 @@ MediaType BasePin::connection_type() const
     return m_type;
 }
 
+HRESULT BasePin::may_connect(IPin* other, PIN_DIRECTION wanted) const
+{
+    if (is_connected())
+        return VFW_E_ALREADY_CONNECTED;
+    if (!filter().is_stopped())
+        return VFW_E_NOT_STOPPED;
+    PIN_DIRECTION direction;
+    if (FAILED(other->QueryDirection(&direction)) || direction != wanted)
+        return VFW_E_INVALID_DIRECTION;
+    return S_OK;
+}
+
 void BasePin::set_connection(IPin* peer, const AM_MEDIA_TYPE& type)
 {
     std::lock_guard guard(m_filter.lock());
@@ -199,13 +211,8 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* pattern)
     if (!receiver)
         return E_POINTER;
     std::lock_guard guard(filter().lock());
-    if (is_connected())
-        return VFW_E_ALREADY_CONNECTED;
-    if (!filter().is_stopped())
-        return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION direction;
-    if (FAILED(receiver->QueryDirection(&direction)) || direction != PINDIR_INPUT)
-        return VFW_E_INVALID_DIRECTION;
+    if (HRESULT hr = may_connect(receiver, PINDIR_INPUT); FAILED(hr))
+        return hr;
 
     if (pattern && fully_specified(*pattern))
         return try_connect(receiver, *pattern);
@@ -418,13 +425,8 @@ STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* t
     if (!connector || !type)
         return E_POINTER;
     std::lock_guard guard(filter().lock());
-    if (is_connected())
-        return VFW_E_ALREADY_CONNECTED;
-    if (!filter().is_stopped())
-        return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION direction;
-    if (FAILED(connector->QueryDirection(&direction)) || direction != PINDIR_OUTPUT)
-        return VFW_E_INVALID_DIRECTION;
+    if (HRESULT hr = may_connect(connector, PINDIR_OUTPUT); FAILED(hr))
+        return hr;
     if (check_media_type(*type) != S_OK)
         return VFW_E_TYPE_NOT_ACCEPTED;
     set_connection(connector, *type);

@@ -1,6 +1,6 @@
 #include <base/Path.h>
 
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -62,7 +62,8 @@ TEST(Path, WildcardsIgnoreCase)
 
 TEST(Path, ResolveFindsNamesIgnoringCase)
 {
-    std::string root = test_support::make_temp_dir("base-path");
+    const test_support::TempDir root_dir("base-path");
+    const std::string& root = root_dir.path();
     std::filesystem::create_directories(root + "/Videos");
     std::ofstream(root + "/Videos/News_1.AVI") << "x";
     std::ofstream(root + "/Videos/both") << "lower";
@@ -76,7 +77,6 @@ TEST(Path, ResolveFindsNamesIgnoringCase)
     // An exact match wins over another case.
     EXPECT_EQ(base::resolve_path(windows_root + "\\Videos\\BOTH"), root + "/Videos/BOTH");
     EXPECT_EQ(base::resolve_path(windows_root + "\\videos\\both"), root + "/Videos/both");
-    std::filesystem::remove_all(root);
 }
 
 TEST(Path, ProgramFolderEndsInBackslash)

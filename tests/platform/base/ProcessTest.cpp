@@ -2,7 +2,7 @@
 #include <base/Path.h>
 #include <base/Process.h>
 
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <chrono>
 #include <filesystem>
@@ -44,11 +44,11 @@ TEST(WinExec, WindowsToolsHaveNoCounterpartHere)
     EXPECT_EQ(WinExec("\\no\\such\\folder\\prog", 1), static_cast<UINT>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(WinExec("", 1), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
 
-    std::string root = test_support::make_temp_dir("base-process");
+    const test_support::TempDir root_dir("base-process");
+    const std::string& root = root_dir.path();
     std::ofstream(root + "/notes.txt") << "not a program";
     EXPECT_EQ(WinExec(base::to_windows_path(root + "/notes.txt").c_str(), 1), static_cast<UINT>(ERROR_BAD_FORMAT));
     EXPECT_EQ(WinExec(base::to_windows_path(root + "/absent").c_str(), 1), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
-    std::filesystem::remove_all(root);
 }
 
 bool appears(const std::string& path)
@@ -64,7 +64,8 @@ bool appears(const std::string& path)
 
 TEST(WinExec, StartsARealProcess)
 {
-    std::string root = test_support::make_temp_dir("base-process");
+    const test_support::TempDir root_dir("base-process");
+    const std::string& root = root_dir.path();
     std::string marker = root + "/started";
     EXPECT_GT(WinExec(("touch " + marker).c_str(), 1), 31u);
     EXPECT_TRUE(appears(marker));
@@ -72,7 +73,6 @@ TEST(WinExec, StartsARealProcess)
     std::string spaced = root + "/with space";
     EXPECT_GT(WinExec(("\\usr\\bin\\touch \"" + spaced + "\"").c_str(), 1), 31u);
     EXPECT_TRUE(appears(spaced));
-    std::filesystem::remove_all(root);
 }
 
 TEST(WinExec, TestsReplaceTheLauncher)

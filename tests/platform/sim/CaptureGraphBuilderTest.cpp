@@ -3,7 +3,7 @@
 
 #include "Ffprobe.h"
 #include <CardFixture.h>
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <base/Path.h>
 #include <base/Text.h>
@@ -296,7 +296,8 @@ TEST_F(Builder, ControlStreamSetsTheMatchingPins)
 TEST_F(Builder, SetOutputFileNameMakesTheFileChain)
 {
     open();
-    std::string folder = test_support::make_temp_dir("builder");
+    const test_support::TempDir folder_dir("builder");
+    const std::string& folder = folder_dir.path();
     std::u16string path = base::to_utf16(base::to_windows_path(folder + "/out.avi"));
     CComPtr<IBaseFilter> mux;
     CComPtr<IFileSinkFilter> sink;
@@ -322,7 +323,8 @@ TEST_F(Builder, SetOutputFileNameMakesTheFileChain)
 TEST_F(Builder, RecordsTheCardToAnAviFile)
 {
     open();
-    std::string folder = test_support::make_temp_dir("builder");
+    const test_support::TempDir folder_dir("builder");
+    const std::string& folder = folder_dir.path();
     std::string file = folder + "/capture.avi";
     std::u16string path = base::to_utf16(base::to_windows_path(file));
     CComPtr<IBaseFilter> mux;

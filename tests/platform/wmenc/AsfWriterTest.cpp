@@ -1,7 +1,7 @@
 #include "AsfWriter.h"
 
 #include "Ffprobe.h"
-#include "TempHome.h"
+#include "TempDir.h"
 
 #include <com/HResults.h>
 
@@ -30,7 +30,8 @@ wmenc::Profile profile(int fps)
 
 TEST(AsfWriter, TakesPicturesAtTheProfilesRateAndConvertsBothPictureFormats)
 {
-    std::string folder = test_support::make_temp_dir("asf");
+    const test_support::TempDir folder_dir("asf");
+    const std::string& folder = folder_dir.path();
     std::string file = folder + "/rate.wmv";
     AsfWriter writer;
     ASSERT_EQ(writer.open(file, profile(10), true, false, {}), S_OK);
@@ -53,7 +54,6 @@ TEST(AsfWriter, TakesPicturesAtTheProfilesRateAndConvertsBothPictureFormats)
         EXPECT_EQ(video["nb_read_frames"], "20");
         EXPECT_EQ(video["width"], "160");
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(AsfWriter, RefusesAFileWithoutStreamsOrThatCannotBeWritten)

@@ -82,6 +82,9 @@ protected:
     // The pin's interface for `iid` (not AddRef'd), or nullptr.
     virtual void* find_interface(REFIID iid);
 
+    // Under the filter's lock: whether this stopped, unconnected pin may connect to `other`, a pin
+    // of direction `wanted`.
+    HRESULT may_connect(IPin* other, PIN_DIRECTION wanted) const;
     // Records the connection (used by the directions' connection code).
     void set_connection(IPin* peer, const AM_MEDIA_TYPE& type);
     void clear_connection();
