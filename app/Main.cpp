@@ -101,19 +101,18 @@ int OwlMain(int argc, char* argv[])
     }
 
     install_machine();
+    // The display first: the settings loaded with the application fit the window to the screen's
+    // size, which is known once the display is open.
+    present::start(); // shows the windows when a display is there; headless otherwise
     auto app = std::make_unique<App>();
-    switch (activate_running_instance()) {
-    case RunningInstance::Activated:
-        return 0;
-    case RunningInstance::NotAnswering:
-        return 1;
-    case RunningInstance::None:
-        break;
+    if (RunningInstance running = activate_running_instance(); running != RunningInstance::None) {
+        app.reset();
+        present::stop();
+        return running == RunningInstance::Activated ? 0 : 1;
     }
 
     std::set_terminate(on_terminate);
     user::end_session_on_signals();
-    present::start(); // shows the windows when a display is there; headless otherwise
     int result = -1;
     try {
         result = app->Run();

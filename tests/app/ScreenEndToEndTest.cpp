@@ -864,6 +864,39 @@ TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseA
 }
 
 // Where the archive browser's tree and its Open file button are, relative to the dialog's window.
+// A screen larger than the platform's built-in one (1280 x 1024).
+class LargeScreenEndToEnd : public ScreenEndToEnd {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_server = new XvfbServer;
+        if (!s_server->start(430, "1920x1080x24")) {
+            delete s_server;
+            s_server = nullptr;
+        }
+    }
+};
+
+TEST_F(LargeScreenEndToEnd, TheWindowComesBackAtItsSavedPlaceAndWidthBeyondTheBuiltInScreen)
+{
+    // The height follows the picture's shape; the place and the width are the saved ones.
+    const RECT saved { 300, 100, 300 + 1500, 100 + 900 };
+    machine_settings({ dword_setting("WindowX", saved.left), dword_setting("WindowY", saved.top),
+        dword_setting("WindowW", saved.right - saved.left), dword_setting("WindowH", saved.bottom - saved.top) });
+    auto placed_as_saved = [&](const RECT& r) { return r.left == saved.left && r.top == saved.top && r.right == saved.right; };
+    pid_t program = start_program();
+    HWND frame = main_window();
+    ASSERT_TRUE(frame);
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_TRUE(eventually([&] { return placed_as_saved(x_geometry(id)); })) << "not cut to a smaller screen";
+    RECT placed {};
+    GetWindowRect(frame, &placed);
+    EXPECT_TRUE(placed_as_saved(placed));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_exit(program), 0);
+}
+
 struct ArchiveSpots {
     RECT tree;
     POINT first_row, first_button, open;
