@@ -140,6 +140,17 @@ Window* root_window(Window& w)
     return at;
 }
 
+// Moves a top-level window's damage into `changed`; `whole` makes it the whole surface first.
+void take_damage(Window& root, const gdi::Surface& surface, std::vector<RECT>& changed, bool whole)
+{
+    if (whole) {
+        root.damage.clear();
+        root.damage.push_back(RECT { 0, 0, surface.width(), surface.height() });
+    }
+    changed.swap(root.damage);
+    root.damage.clear();
+}
+
 bool inside(const RECT& inner, const RECT& outer)
 {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
@@ -526,12 +537,7 @@ bool take_surface_damage(HWND window, std::shared_ptr<gdi::Surface>& surface, st
     if (!root->surface || root->surface->owns_memory())
         return false;
     surface = root->surface;
-    if (whole) {
-        root->damage.clear();
-        root->damage.push_back(RECT { 0, 0, surface->width(), surface->height() });
-    }
-    changed.swap(root->damage);
-    root->damage.clear();
+    take_damage(*root, *surface, changed, whole);
     return true;
 }
 
@@ -546,17 +552,12 @@ bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& chan
     const gdi::Surface* surface = root->surface.get();
     if (!surface || surface->width() != into.width() || surface->height() != into.height())
         return false;
-    if (whole) {
-        root->damage.clear();
-        root->damage.push_back(RECT { 0, 0, surface->width(), surface->height() });
-    }
-    for (const RECT& r : root->damage) {
+    take_damage(*root, *surface, changed, whole);
+    for (const RECT& r : changed) {
         std::size_t bytes = static_cast<std::size_t>(r.right - r.left) * sizeof(gdi::Pixel);
         for (LONG y = r.top; y < r.bottom; ++y)
             std::memcpy(into.row(y) + r.left, surface->row(y) + r.left, bytes);
-        changed.push_back(r);
     }
-    root->damage.clear();
     return true;
 }
 
