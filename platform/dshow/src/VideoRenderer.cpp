@@ -38,22 +38,30 @@ Layout layout_of(const AM_MEDIA_TYPE& type)
 
 }
 
-// Takes one sample into `frame` (YUY2 kept as it is, RGB converted to 32-bit pixels; buffers
-// resized only when the format's size changes); false when the sample is too short for the format.
-bool VideoRenderer::convert(const BYTE* data, LONG length, detail::VideoFrame& frame) const
+// Takes one sample into `frame` (YUY2 kept in the sample, which the frame holds; RGB converted
+// to 32-bit pixels, the buffer resized only when the format's size changes); false when the
+// sample is too short for the format.
+bool VideoRenderer::convert(IMediaSample* sample, detail::VideoFrame& frame) const
 {
     const Format& f = m_format;
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    LONG length = sample->GetActualDataLength();
     if (f.layout == 0 || !data || length < 0 || static_cast<std::ptrdiff_t>(length) < f.stride * f.height)
         return false;
     frame.width = f.width;
     frame.height = f.height;
     frame.yuy2 = f.layout == static_cast<int>(Layout::Yuy2);
     if (frame.yuy2) {
-        // YUY2 is always top row first; it is converted where it is drawn.
+        // YUY2 is always top row first; it is converted where it is drawn. Sources write only
+        // into buffers they get from their allocator, so the held sample stays as it came.
         frame.stride = f.stride;
-        frame.bytes.assign(data, data + f.stride * f.height);
+        frame.sample = sample;
+        frame.rows = data;
         return true;
     }
+    frame.sample.Release();
+    frame.rows = nullptr;
     gdi::Surface& pixels = frame.pixels;
     if (pixels.width() != f.width || pixels.height() != f.height)
         pixels = gdi::Surface(f.width, f.height);
@@ -206,10 +214,8 @@ HRESULT VideoRenderer::on_pause()
 
 HRESULT VideoRenderer::present(IMediaSample* sample)
 {
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
     std::lock_guard play(m_play_lock);
-    if (!convert(data, sample->GetActualDataLength(), *m_next))
+    if (!convert(sample, *m_next))
         return S_OK; // a short sample is skipped, the stream goes on
     {
         // The window keeps this frame and hands back the one it showed, to convert the next into.
@@ -217,6 +223,9 @@ HRESULT VideoRenderer::present(IMediaSample* sample)
         if (m_window)
             m_window->show_frame(*m_next);
     }
+    // The sample shown before goes back to its allocator now.
+    m_next->sample.Release();
+    m_next->rows = nullptr;
     ++m_frames;
     return S_OK;
 }

@@ -117,7 +117,7 @@ void VideoWindow::paint()
     GetClientRect(m_window, &client);
     std::unique_lock guard(m_lock);
     if (m_frame.yuy2 && !m_frame.empty()) {
-        gdi::draw_yuy2(dc, 0, 0, client.right, client.bottom, m_frame.bytes.data(), m_frame.stride, m_frame.width,
+        gdi::draw_yuy2(dc, 0, 0, client.right, client.bottom, m_frame.rows, m_frame.stride, m_frame.width,
             m_frame.height);
     } else if (!m_frame.empty()) {
         const gdi::Surface& pixels = m_frame.pixels;

@@ -14,6 +14,8 @@
 // (converted while drawn, only where they show) or already converted to 32-bit pixels.
 
 #include <base/Types.h>
+#include <com/ComPtr.h>
+#include <dshow/SampleInterfaces.h>
 #include <gdi/Surface.h>
 
 #include <memory>
@@ -22,16 +24,18 @@
 
 namespace dshow::detail {
 
-// One frame as the window keeps it: YUY2 bytes when `yuy2` is set, else 32-bit pixels (top row
-// first). Both buffers are kept for reuse.
+// One frame as the window keeps it: YUY2 rows when `yuy2` is set, else 32-bit pixels (top row
+// first). YUY2 stays in the received sample, held while the frame is kept; the pixel buffer is
+// kept for reuse.
 struct VideoFrame {
     bool yuy2 = false;
-    std::vector<BYTE> bytes; // YUY2 rows, `stride` bytes apart
+    CComPtr<IMediaSample> sample; // holds `rows`
+    const BYTE* rows = nullptr;   // YUY2 rows, `stride` bytes apart
     int width = 0, height = 0;
     std::ptrdiff_t stride = 0;
     gdi::Surface pixels;
 
-    bool empty() const { return yuy2 ? bytes.empty() : pixels.empty(); }
+    bool empty() const { return yuy2 ? rows == nullptr : pixels.empty(); }
 };
 
 class VideoWindow {

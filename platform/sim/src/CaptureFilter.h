@@ -18,6 +18,7 @@
 #include <dshow/PinCategory.h>
 #include <dshow/Pins.h>
 #include <dshow/PropertyPages.h>
+#include <sim/TestPicture.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -99,9 +100,18 @@ public:
 protected:
     void* find_interface(REFIID iid) override;
     LONG buffer_size(const AM_MEDIA_TYPE& type) override;
+    HRESULT active() override;
 
 private:
+    // A sample buffer holding a whole picture of `source` at this size.
+    struct Painted {
+        const BYTE* buffer;
+        PictureSource source;
+        int width, height;
+    };
+
     std::vector<dshow::MediaType> capabilities() const;
+    void draw_into(const TestPicture& picture, const PictureSource& source, std::uint32_t frame, REFERENCE_TIME time, BYTE* data);
     bool passes(REFERENCE_TIME time) const;
     HRESULT stream_video(LONG frame, REFERENCE_TIME start, REFERENCE_TIME stop, const CardSignal& signal, const dshow::MediaType& type);
     HRESULT stream_audio(REFERENCE_TIME start, REFERENCE_TIME stop, const CardSignal& signal, const dshow::MediaType& type);
@@ -122,6 +132,7 @@ private:
     double m_quality { -1.0 };
     DWORDLONG m_window { 1 };
     std::vector<BYTE> m_scratch;
+    std::vector<Painted> m_painted; // streaming thread, cleared while stopped
 };
 
 // "Capture" of a card that encodes in hardware: an MPEG-2 program stream of the card's picture and

@@ -471,7 +471,7 @@ HRESULT StreamPin::stream_video(LONG frame, REFERENCE_TIME start, REFERENCE_TIME
         std::vector<BYTE> yuy2 = picture.render(signal.picture(), static_cast<std::uint32_t>(frame), start);
         yuy2_to_rgb24(yuy2.data(), width, height, data, m_scratch);
     } else {
-        picture.render(signal.picture(), static_cast<std::uint32_t>(frame), start, data);
+        draw_into(picture, signal.picture(), static_cast<std::uint32_t>(frame), start, data);
     }
     sample->SetActualDataLength(bytes);
     sample->SetSyncPoint(TRUE);
@@ -483,6 +483,30 @@ HRESULT StreamPin::stream_video(LONG frame, REFERENCE_TIME start, REFERENCE_TIME
     hr = deliver(sample);
     sample->Release();
     return hr;
+}
+
+// A buffer that comes round again holds the frame last drawn into it, as downstream filters
+// only read the samples they receive: only what changes is drawn again.
+void StreamPin::draw_into(const TestPicture& picture, const PictureSource& source, std::uint32_t frame, REFERENCE_TIME time, BYTE* data)
+{
+    auto held = std::find_if(m_painted.begin(), m_painted.end(), [&](const Painted& p) { return p.buffer == data; });
+    if (held != m_painted.end() && held->source == source && held->width == picture.width() && held->height == picture.height()) {
+        picture.render_changes(source, frame, time, data);
+        return;
+    }
+    picture.render(source, frame, time, data);
+    Painted painted { data, source, picture.width(), picture.height() };
+    if (held != m_painted.end())
+        *held = painted;
+    else if (m_painted.size() < 16)
+        m_painted.push_back(painted);
+}
+
+HRESULT StreamPin::active()
+{
+    // Buffers may be new memory at old addresses once the allocator has been decommitted.
+    m_painted.clear();
+    return OutputPin::active();
 }
 
 HRESULT StreamPin::stream_audio(REFERENCE_TIME start, REFERENCE_TIME stop, const CardSignal& signal, const dshow::MediaType& type)

@@ -183,51 +183,112 @@ std::vector<BYTE> TestPicture::render(const PictureSource& source, std::uint32_t
     return frame;
 }
 
+// Where the parts of a frame lie; the bars fill what the others leave.
+struct TestPicture::Layout {
+    Layout(const PictureSource& source, int w, int h)
+        : text(label(source))
+        , band(std::max(2, h / 16))
+        , cell(std::max(1, std::min(h / 10, w / (static_cast<int>(text.size()) * 4 + 1))))
+        , small(std::max(1, h / 96))
+        , label_x((w - text_width(text, cell)) / 2)
+        , label_y((h - 5 * cell) / 2)
+        , clock_y(h - 7 * small)
+    {
+    }
+    std::string text;
+    int band;  // rows of the code strip
+    int cell;  // the label's block size
+    int small; // the clock's block size
+    int label_x, label_y;
+    int clock_y;
+
+    // Rows of the label's box, and of the clock's whatever its text.
+    int label_top() const { return label_y - cell; }
+    int label_bottom() const { return label_y + 6 * cell; }
+    int clock_top() const { return clock_y - small; }
+    int clock_bottom() const { return clock_y + 6 * small; }
+};
+
 void TestPicture::render(const PictureSource& source, std::uint32_t frame_number, REFERENCE_TIME time, BYTE* out) const
 {
     if (source.kind == SourceKind::Noise) {
         render_noise(frame_number, out, frame_bytes());
         return;
     }
+    Layout layout(source, m_width, m_height);
+    draw_bars(source, layout.band, m_height, out);
+    draw_code(source, frame_number, layout, out);
+    draw_label(layout, out);
+    draw_clock(frame_number, time, layout, out);
+}
+
+void TestPicture::render_changes(const PictureSource& source, std::uint32_t frame_number, REFERENCE_TIME time, BYTE* out) const
+{
+    if (source.kind == SourceKind::Noise) {
+        render_noise(frame_number, out, frame_bytes());
+        return;
+    }
+    Layout layout(source, m_width, m_height);
+    // The clock's rows go back to bars, as its text may have been longer.
+    int top = std::max(layout.clock_top(), layout.band);
+    int bottom = std::min(layout.clock_bottom(), m_height);
+    if (top < bottom)
+        draw_bars(source, top, bottom, out);
+    draw_code(source, frame_number, layout, out);
+    // The label again where the strip or the clock's rows cover part of it (small pictures).
+    if (layout.label_top() < layout.band || (layout.label_top() < bottom && top < layout.label_bottom()))
+        draw_label(layout, out);
+    draw_clock(frame_number, time, layout, out);
+}
+
+// Colour bars in the source's hue on rows [top, bottom): one row drawn, then copied.
+void TestPicture::draw_bars(const PictureSource& source, int top, int bottom, BYTE* out) const
+{
+    bottom = std::min(bottom, m_height);
+    if (top >= bottom)
+        return;
     Canvas canvas { out, m_width, m_height };
     const int w = m_width;
-    const int h = m_height;
-
-    // Colour bars in the source's hue: one row drawn, then copied.
     double angle = source.number * 2.39996 + (source.kind == SourceKind::Input ? 1.0 : 0.0);
     BYTE u = static_cast<BYTE>(128 + std::lround(70 * std::cos(angle)));
     BYTE v = static_cast<BYTE>(128 + std::lround(70 * std::sin(angle)));
-    int band = std::max(2, h / 16);
     for (int bar = 0; bar < 8; ++bar)
-        canvas.fill(bar * w / 8, band, (bar + 1) * w / 8, band + 1, static_cast<BYTE>(180 - bar * 15), u, v);
+        canvas.fill(bar * w / 8, top, (bar + 1) * w / 8, top + 1, static_cast<BYTE>(180 - bar * 15), u, v);
     const std::size_t row_bytes = static_cast<std::size_t>(w) * 2;
-    for (int row = band + 1; row < h; ++row)
-        std::memcpy(out + row * row_bytes, out + band * row_bytes, row_bytes);
+    for (int row = top + 1; row < bottom; ++row)
+        std::memcpy(out + row * row_bytes, out + top * row_bytes, row_bytes);
+}
 
-    // The code strip.
+void TestPicture::draw_code(const PictureSource& source, std::uint32_t frame_number, const Layout& layout, BYTE* out) const
+{
+    Canvas canvas { out, m_width, m_height };
     bool bits[code_cells];
     code_bits(source.kind == SourceKind::Channel ? 0 : 1, static_cast<unsigned>(source.number), frame_number, bits);
     for (int i = 0; i < code_cells; ++i)
-        canvas.fill(i * w / code_cells, 0, (i + 1) * w / code_cells, band, bits[i] ? luma_white : luma_black, 128, 128);
+        canvas.fill(i * m_width / code_cells, 0, (i + 1) * m_width / code_cells, layout.band, bits[i] ? luma_white : luma_black, 128, 128);
+}
 
-    // The label, large, on a black box.
-    std::string text = label(source);
-    int cell = std::max(1, std::min(h / 10, w / (static_cast<int>(text.size()) * 4 + 1)));
-    int tw = text_width(text, cell);
-    int x = (w - tw) / 2;
-    int y = (h - 5 * cell) / 2;
-    canvas.fill(x - cell, y - cell, x + tw + cell, y + 6 * cell, luma_black, 128, 128);
-    canvas.text(x, y, cell, text, luma_white);
+// The label, large, on a black box.
+void TestPicture::draw_label(const Layout& layout, BYTE* out) const
+{
+    Canvas canvas { out, m_width, m_height };
+    int cell = layout.cell;
+    canvas.fill(layout.label_x - cell, layout.label_top(), layout.label_x + text_width(layout.text, cell) + cell,
+        layout.label_bottom(), luma_black, 128, 128);
+    canvas.text(layout.label_x, layout.label_y, cell, layout.text, luma_white);
+}
 
-    // The running clock and the frame number.
+// The running clock and the frame number.
+void TestPicture::draw_clock(std::uint32_t frame_number, REFERENCE_TIME time, const Layout& layout, BYTE* out) const
+{
+    Canvas canvas { out, m_width, m_height };
     REFERENCE_TIME seconds = std::max<REFERENCE_TIME>(time, 0) / UNITS;
     std::string clock = two(static_cast<int>(seconds / 3600 % 100)) + ":" + two(static_cast<int>(seconds / 60 % 60)) + ":"
         + two(static_cast<int>(seconds % 60)) + "  " + std::to_string(frame_number);
-    int small = std::max(1, h / 96);
-    int cy = h - 7 * small;
+    int small = layout.small;
     int cw = text_width(clock, small);
-    canvas.fill(small, cy - small, small * 3 + cw, cy + 6 * small, luma_black, 128, 128);
-    canvas.text(small * 2, cy, small, clock, luma_white);
+    canvas.fill(small, layout.clock_top(), small * 3 + cw, layout.clock_bottom(), luma_black, 128, 128);
+    canvas.text(small * 2, layout.clock_y, small, clock, luma_white);
 }
 
 std::optional<PictureIdentity> identify_picture(const BYTE* yuy2, int width, int height)

@@ -1,7 +1,11 @@
 #include <sim/TestTone.h>
 
 #include <cmath>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace sim {
@@ -10,6 +14,38 @@ namespace {
 
 constexpr double amplitude = 32767.0 / 3;
 constexpr double noise_amplitude = 2000.0;
+
+using Cycle = std::vector<std::int16_t>;
+
+// The phases a tone of `frequency` whole Hz reaches are the multiples of g = gcd(frequency, rate)
+// over rate; entry j of its cycle is the sample at phase j * g / rate.
+Cycle make_cycle(std::uint64_t frequency, DWORD rate)
+{
+    std::uint64_t step = std::gcd(frequency, static_cast<std::uint64_t>(rate));
+    Cycle cycle(rate / step);
+    for (std::size_t j = 0; j < cycle.size(); ++j) {
+        double phase = static_cast<double>(j * step) / rate;
+        cycle[j] = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * phase)));
+    }
+    return cycle;
+}
+
+// Cycles are kept for the few pitches in use, as a tone is made for each buffer.
+std::shared_ptr<const Cycle> cycle_of(std::uint64_t frequency, DWORD rate)
+{
+    static std::mutex lock;
+    static std::map<std::pair<std::uint64_t, DWORD>, std::shared_ptr<const Cycle>> cycles;
+    std::lock_guard guard(lock);
+    auto& cycle = cycles[{ frequency, rate }];
+    if (!cycle) {
+        auto made = std::make_shared<const Cycle>(make_cycle(frequency, rate));
+        if (cycles.size() > 64)
+            cycles.clear();
+        cycles[{ frequency, rate }] = made;
+        return made;
+    }
+    return cycle;
+}
 
 }
 
@@ -32,6 +68,8 @@ TestTone::TestTone(const PictureSource& source, DWORD samples_per_second, WORD c
     , m_channels(channels ? channels : 1)
     , m_frequency(tone_frequency(source))
 {
+    if (m_frequency > 0)
+        m_cycle = cycle_of(static_cast<std::uint64_t>(std::llround(m_frequency)), m_rate);
 }
 
 WAVEFORMATEX TestTone::format() const { return dshow::make_pcm_format(m_rate, m_channels, 16); }
@@ -62,12 +100,17 @@ void TestTone::render(std::uint64_t first, std::size_t count, std::int16_t* out)
     // The phase from the absolute index, reduced exactly: f * n / rate = whole cycles + fraction.
     // f is a whole number of Hz here, so (f * n) mod rate keeps full precision.
     auto f = static_cast<std::uint64_t>(std::llround(m_frequency));
+    const Cycle& cycle = *m_cycle;
+    const std::uint64_t step = m_rate / cycle.size();
+    const std::uint64_t advance = f % m_rate;
+    std::uint64_t k = (f * first) % m_rate;
     for (std::size_t i = 0; i < count; ++i) {
-        std::uint64_t n = first + i;
-        double phase = static_cast<double>((f * n) % m_rate) / m_rate;
-        auto value = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * phase)));
+        std::int16_t value = cycle[k / step];
         for (WORD c = 0; c < m_channels; ++c)
             *out++ = value;
+        k += advance;
+        if (k >= m_rate)
+            k -= m_rate;
     }
 }
 

@@ -33,6 +33,30 @@ TEST(TestPicture, EveryChannelAndInputIsIdentifiedWithItsFrameNumber)
             EXPECT_NE(frames[i], frames[j]);
 }
 
+// Drawing only the changes over the frame before gives the whole frame: as the frame number
+// gains and loses digits, hours in, and at sizes where the label meets the strip or the clock.
+TEST(TestPicture, ChangesOverTheFrameBeforeGiveTheWholeFrame)
+{
+    struct Step {
+        std::uint32_t frame;
+        REFERENCE_TIME time;
+    };
+    const Step steps[] = { { 9, 0 }, { 10, UNITS }, { 99, 4 * UNITS }, { 100, 4 * UNITS }, { 5, 0 }, { 123456, 3601 * UNITS },
+        { 0xFFFFFF, 99 * 3600 * UNITS }, { 1, 0 } };
+    const std::pair<int, int> sizes[] = { { 720, 576 }, { 352, 288 }, { 100, 20 }, { 50, 12 }, { 48, 3 }, { 2, 1 } };
+    for (auto [width, height] : sizes) {
+        sim::TestPicture picture(width, height);
+        for (const auto& source : { sim::PictureSource::channel(5), sim::PictureSource::channel(125), sim::PictureSource::input(2) }) {
+            std::vector<BYTE> held = picture.render(source, steps[0].frame, steps[0].time);
+            for (const auto& step : steps) {
+                picture.render_changes(source, step.frame, step.time, held.data());
+                ASSERT_EQ(held, picture.render(source, step.frame, step.time))
+                    << width << "x" << height << " " << sim::label(source) << " frame " << step.frame;
+            }
+        }
+    }
+}
+
 TEST(TestPicture, NoiseAndBlackAreToldApart)
 {
     sim::TestPicture picture(720, 576);

@@ -83,7 +83,7 @@ private:
         bool bottom_up = false;
     };
     void read_format();
-    bool convert(const BYTE* data, LONG length, detail::VideoFrame& frame) const;
+    bool convert(IMediaSample* sample, detail::VideoFrame& frame) const;
     void make_window();
     void drop_window();
     // The window while connected, else nullptr with `result` VFW_E_NOT_CONNECTED.

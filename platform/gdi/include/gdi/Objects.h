@@ -101,6 +101,9 @@ struct BITMAP {
 };
 using LPBITMAP = BITMAP*;
 
+// Media formats (dshow/MediaFormats.h) define the same header.
+#ifndef ORBIVANE_BITMAPINFOHEADER_DEFINED
+#    define ORBIVANE_BITMAPINFOHEADER_DEFINED
 struct BITMAPINFOHEADER {
     DWORD biSize;
     LONG biWidth;
@@ -114,6 +117,8 @@ struct BITMAPINFOHEADER {
     DWORD biClrUsed;
     DWORD biClrImportant;
 };
+using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
+#endif
 
 struct RGBQUAD {
     BYTE rgbBlue;

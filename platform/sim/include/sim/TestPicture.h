@@ -38,8 +38,17 @@ public:
     // Draws frame `frame_number` of `source`, at stream time `time`, into `out` (frame_bytes()).
     void render(const PictureSource& source, std::uint32_t frame_number, REFERENCE_TIME time, BYTE* out) const;
     std::vector<BYTE> render(const PictureSource& source, std::uint32_t frame_number, REFERENCE_TIME time) const;
+    // The same into `out` that already holds a frame of `source` at this size: only what changes
+    // from frame to frame (the code strip and the clock) is drawn again.
+    void render_changes(const PictureSource& source, std::uint32_t frame_number, REFERENCE_TIME time, BYTE* out) const;
 
 private:
+    struct Layout;
+    void draw_bars(const PictureSource& source, int top, int bottom, BYTE* out) const;
+    void draw_code(const PictureSource& source, std::uint32_t frame_number, const Layout& layout, BYTE* out) const;
+    void draw_label(const Layout& layout, BYTE* out) const;
+    void draw_clock(std::uint32_t frame_number, REFERENCE_TIME time, const Layout& layout, BYTE* out) const;
+
     int m_width;
     int m_height;
 };

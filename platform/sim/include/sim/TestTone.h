@@ -17,7 +17,9 @@
 #include <sim/PictureSource.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace sim {
 
@@ -41,6 +43,7 @@ private:
     DWORD m_rate;
     WORD m_channels;
     double m_frequency;
+    std::shared_ptr<const std::vector<std::int16_t>> m_cycle; // one cycle of the tone's samples
 };
 
 // The pitch of the first channel, from its zero crossings; 0 when silent or without a steady pitch.
