@@ -78,46 +78,60 @@ inline void convert8(const BYTE* s, Pixel* out)
 #if defined(__x86_64__) || defined(__i386__)
 #define ORBIVANE_YUY2_AVX2 1
 
-// convert8 on two lanes at once: sixteen pixels (32 bytes of YUY2), each 128-bit lane computed
-// exactly as convert8 computes its eight.
-__attribute__((target("avx2"))) inline void sums_of_16(__m256i words, __m256i& r, __m256i& g, __m256i& b)
+// The red, green and blue of sixteen pixels (32 bytes of YUY2) as 16-bit values before clamping,
+// exactly as convert() computes them: with a = 298 c + 128, (a + 409 e) >> 8 is
+// c + e + ((42 c + 153 e + 128) >> 8), and likewise for green and blue, where every term fits
+// in 16 bits.
+struct Rgb16 {
+    __m256i r, g, b;
+};
+
+__attribute__((target("avx2"))) inline Rgb16 rgb16_of(__m256i words)
 {
-    __m256i cd = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(1, 2, 1, 0)), _MM_SHUFFLE(1, 2, 1, 0));
-    __m256i ce = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(3, 2, 3, 0)), _MM_SHUFFLE(3, 2, 3, 0));
-    __m256i ee = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-    __m256i e1 = _mm256_or_si256(_mm256_and_si256(ee, _mm256_set1_epi32(0xFFFF)), _mm256_set1_epi32(0x10000));
-    const __m256i round = _mm256_set1_epi32(128);
-    r = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(ce, _mm256_set1_epi32((409 << 16) | 298)), round), 8);
-    b = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(cd, _mm256_set1_epi32((516 << 16) | 298)), round), 8);
-    __m256i gs = _mm256_add_epi32(
-        _mm256_madd_epi16(cd, _mm256_set1_epi32(static_cast<int>((0x10000u - 100u) << 16) | 298)),
-        _mm256_madd_epi16(e1, _mm256_set1_epi32((128 << 16) | (0x10000 - 208))));
-    g = _mm256_srai_epi32(gs, 8);
+    const __m256i low_words = _mm256_set1_epi32(0xFFFF);
+    // c for each pixel; d and e of its pair, repeated for both pixels.
+    __m256i c = _mm256_sub_epi16(_mm256_and_si256(words, _mm256_set1_epi16(0xFF)), _mm256_set1_epi16(16));
+    __m256i uv = _mm256_sub_epi16(_mm256_srli_epi16(words, 8), _mm256_set1_epi16(128));
+    __m256i u = _mm256_and_si256(uv, low_words);
+    __m256i d = _mm256_or_si256(u, _mm256_slli_epi32(u, 16));
+    __m256i e = _mm256_or_si256(_mm256_srli_epi32(uv, 16), _mm256_andnot_si256(low_words, uv));
+    __m256i base = _mm256_add_epi16(_mm256_mullo_epi16(c, _mm256_set1_epi16(42)), _mm256_set1_epi16(128));
+    Rgb16 out;
+    out.r = _mm256_add_epi16(_mm256_add_epi16(c, e),
+        _mm256_srai_epi16(_mm256_add_epi16(base, _mm256_mullo_epi16(e, _mm256_set1_epi16(153))), 8));
+    __m256i green = _mm256_add_epi16(_mm256_mullo_epi16(d, _mm256_set1_epi16(-100)), _mm256_mullo_epi16(e, _mm256_set1_epi16(48)));
+    out.g = _mm256_add_epi16(_mm256_sub_epi16(c, e), _mm256_srai_epi16(_mm256_add_epi16(base, green), 8));
+    out.b = _mm256_add_epi16(_mm256_add_epi16(c, _mm256_add_epi16(d, d)), _mm256_srai_epi16(_mm256_add_epi16(base, _mm256_slli_epi16(d, 2)), 8));
+    return out;
 }
 
+// Thirty-two pixels (64 bytes of YUY2) a step; the saturating packs clamp as clamp8 does.
 __attribute__((target("avx2"))) int convert_row_avx2(const BYTE* s, int count, Pixel* out)
 {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i offsets = _mm256_set1_epi32((128 << 16) | 16);
+    const __m256i opaque = _mm256_set1_epi8(static_cast<char>(0xFF));
     int x = 0;
-    for (; x + 16 <= count; x += 16, s += 32) {
-        __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
-        __m256i lo_r, lo_g, lo_b, hi_r, hi_g, hi_b;
-        sums_of_16(_mm256_sub_epi16(_mm256_unpacklo_epi8(bytes, zero), offsets), lo_r, lo_g, lo_b);
-        sums_of_16(_mm256_sub_epi16(_mm256_unpackhi_epi8(bytes, zero), offsets), hi_r, hi_g, hi_b);
-        __m256i r = _mm256_packs_epi32(lo_r, hi_r);
-        __m256i g = _mm256_packs_epi32(lo_g, hi_g);
-        __m256i b = _mm256_packs_epi32(lo_b, hi_b);
-        __m256i bg = _mm256_unpacklo_epi8(_mm256_packus_epi16(b, b), _mm256_packus_epi16(g, g));
-        __m256i ra = _mm256_unpacklo_epi8(_mm256_packus_epi16(r, r), _mm256_set1_epi8(static_cast<char>(0xFF)));
-        __m256i first = _mm256_unpacklo_epi16(bg, ra);  // pixels 0-3 and 8-11
-        __m256i second = _mm256_unpackhi_epi16(bg, ra); // pixels 4-7 and 12-15
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_permute2x128_si256(first, second, 0x20));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + 8), _mm256_permute2x128_si256(first, second, 0x31));
+    for (; x + 32 <= count; x += 32, s += 64) {
+        Rgb16 first = rgb16_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
+        Rgb16 second = rgb16_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32)));
+        // Bytes: each 128-bit lane holds eight pixels of the first half, then eight of the second.
+        __m256i r = _mm256_packus_epi16(first.r, second.r);
+        __m256i g = _mm256_packus_epi16(first.g, second.g);
+        __m256i b = _mm256_packus_epi16(first.b, second.b);
+        __m256i bg_first = _mm256_unpacklo_epi8(b, g);       // pixels 0-7 | 8-15
+        __m256i bg_second = _mm256_unpackhi_epi8(b, g);      // pixels 16-23 | 24-31
+        __m256i ra_first = _mm256_unpacklo_epi8(r, opaque);
+        __m256i ra_second = _mm256_unpackhi_epi8(r, opaque);
+        __m256i p0 = _mm256_unpacklo_epi16(bg_first, ra_first);   // pixels 0-3 | 8-11
+        __m256i p1 = _mm256_unpackhi_epi16(bg_first, ra_first);   // pixels 4-7 | 12-15
+        __m256i p2 = _mm256_unpacklo_epi16(bg_second, ra_second); // pixels 16-19 | 24-27
+        __m256i p3 = _mm256_unpackhi_epi16(bg_second, ra_second); // pixels 20-23 | 28-31
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_permute2x128_si256(p0, p1, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + 8), _mm256_permute2x128_si256(p0, p1, 0x31));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + 16), _mm256_permute2x128_si256(p2, p3, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x + 24), _mm256_permute2x128_si256(p2, p3, 0x31));
     }
     return x;
 }
-
 
 #endif
 

@@ -8,7 +8,7 @@
 namespace gdi::detail {
 
 #if defined(__x86_64__) || defined(__i386__)
-// Whether the processor runs AVX2 code (the 16-pixel conversion, the gathers of scaled rows).
+// Whether the processor runs AVX2 code (the 32-pixel conversion, the shuffles of scaled rows).
 bool has_avx2();
 #endif
 // Pixel x of a YUY2 row: its own Y with its pair's U and V.

@@ -20,8 +20,65 @@ namespace gdi {
 
 namespace {
 
+// out[i] = line[map[i] - first] for each of `columns` destination pixels. The map is the same
+// for every row of a picture, so a Picker is made once per drawing.
+class Picker {
+public:
+    Picker(const int* map, int first, int columns);
+    // `line` must hold 16 pixels more than the span of source columns, for the shuffles' loads.
+    void pick(Pixel* out, const Pixel* line) const;
+
+private:
+    const int* m_map;
+    int m_first;
+    int m_columns;
+    // Shuffles: each block of eight destination pixels takes its pixels from the sixteen source
+    // pixels at its offset, by index; empty when some block spreads wider (a strong shrink).
+    std::vector<int> m_offsets;
+    std::vector<int> m_indices;
+};
+
+Picker::Picker(const int* map, int first, int columns)
+    : m_map(map)
+    , m_first(first)
+    , m_columns(columns)
+{
 #if defined(__x86_64__) || defined(__i386__)
-// Eight destination pixels at a time with AVX2 gathers; the rest is left to the caller.
+    if (!detail::has_avx2())
+        return;
+    const int blocks = columns / 8;
+    m_offsets.resize(static_cast<std::size_t>(blocks));
+    m_indices.resize(static_cast<std::size_t>(blocks) * 8);
+    for (int b = 0; b < blocks; ++b) {
+        const int* at = map + b * 8;
+        if (at[7] - at[0] >= 16) {
+            m_offsets.clear();
+            m_indices.clear();
+            return;
+        }
+        m_offsets[static_cast<std::size_t>(b)] = at[0] - first;
+        for (int k = 0; k < 8; ++k)
+            m_indices[static_cast<std::size_t>(b) * 8 + k] = at[k] - at[0];
+    }
+#endif
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Eight destination pixels at a time from two loads by two shuffles.
+__attribute__((target("avx2"))) int shuffle_avx2(Pixel* out, const Pixel* line, const int* offsets, const int* indices, int blocks)
+{
+    const __m256i seven = _mm256_set1_epi32(7);
+    for (int b = 0; b < blocks; ++b) {
+        const Pixel* from = line + offsets[b];
+        __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices + b * 8));
+        __m256i low = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), index);
+        __m256i high = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 8)), index);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + b * 8), _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(index, seven)));
+    }
+    return blocks * 8;
+}
+
+// Eight destination pixels at a time with AVX2 gathers.
 __attribute__((target("avx2"))) int gather_avx2(Pixel* out, const Pixel* line, const int* map, int first, int columns)
 {
     const __m256i base = _mm256_set1_epi32(first);
@@ -35,16 +92,23 @@ __attribute__((target("avx2"))) int gather_avx2(Pixel* out, const Pixel* line, c
 }
 #endif
 
-// out[i] = line[map[i] - first] for each of `columns` destination pixels.
-void gather(Pixel* out, const Pixel* line, const int* map, int first, int columns)
+void Picker::pick(Pixel* out, const Pixel* line) const
 {
     int i = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    if (detail::has_avx2())
-        i = gather_avx2(out, line, map, first, columns);
+    if (!m_offsets.empty())
+        i = shuffle_avx2(out, line, m_offsets.data(), m_indices.data(), static_cast<int>(m_offsets.size()));
+    else if (detail::has_avx2())
+        i = gather_avx2(out, line, m_map, m_first, m_columns);
 #endif
-    for (; i < columns; ++i)
-        out[i] = line[map[i] - first];
+    for (; i < m_columns; ++i)
+        out[i] = line[m_map[i] - m_first];
+}
+
+void prefetch(const BYTE* from, int bytes)
+{
+    for (int at = 0; at < bytes; at += 64)
+        __builtin_prefetch(from + at);
 }
 
 // The whole-frame conversion drawn with StretchDIBits: mirrored or averaged pictures.
@@ -99,8 +163,9 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
     // A strong downscale converts the shown pixels one by one; otherwise the span at once.
     const bool one_by_one = !straight && columns * 4 < span;
     if (!straight && !one_by_one)
-        converted.resize(static_cast<std::size_t>(span));
+        converted.resize(static_cast<std::size_t>(span) + 16);
     Pixel* const line = converted.data();
+    const Picker picker(map, first, straight || one_by_one ? 0 : columns);
 
     Surface& surface = t.surface();
     detail::Stepper rows(src_height, height, area.top - top);
@@ -113,6 +178,14 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
             continue;
         }
         const BYTE* row = src + stride * rows.index();
+        {
+            // The next row shown is fetched while this one converts: a frame just received is
+            // rarely in the cache.
+            detail::Stepper ahead = rows;
+            ahead.next();
+            if (ty + 1 < area.bottom && ahead.index() != rows.index())
+                prefetch(src + stride * ahead.index() + first * 2, span * 2);
+        }
         if (straight) {
             detail::yuy2_row_to_bgra(row, first, columns, out);
         } else if (one_by_one) {
@@ -120,7 +193,7 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
                 out[i] = detail::yuy2_pixel(row, map[i]);
         } else {
             detail::yuy2_row_to_bgra(row, first, span, line);
-            gather(out, line, map, first, columns);
+            picker.pick(out, line);
         }
         last_row = rows.index();
         last_out = out;

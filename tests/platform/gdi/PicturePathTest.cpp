@@ -25,6 +25,32 @@ TEST(PicturePath, Yuy2RowsOfEveryWidthConvertAsThePlainFormula)
     }
 }
 
+// Every U and V with every Y, in rows long enough for the widest vector steps: the clamps at
+// both ends and the fixed-point splits hold for all of them.
+TEST(PicturePath, EveryColourConvertsAsThePlainFormula)
+{
+    const int width = 256, height = 256;
+    std::vector<BYTE> frame(static_cast<std::size_t>(width) * 2 * height);
+    gdi::Surface out(width, height, 0);
+    long wrong = 0;
+    for (int u = 0; u < 256; ++u) {
+        for (int v = 0; v < height; ++v) {
+            BYTE* row = frame.data() + static_cast<std::size_t>(v) * width * 2;
+            for (int pair = 0; pair < width / 2; ++pair) {
+                row[pair * 4] = static_cast<BYTE>(pair * 2);
+                row[pair * 4 + 1] = static_cast<BYTE>(u);
+                row[pair * 4 + 2] = static_cast<BYTE>(255 - pair * 2);
+                row[pair * 4 + 3] = static_cast<BYTE>(v);
+            }
+        }
+        gdi::yuy2_to_bgra(frame.data(), width * 2, out);
+        for (int v = 0; v < height; ++v)
+            for (int x = 0; x < width; ++x)
+                wrong += out.pixel(x, v) != ref::yuy2_pixel(frame.data() + static_cast<std::size_t>(v) * width * 2, x);
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 namespace {
 
 struct ScaleCase {

@@ -4,7 +4,7 @@
 // YUY2 pictures drawn scaled onto a DC in one pass, as the video renderer draws its frames.
 //
 // Coefficients are those of ITU-R BT.601 in 8-bit fixed point: Y 16..235 maps to 0..255. Rows are
-// converted sixteen pixels at a time with AVX2 where the processor has it, else eight at a time
+// converted thirty-two pixels at a time with AVX2 where the processor has it, else eight at a time
 // with SSE2 (x86-64 always has it), giving exactly the pixels of the one-pixel formula.
 //
 // draw_yuy2 gives the pixels of yuy2_to_bgra followed by StretchDIBits with SRCCOPY, but converts
