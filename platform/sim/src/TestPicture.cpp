@@ -66,17 +66,16 @@ struct Canvas {
         x1 = std::clamp((x1 + 1) & ~1, 0, width);
         y0 = std::clamp(y0, 0, height);
         y1 = std::clamp(y1, 0, height);
-        if (x0 >= x1)
+        if (x0 >= x1 || y0 >= y1)
             return;
-        for (int row = y0; row < y1; ++row) {
-            BYTE* p = out + (static_cast<std::size_t>(row) * width + x0) * 2;
-            for (int x = x0; x < x1; x += 2, p += 4) {
-                p[0] = y;
-                p[1] = u;
-                p[2] = y;
-                p[3] = v;
-            }
-        }
+        // One row of pairs, then copies of it.
+        const BYTE pair[4] = { y, u, y, v };
+        BYTE* first = out + (static_cast<std::size_t>(y0) * width + x0) * 2;
+        const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 2;
+        for (std::size_t at = 0; at < bytes; at += 4)
+            std::memcpy(first + at, pair, 4);
+        for (int row = y0 + 1; row < y1; ++row)
+            std::memcpy(out + (static_cast<std::size_t>(row) * width + x0) * 2, first, bytes);
     }
 
     void text(int x, int y, int cell, const std::string& s, BYTE luma)
@@ -264,8 +263,12 @@ void TestPicture::draw_code(const PictureSource& source, std::uint32_t frame_num
     Canvas canvas { out, m_width, m_height };
     bool bits[code_cells];
     code_bits(source.kind == SourceKind::Channel ? 0 : 1, static_cast<unsigned>(source.number), frame_number, bits);
+    // One row of cells, then copies of it.
     for (int i = 0; i < code_cells; ++i)
-        canvas.fill(i * m_width / code_cells, 0, (i + 1) * m_width / code_cells, layout.band, bits[i] ? luma_white : luma_black, 128, 128);
+        canvas.fill(i * m_width / code_cells, 0, (i + 1) * m_width / code_cells, 1, bits[i] ? luma_white : luma_black, 128, 128);
+    const std::size_t row_bytes = static_cast<std::size_t>(m_width) * 2;
+    for (int row = 1; row < std::min(layout.band, m_height); ++row)
+        std::memcpy(out + row * row_bytes, out, row_bytes);
 }
 
 // The label, large, on a black box.
