@@ -42,8 +42,13 @@ int s_wake[2] = { -1, -1 };
 std::atomic<bool> s_use_shm { true };
 shell::TrayObserver s_previous_tray; // the tray observer before start(), put back by stop()
 
+// Set from a wake until the display thread takes it: one byte in the pipe serves any number.
+std::atomic<bool> s_wake_pending { false };
+
 void wake()
 {
+    if (s_wake_pending.exchange(true))
+        return;
     char byte = 1;
     (void)!write(s_wake[1], &byte, 1);
 }
@@ -60,11 +65,14 @@ bool make_wake_pipe()
     return made;
 }
 
+// Before the windows are looked at, which takes in the changes of every wake so far; a wake from
+// then on writes again.
 void drain_wake_pipe()
 {
     char bytes[64];
-    while (read(s_wake[0], bytes, sizeof bytes) > 0)
+    while (read(s_wake[0], bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes))
         ;
+    s_wake_pending.store(false);
 }
 
 // A program that exits without stop() still ends the thread, or leaves it behind when it is stuck.
