@@ -51,12 +51,7 @@ VideoWindow::VideoWindow(int width, int height)
 
 VideoWindow::~VideoWindow()
 {
-    HWND window;
-    {
-        std::lock_guard guard(m_lock);
-        window = m_window;
-        m_window = nullptr;
-    }
+    HWND window = m_window.exchange(nullptr);
     if (!window || !IsWindow(window))
         return;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -68,20 +63,16 @@ VideoWindow::~VideoWindow()
 
 HWND VideoWindow::handle() const
 {
-    std::lock_guard guard(m_lock);
-    return m_window;
+    return m_window.load();
 }
 
 void VideoWindow::show_frame(VideoFrame& frame)
 {
-    HWND window;
-    {
-        std::lock_guard guard(m_lock);
-        std::swap(m_frame, frame);
-        window = m_window;
-    }
-    if (window)
-        InvalidateRect(window, nullptr, FALSE);
+    std::lock_guard guard(m_lock);
+    std::swap(m_frame, frame);
+    // Hidden, the window shows the frame kept when WM_PAINT comes.
+    if (HWND window = m_window.load())
+        user::paint_now(window, [this](HDC dc, const RECT& client) { draw(dc, client); });
 }
 
 void VideoWindow::show_from_any_thread()
@@ -97,25 +88,32 @@ void VideoWindow::show_from_any_thread()
 
 void VideoWindow::set_drain(HWND drain)
 {
-    std::lock_guard guard(m_lock);
-    m_drain = drain;
+    m_drain.store(drain);
 }
 
 HWND VideoWindow::drain() const
 {
-    std::lock_guard guard(m_lock);
-    return m_drain;
+    return m_drain.load();
 }
 
 void VideoWindow::paint()
 {
+    HWND window = m_window.load();
     PAINTSTRUCT ps {};
-    HDC dc = BeginPaint(m_window, &ps);
+    HDC dc = BeginPaint(window, &ps);
     if (!dc)
         return;
     RECT client {};
-    GetClientRect(m_window, &client);
-    std::unique_lock guard(m_lock);
+    GetClientRect(window, &client);
+    {
+        std::lock_guard guard(m_lock);
+        draw(dc, client);
+    }
+    EndPaint(window, &ps);
+}
+
+void VideoWindow::draw(HDC dc, const RECT& client)
+{
     if (m_frame.yuy2 && !m_frame.empty()) {
         gdi::draw_yuy2(dc, 0, 0, client.right, client.bottom, m_frame.rows, m_frame.stride, m_frame.width,
             m_frame.height);
@@ -131,11 +129,9 @@ void VideoWindow::paint()
         StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, pixels.width(), pixels.height(), pixels.pixels(),
             &info, DIB_RGB_COLORS, SRCCOPY);
     } else {
-        guard.unlock();
         HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         FillRect(dc, &client, black);
     }
-    EndPaint(m_window, &ps);
 }
 
 LRESULT CALLBACK VideoWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

@@ -5,10 +5,11 @@
 // to a message drain.
 //
 // The window belongs to the thread that made it (the one that connected the renderer, normally
-// the application's user-interface thread); that thread's message loop paints it. show_frame()
-// may be called from any thread: it takes the frame (handing back the previous one, so that two
-// buffers serve the whole stream) and invalidates the window, and the next WM_PAINT draws it
-// scaled to the client area. Without a frame the client area is black.
+// the application's user-interface thread). show_frame() may be called from any thread: it takes
+// the frame (handing back the previous one, so that two buffers serve the whole stream) and draws
+// it at once, scaled to the client area, on the calling thread (the stream's) while the window
+// shows; WM_PAINT draws the frame kept when the window is exposed or shown. Without a frame the
+// client area is black.
 //
 // This file knows nothing of media types: the renderer hands over frames either as received YUY2
 // (converted while drawn, only where they show) or already converted to 32-bit pixels.
@@ -18,6 +19,7 @@
 #include <dshow/SampleInterfaces.h>
 #include <gdi/Surface.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -65,11 +67,14 @@ public:
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void paint();
+    // The frame kept, scaled to `client`; under m_lock.
+    void draw(HDC dc, const RECT& client);
 
-    HWND m_window { nullptr };
-    mutable std::mutex m_lock;
-    VideoFrame m_frame; // painted under m_lock
-    HWND m_drain { nullptr };
+    std::atomic<HWND> m_window { nullptr };
+    // Taken before the window area's lock, never after it: only drawing takes it.
+    std::mutex m_lock;
+    VideoFrame m_frame; // under m_lock
+    std::atomic<HWND> m_drain { nullptr };
 };
 
 }

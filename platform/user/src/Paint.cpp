@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace user::detail {
 
@@ -290,8 +291,17 @@ void invalidate(HWND window, const RECT* rect, bool erase)
         wake_thread(t);
 }
 
+// Set by paint_now while it holds the lock: the display is woken once it is let go, so that it
+// does not wake only to wait for it.
+thread_local bool t_hold_display = false;
+thread_local bool t_display_held = false;
+
 void display_changed()
 {
+    if (t_hold_display) {
+        t_display_held = true;
+        return;
+    }
     if (DisplayObserver observer = s_display_observer.load())
         observer();
 }
@@ -487,6 +497,32 @@ std::shared_ptr<gdi::Surface> window_surface(HWND window)
     auto surface = gdi::dc_surface(dc);
     ReleaseDC(window, dc);
     return surface;
+}
+
+bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)>& paint)
+{
+    bool painted = false;
+    {
+        Guard guard(lock());
+        if (!IsWindowVisible(window))
+            return false;
+        HDC dc = GetDC(window);
+        if (!dc)
+            return false;
+        RECT client {};
+        GetClientRect(window, &client);
+        bool outer = !t_hold_display;
+        t_hold_display = true;
+        paint(dc, client);
+        ReleaseDC(window, dc);
+        painted = true;
+        if (!outer)
+            return painted;
+        t_hold_display = false;
+    }
+    if (std::exchange(t_display_held, false))
+        display_changed();
+    return painted;
 }
 
 bool copy_window_surface(HWND window, gdi::Surface& out)

@@ -4,13 +4,14 @@
 // uncompressed video in a VIDEOINFOHEADER (YUY2, RGB24 or RGB32), and IVideoWindow.
 //
 // The picture is shown in a real window of class "VideoRenderer", titled "ActiveMovie Window",
-// made when the input first connects, on the connecting thread (whose message loop paints it),
-// and destroyed when the filter leaves its graph or is released. It starts top-level and
-// hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame received is
-// kept (into one of two buffers used in turn, so a stream allocates no frames: YUY2 as it is,
-// RGB converted to 32-bit pixels) and drawn, scaled to the client area, at the next WM_PAINT
-// (YUY2 converted in the same pass, only where it shows); a test
-// pumps the window's thread (UpdateWindow) and reads the pixels back with copy_video_picture().
+// made when the input first connects, on the connecting thread (whose message loop paints it
+// when exposed), and destroyed when the filter leaves its graph or is released. It starts
+// top-level and hidden, WS_OVERLAPPEDWINDOW with a client area of the video's size. Each frame
+// received is kept (YUY2 in its sample, held until the next frame; RGB converted to 32-bit
+// pixels in one of two buffers used in turn) and drawn at once, scaled to the client area, on
+// the streaming thread while the window shows (YUY2 converted in the same pass, only where it
+// shows); WM_PAINT draws the frame kept again. A test reads the pixels back with
+// copy_video_picture().
 // Frames are shown when due on the graph's clock (ScheduledRenderer.h). With AutoShow on (the
 // default) the window appears when the graph pauses or runs.
 //

@@ -30,6 +30,7 @@
 
 #include <user/Window.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,12 @@ namespace user {
 
 // The surface a top-level window (or the window's top-level ancestor) draws into.
 std::shared_ptr<gdi::Surface> window_surface(HWND window);
+
+// Draws into a window at once from any thread, as a video renderer draws each frame as it
+// arrives: `paint` gets a DC over the client area and the client rectangle while no window can
+// move, show, hide or go (the window area's lock is held, so it must not wait on another thread
+// that may want it). False, without calling `paint`, when the window is hidden or gone.
+bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)>& paint);
 // Copies a top-level window's surface into `out`, safe against the window's own thread resizing
 // it meanwhile (pixels being drawn at that moment may be half old). False when there is none yet.
 bool copy_window_surface(HWND window, gdi::Surface& out);
