@@ -106,11 +106,14 @@ __attribute__((target("avx2"))) inline Rgb16 rgb16_of(__m256i words)
 }
 
 // Thirty-two pixels (64 bytes of YUY2) a step; the saturating packs clamp as clamp8 does.
-__attribute__((target("avx2"))) int convert_row_avx2(const BYTE* s, int count, Pixel* out)
+// `ahead`, when set, is fetched into the cache a line a step.
+__attribute__((target("avx2"))) int convert_row_avx2(const BYTE* s, int count, Pixel* out, const BYTE* ahead)
 {
     const __m256i opaque = _mm256_set1_epi8(static_cast<char>(0xFF));
     int x = 0;
     for (; x + 32 <= count; x += 32, s += 64) {
+        if (ahead)
+            _mm_prefetch(reinterpret_cast<const char*>(ahead + x * 2), _MM_HINT_T0);
         Rgb16 first = rgb16_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
         Rgb16 second = rgb16_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32)));
         // Bytes: each 128-bit lane holds eight pixels of the first half, then eight of the second.
@@ -161,7 +164,7 @@ Pixel yuy2_pixel(const BYTE* row, int x)
     return convert(pair[(x & 1) * 2] - 16, pair[1] - 128, pair[3] - 128);
 }
 
-void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out)
+void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out, const BYTE* next)
 {
     if (count <= 0)
         return;
@@ -173,7 +176,7 @@ void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out)
     int x = 0;
 #if defined(ORBIVANE_YUY2_AVX2)
     if (detail::has_avx2()) {
-        x = convert_row_avx2(s, count, out);
+        x = convert_row_avx2(s, count, out, next ? next + first * 2 : nullptr);
         s += x * 2;
     }
 #endif

@@ -13,7 +13,8 @@ bool has_avx2();
 #endif
 // Pixel x of a YUY2 row: its own Y with its pair's U and V.
 Pixel yuy2_pixel(const BYTE* row, int x);
-// Converts pixels first .. first + count - 1 of a YUY2 row into out[0 .. count - 1].
-void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out);
+// Converts pixels first .. first + count - 1 of a YUY2 row into out[0 .. count - 1]; the same
+// pixels of `next`, the row to convert after it, are fetched into the cache meanwhile.
+void yuy2_row_to_bgra(const BYTE* row, int first, int count, Pixel* out, const BYTE* next = nullptr);
 
 }

@@ -105,12 +105,6 @@ void Picker::pick(Pixel* out, const Pixel* line) const
         out[i] = line[m_map[i] - m_first];
 }
 
-void prefetch(const BYTE* from, int bytes)
-{
-    for (int at = 0; at < bytes; at += 64)
-        __builtin_prefetch(from + at);
-}
-
 // The whole-frame conversion drawn with StretchDIBits: mirrored or averaged pictures.
 BOOL draw_converted(HDC dc, int x, int y, int width, int height, const BYTE* src, std::ptrdiff_t stride,
     int src_width, int src_height)
@@ -178,21 +172,18 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
             continue;
         }
         const BYTE* row = src + stride * rows.index();
-        {
-            // The next row shown is fetched while this one converts: a frame just received is
-            // rarely in the cache.
-            detail::Stepper ahead = rows;
-            ahead.next();
-            if (ty + 1 < area.bottom && ahead.index() != rows.index())
-                prefetch(src + stride * ahead.index() + first * 2, span * 2);
-        }
+        // The next row shown is fetched while this one converts: a frame just received is
+        // rarely in the cache.
+        detail::Stepper ahead = rows;
+        ahead.next();
+        const BYTE* next = ty + 1 < area.bottom && ahead.index() != rows.index() ? src + stride * ahead.index() : nullptr;
         if (straight) {
-            detail::yuy2_row_to_bgra(row, first, columns, out);
+            detail::yuy2_row_to_bgra(row, first, columns, out, next);
         } else if (one_by_one) {
             for (int i = 0; i < columns; ++i)
                 out[i] = detail::yuy2_pixel(row, map[i]);
         } else {
-            detail::yuy2_row_to_bgra(row, first, span, line);
+            detail::yuy2_row_to_bgra(row, first, span, line, next);
             picker.pick(out, line);
         }
         last_row = rows.index();
