@@ -111,16 +111,18 @@ void Image::put(Drawable target, GC gc, const RECT& r, int dx, int dy)
     if (!m_image || r.right <= r.left || r.bottom <= r.top)
         return;
     auto width = static_cast<unsigned>(r.right - r.left), height = static_cast<unsigned>(r.bottom - r.top);
-    if (m_shared && width * 4 >= static_cast<unsigned>(m_image->width) * 3) {
+    if (m_shared) {
         // Whole rows of a segment go to the server's straight image path; a narrower rectangle
         // is copied through a pixmap made for the request.
-        XShmPutImage(m_display, target, gc, m_image, 0, r.top, -dx, r.top - dy, static_cast<unsigned>(m_image->width), height, False);
-        return;
-    }
-    if (m_shared)
-        XShmPutImage(m_display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height, False);
-    else
+        LONG left = r.left;
+        if (width * 4 >= static_cast<unsigned>(m_image->width) * 3) {
+            left = 0;
+            width = static_cast<unsigned>(m_image->width);
+        }
+        XShmPutImage(m_display, target, gc, m_image, left, r.top, left - dx, r.top - dy, width, height, False);
+    } else {
         XPutImage(m_display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height);
+    }
 }
 
 }

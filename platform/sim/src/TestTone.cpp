@@ -36,15 +36,12 @@ std::shared_ptr<const Cycle> cycle_of(std::uint64_t frequency, DWORD rate)
     static std::mutex lock;
     static std::map<std::pair<std::uint64_t, DWORD>, std::shared_ptr<const Cycle>> cycles;
     std::lock_guard guard(lock);
-    auto& cycle = cycles[{ frequency, rate }];
-    if (!cycle) {
-        auto made = std::make_shared<const Cycle>(make_cycle(frequency, rate));
-        if (cycles.size() > 64)
-            cycles.clear();
-        cycles[{ frequency, rate }] = made;
-        return made;
-    }
-    return cycle;
+    const std::pair key { frequency, rate };
+    if (auto found = cycles.find(key); found != cycles.end())
+        return found->second;
+    if (cycles.size() >= 64)
+        cycles.clear();
+    return cycles[key] = std::make_shared<const Cycle>(make_cycle(frequency, rate));
 }
 
 }

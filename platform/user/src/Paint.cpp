@@ -141,6 +141,13 @@ Window* root_window(Window& w)
     return at;
 }
 
+// Under lock(): the top-level window of `window`, or nullptr when it is gone.
+Window* root_of(HWND window)
+{
+    auto w = find(window);
+    return w ? root_window(*w) : nullptr;
+}
+
 // Moves a top-level window's damage into `changed`; `whole` makes it the whole surface first.
 void take_damage(Window& root, const gdi::Surface& surface, std::vector<RECT>& changed, bool whole)
 {
@@ -193,10 +200,9 @@ bool add_damage(Window& root, const RECT& changed)
 void on_damage(HWND window, const gdi::Surface& surface, const RECT& changed)
 {
     Guard guard(lock());
-    auto w = find(window);
-    if (!w)
+    Window* root = root_of(window);
+    if (!root)
         return;
-    Window* root = root_window(*w);
     if (root->handle == desktop_handle() || root->surface.get() != &surface)
         return;
     if (add_damage(*root, changed))
@@ -501,7 +507,7 @@ std::shared_ptr<gdi::Surface> window_surface(HWND window)
 
 bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)>& paint)
 {
-    bool painted = false;
+    const bool outer = !t_hold_display;
     {
         Guard guard(lock());
         if (!IsWindowVisible(window))
@@ -511,27 +517,22 @@ bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)
             return false;
         RECT client {};
         GetClientRect(window, &client);
-        bool outer = !t_hold_display;
         t_hold_display = true;
         paint(dc, client);
         ReleaseDC(window, dc);
-        painted = true;
-        if (!outer)
-            return painted;
-        t_hold_display = false;
+        t_hold_display = !outer;
     }
-    if (std::exchange(t_display_held, false))
+    if (outer && std::exchange(t_display_held, false))
         display_changed();
-    return painted;
+    return true;
 }
 
 bool copy_window_surface(HWND window, gdi::Surface& out)
 {
     Guard guard(lock());
-    auto w = find(window);
-    if (!w)
+    Window* root = root_of(window);
+    if (!root)
         return false;
-    Window* root = root_window(*w);
     if (!root->surface)
         return false;
     const gdi::Surface& surface = *root->surface;
@@ -548,10 +549,9 @@ void set_display_observer(DisplayObserver observer)
 SIZE window_surface_size(HWND window)
 {
     Guard guard(lock());
-    auto w = find(window);
-    if (!w)
+    Window* root = root_of(window);
+    if (!root)
         return { 0, 0 };
-    Window* root = root_window(*w);
     if (!root->surface)
         return { 0, 0 };
     return { root->surface->width(), root->surface->height() };
@@ -562,15 +562,13 @@ void set_surface_maker(SurfaceMaker maker)
     s_surface_maker.store(maker);
 }
 
+
 bool take_surface_damage(HWND window, std::shared_ptr<gdi::Surface>& surface, std::vector<RECT>& changed, bool whole)
 {
     changed.clear();
     Guard guard(lock());
-    auto w = find(window);
-    if (!w)
-        return false;
-    Window* root = root_window(*w);
-    if (!root->surface || root->surface->owns_memory())
+    Window* root = root_of(window);
+    if (!root || !root->surface || root->surface->owns_memory())
         return false;
     surface = root->surface;
     take_damage(*root, *surface, changed, whole);
@@ -581,10 +579,9 @@ bool take_window_damage(HWND window, gdi::Surface& into, std::vector<RECT>& chan
 {
     changed.clear();
     Guard guard(lock());
-    auto w = find(window);
-    if (!w)
+    Window* root = root_of(window);
+    if (!root)
         return false;
-    Window* root = root_window(*w);
     const gdi::Surface* surface = root->surface.get();
     if (!surface || surface->width() != into.width() || surface->height() != into.height())
         return false;

@@ -60,6 +60,37 @@ struct ScaleCase {
     RECT clip { 0, 0, 0, 0 }; // none when empty
 };
 
+// Draws one case onto the white 40 x 30 bitmap (draw(x, y, width, height), clipped as the case
+// asks) and counts the pixels that differ from source_pixel(u, v) of the source pixel under each
+// centre inside the target, or from white outside it.
+template<typename Draw, typename SourcePixel>
+int wrong_pixels(HDC dc, const gdi::Surface& surface, const ScaleCase& c, Draw draw, SourcePixel source_pixel)
+{
+    RECT all { 0, 0, 40, 30 };
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    int saved = SaveDC(dc);
+    bool clipped = c.clip.right > c.clip.left;
+    if (clipped)
+        IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+    const RECT& t = c.target;
+    int width = t.right - t.left, height = t.bottom - t.top;
+    draw(t.left, t.top, width, height);
+    RestoreDC(dc, saved);
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            bool inside = x >= t.left && x < t.right && y >= t.top && y < t.bottom;
+            if (clipped)
+                inside = inside && x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+            gdi::Pixel expected = gdi::kOpaqueWhite;
+            if (inside)
+                expected = source_pixel(ref::nearest(x - t.left, c.source_width, width), ref::nearest(y - t.top, c.source_height, height));
+            wrong += surface.pixel(x, y) != expected;
+        }
+    }
+    return wrong;
+}
+
 }
 
 TEST_F(MemoryDcTest, ScaledCopiesShowTheSourcePixelUnderEachCentre)
@@ -76,37 +107,18 @@ TEST_F(MemoryDcTest, ScaledCopiesShowTheSourcePixelUnderEachCentre)
     auto surface = gdi::dc_surface(dc);
     ASSERT_TRUE(surface);
     for (const auto& c : cases) {
-        RECT all { 0, 0, 40, 30 };
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         // Random pixels, alpha included: the copy is opaque.
         auto bytes = ref::random_bytes(static_cast<std::size_t>(c.source_width) * c.source_height * 4, 7);
         const auto* source = reinterpret_cast<const gdi::Pixel*>(bytes.data());
         BITMAPINFO info {};
         info.bmiHeader = { sizeof(BITMAPINFOHEADER), c.source_width, -c.source_height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
-        int saved = SaveDC(dc);
-        bool clipped = c.clip.right > c.clip.left;
-        if (clipped)
-            IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
-        const RECT& t = c.target;
-        int width = t.right - t.left, height = t.bottom - t.top;
-        StretchDIBits(dc, t.left, t.top, width, height, 0, 0, c.source_width, c.source_height, bytes.data(), &info,
-            DIB_RGB_COLORS, SRCCOPY);
-        RestoreDC(dc, saved);
-        int wrong = 0;
-        for (int y = 0; y < 30; ++y) {
-            for (int x = 0; x < 40; ++x) {
-                bool inside = x >= t.left && x < t.right && y >= t.top && y < t.bottom;
-                if (clipped)
-                    inside = inside && x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
-                gdi::Pixel expected = gdi::kOpaqueWhite;
-                if (inside) {
-                    int u = ref::nearest(x - t.left, c.source_width, width);
-                    int v = ref::nearest(y - t.top, c.source_height, height);
-                    expected = source[v * c.source_width + u] | 0xFF000000u;
-                }
-                wrong += surface->pixel(x, y) != expected;
-            }
-        }
+        int wrong = wrong_pixels(
+            dc, *surface, c,
+            [&](int x, int y, int width, int height) {
+                StretchDIBits(dc, x, y, width, height, 0, 0, c.source_width, c.source_height, bytes.data(), &info,
+                    DIB_RGB_COLORS, SRCCOPY);
+            },
+            [&](int u, int v) { return source[v * c.source_width + u] | 0xFF000000u; });
         EXPECT_EQ(wrong, 0) << c.name;
     }
 }
@@ -128,34 +140,14 @@ TEST_F(MemoryDcTest, Yuy2PicturesDrawnScaledShowTheConvertedPixelUnderEachCentre
     auto surface = gdi::dc_surface(dc);
     ASSERT_TRUE(surface);
     for (const auto& c : cases) {
-        RECT all { 0, 0, 40, 30 };
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         std::ptrdiff_t stride = ((c.source_width * 16 + 31) / 32) * 4;
         auto frame = ref::random_bytes(static_cast<std::size_t>(stride) * c.source_height, 11);
-        int saved = SaveDC(dc);
-        bool clipped = c.clip.right > c.clip.left;
-        if (clipped)
-            IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
-        const RECT& t = c.target;
-        int width = t.right - t.left, height = t.bottom - t.top;
-        EXPECT_TRUE(gdi::draw_yuy2(dc, t.left, t.top, width, height, frame.data(), stride, c.source_width,
-            c.source_height));
-        RestoreDC(dc, saved);
-        int wrong = 0;
-        for (int y = 0; y < 30; ++y) {
-            for (int x = 0; x < 40; ++x) {
-                bool inside = x >= t.left && x < t.right && y >= t.top && y < t.bottom;
-                if (clipped)
-                    inside = inside && x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
-                gdi::Pixel expected = gdi::kOpaqueWhite;
-                if (inside) {
-                    int u = ref::nearest(x - t.left, c.source_width, width);
-                    int v = ref::nearest(y - t.top, c.source_height, height);
-                    expected = ref::yuy2_pixel(frame.data() + v * stride, u);
-                }
-                wrong += surface->pixel(x, y) != expected;
-            }
-        }
+        int wrong = wrong_pixels(
+            dc, *surface, c,
+            [&](int x, int y, int width, int height) {
+                EXPECT_TRUE(gdi::draw_yuy2(dc, x, y, width, height, frame.data(), stride, c.source_width, c.source_height));
+            },
+            [&](int u, int v) { return ref::yuy2_pixel(frame.data() + v * stride, u); });
         EXPECT_EQ(wrong, 0) << c.name;
     }
 }
