@@ -10,6 +10,8 @@ namespace gdi::detail {
 #if defined(__x86_64__) || defined(__i386__)
 // Whether the processor runs AVX2 code (the 32-pixel conversion, the shuffles of scaled rows).
 bool has_avx2();
+// Whether it runs AVX-512 code at full speed (the 64-pixel conversion).
+bool has_avx512();
 #endif
 // Pixel x of a YUY2 row: its own Y with its pair's U and V.
 Pixel yuy2_pixel(const BYTE* row, int x);

@@ -11,7 +11,7 @@ namespace ref = picture_reference;
 
 TEST(PicturePath, Yuy2RowsOfEveryWidthConvertAsThePlainFormula)
 {
-    for (int width : { 1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 47, 720 }) {
+    for (int width : { 1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 47, 100, 720 }) {
         const int height = 3;
         std::ptrdiff_t stride = ((width * 16 + 31) / 32) * 4 + 8; // padded rows
         auto frame = ref::random_bytes(static_cast<std::size_t>(stride) * height, static_cast<unsigned>(width));
