@@ -31,53 +31,6 @@ inline Pixel convert(int c, int d, int e)
 
 #if defined(__SSE2__)
 
-// Red, green and blue of four pixels as 32-bit values, computed exactly as convert() does.
-struct Sums {
-    __m128i r, g, b;
-};
-
-// `words` holds two pixel pairs as 16-bit Y-16, U-128, Y-16, V-128; each 32-bit lane of the
-// shuffled registers holds the two factors of one pixel for a pairwise multiply-add.
-inline Sums sums_of(__m128i words)
-{
-    // (c, d) for blue and green, (c, e) for red, (e, 1) for the rest of green and its rounding.
-    __m128i cd = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(1, 2, 1, 0)), _MM_SHUFFLE(1, 2, 1, 0));
-    __m128i ce = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 2, 3, 0)), _MM_SHUFFLE(3, 2, 3, 0));
-    __m128i ee = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-    __m128i e1 = _mm_or_si128(_mm_and_si128(ee, _mm_set1_epi32(0xFFFF)), _mm_set1_epi32(0x10000));
-    const __m128i round = _mm_set1_epi32(128);
-    Sums s;
-    s.r = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(ce, _mm_set1_epi32((409 << 16) | 298)), round), 8);
-    s.b = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(cd, _mm_set1_epi32((516 << 16) | 298)), round), 8);
-    __m128i g = _mm_add_epi32(_mm_madd_epi16(cd, _mm_set1_epi32(static_cast<int>((0x10000u - 100u) << 16) | 298)),
-        _mm_madd_epi16(e1, _mm_set1_epi32((128 << 16) | (0x10000 - 208))));
-    s.g = _mm_srai_epi32(g, 8);
-    return s;
-}
-
-// Eight pixels (sixteen bytes of YUY2) to eight BGRA pixels.
-inline void convert8(const BYTE* s, Pixel* out)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i offsets = _mm_set1_epi32((128 << 16) | 16);
-    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    Sums lo = sums_of(_mm_sub_epi16(_mm_unpacklo_epi8(bytes, zero), offsets));
-    Sums hi = sums_of(_mm_sub_epi16(_mm_unpackhi_epi8(bytes, zero), offsets));
-    // The saturating packs clamp to 0..255 as clamp8 does.
-    __m128i r = _mm_packs_epi32(lo.r, hi.r);
-    __m128i g = _mm_packs_epi32(lo.g, hi.g);
-    __m128i b = _mm_packs_epi32(lo.b, hi.b);
-    __m128i bg = _mm_unpacklo_epi8(_mm_packus_epi16(b, b), _mm_packus_epi16(g, g));
-    __m128i ra = _mm_unpacklo_epi8(_mm_packus_epi16(r, r), _mm_set1_epi8(static_cast<char>(0xFF)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, ra));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, ra));
-}
-
-#endif
-
-#if defined(__x86_64__) || defined(__i386__)
-#define ORBIVANE_YUY2_AVX2 1
-
 // The red, green and blue of the pixels in a register of YUY2 (`Bytes` wide) as 16-bit values
 // before clamping, exactly as convert() computes them: with a = 298 c + 128, (a + 409 e) >> 8 is
 // c + e + ((42 c + 153 e + 128) >> 8), and likewise for green and blue, where every term fits
@@ -105,6 +58,25 @@ struct Rgb16 {
         b = c + d + d + ((base + d * 4) >> 8);
     }
 };
+
+// Eight pixels (sixteen bytes of YUY2) to eight BGRA pixels; the saturating packs clamp as
+// clamp8 does.
+inline void convert8(const BYTE* s, Pixel* out)
+{
+    Rgb16<16> sums(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+    __m128i r = _mm_packus_epi16((__m128i)sums.r, (__m128i)sums.r);
+    __m128i g = _mm_packus_epi16((__m128i)sums.g, (__m128i)sums.g);
+    __m128i b = _mm_packus_epi16((__m128i)sums.b, (__m128i)sums.b);
+    __m128i bg = _mm_unpacklo_epi8(b, g);
+    __m128i ra = _mm_unpacklo_epi8(r, _mm_set1_epi8(static_cast<char>(0xFF)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, ra));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, ra));
+}
+
+#endif
+
+#if defined(__x86_64__) || defined(__i386__)
+#define ORBIVANE_YUY2_AVX2 1
 
 // Thirty-two pixels (64 bytes of YUY2) a step; the saturating packs clamp as clamp8 does.
 // `ahead`, when set, is fetched into the cache a line a step.
