@@ -1,6 +1,7 @@
 // A YUY2 picture drawn scaled in one pass (Yuy2.h): each destination row takes the source row
 // under its centre (Stepping.h), converts only the source columns it shows, and a row that shows
-// the same source row as the one above is copied from it.
+// the same source row as the one above is the same row again. Rows are made in a small buffer
+// and streamed to the surface past the cache (see stream_row).
 
 #include <gdi/Blit.h>
 #include <gdi/Yuy2.h>
@@ -9,9 +10,13 @@
 #include "Target.h"
 #include "Yuy2Rows.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -27,6 +32,9 @@ public:
     Picker(const int* map, int first, int columns);
     // `line` must hold 16 pixels more than the span of source columns, for the shuffles' loads.
     void pick(Pixel* out, const Pixel* line) const;
+    // Picks straight onto the surface with streaming stores (stream_row) where the shuffles
+    // serve and `out` is 16-byte aligned; false, with nothing written, otherwise.
+    bool pick_streamed(Pixel* out, const Pixel* line) const;
 
 private:
     const int* m_map;
@@ -64,7 +72,9 @@ Picker::Picker(const int* map, int first, int columns)
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// Eight destination pixels at a time from two loads by two shuffles.
+// Eight destination pixels at a time from two loads by two shuffles; Stream stores them past the
+// cache, two aligned halves at a time.
+template<bool Stream>
 __attribute__((target("avx2"))) int shuffle_avx2(Pixel* out, const Pixel* line, const int* offsets, const int* indices, int blocks)
 {
     const __m256i seven = _mm256_set1_epi32(7);
@@ -73,7 +83,13 @@ __attribute__((target("avx2"))) int shuffle_avx2(Pixel* out, const Pixel* line, 
         __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices + b * 8));
         __m256i low = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), index);
         __m256i high = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 8)), index);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + b * 8), _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(index, seven)));
+        __m256i pixels = _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(index, seven));
+        if constexpr (Stream) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + b * 8), _mm256_castsi256_si128(pixels));
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + b * 8 + 4), _mm256_extracti128_si256(pixels, 1));
+        } else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + b * 8), pixels);
+        }
     }
     return blocks * 8;
 }
@@ -92,17 +108,50 @@ __attribute__((target("avx2"))) int gather_avx2(Pixel* out, const Pixel* line, c
 }
 #endif
 
+// Copies a finished row to the surface with streaming stores, which write whole cache lines
+// without reading them first and leave them out of this core's cache: the surface is read by
+// the X server's process (or its next copy), not by this thread, so a cached store would first
+// fetch each line back from the reader's cache only to hand it over again. draw_yuy2 fences
+// the stores before it returns.
+void stream_row(Pixel* out, const Pixel* from, int count)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(out + i) & 15) != 0; ++i)
+        out[i] = from[i];
+    for (; i + 4 <= count; i += 4)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+#endif
+    std::memcpy(out + i, from + i, static_cast<std::size_t>(count - i) * sizeof(Pixel));
+}
+
 void Picker::pick(Pixel* out, const Pixel* line) const
 {
     int i = 0;
 #if defined(__x86_64__) || defined(__i386__)
     if (!m_offsets.empty())
-        i = shuffle_avx2(out, line, m_offsets.data(), m_indices.data(), static_cast<int>(m_offsets.size()));
+        i = shuffle_avx2<false>(out, line, m_offsets.data(), m_indices.data(), static_cast<int>(m_offsets.size()));
     else if (detail::has_avx2())
         i = gather_avx2(out, line, m_map, m_first, m_columns);
 #endif
     for (; i < m_columns; ++i)
         out[i] = line[m_map[i] - m_first];
+}
+
+bool Picker::pick_streamed(Pixel* out, const Pixel* line) const
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (m_offsets.empty() || (reinterpret_cast<std::uintptr_t>(out) & 15) != 0)
+        return false;
+    int i = shuffle_avx2<true>(out, line, m_offsets.data(), m_indices.data(), static_cast<int>(m_offsets.size()));
+    for (; i < m_columns; ++i)
+        out[i] = line[m_map[i] - m_first];
+    return true;
+#else
+    (void)out;
+    (void)line;
+    return false;
+#endif
 }
 
 // The whole-frame conversion drawn with StretchDIBits: mirrored or averaged pictures.
@@ -161,34 +210,41 @@ BOOL draw_yuy2(HDC dc, int x, int y, int width, int height, const BYTE* src, std
     Pixel* const line = converted.data();
     const Picker picker(map, first, straight || one_by_one ? 0 : columns);
 
+    thread_local std::vector<Pixel> made; // the row being made, kept while rows repeat it
+    made.resize(static_cast<std::size_t>(columns));
+    Pixel* const row_made = made.data();
     Surface& surface = t.surface();
     detail::Stepper rows(src_height, height, area.top - top);
     int last_row = -1;
-    const Pixel* last_out = nullptr;
     for (int ty = area.top; ty < area.bottom; ++ty, rows.next()) {
-        Pixel* out = surface.row(ty) + area.left;
-        if (rows.index() == last_row) {
-            std::memcpy(out, last_out, static_cast<std::size_t>(columns) * sizeof(Pixel));
-            continue;
+        Pixel* const out = surface.row(ty) + area.left;
+        if (rows.index() != last_row) {
+            last_row = rows.index();
+            const BYTE* row = src + stride * rows.index();
+            // The next row shown is fetched while this one converts: a frame just received is
+            // rarely in the cache.
+            detail::Stepper ahead = rows;
+            ahead.next();
+            const bool again = ty + 1 < area.bottom && ahead.index() == rows.index();
+            const BYTE* next = ty + 1 < area.bottom && !again ? src + stride * ahead.index() : nullptr;
+            if (straight) {
+                detail::yuy2_row_to_bgra(row, first, columns, row_made, next);
+            } else if (one_by_one) {
+                for (int i = 0; i < columns; ++i)
+                    row_made[i] = detail::yuy2_pixel(row, map[i]);
+            } else {
+                detail::yuy2_row_to_bgra(row, first, span, line, next);
+                // A row shown once goes to the surface without the copy where it can.
+                if (!again && picker.pick_streamed(out, line))
+                    continue;
+                picker.pick(row_made, line);
+            }
         }
-        const BYTE* row = src + stride * rows.index();
-        // The next row shown is fetched while this one converts: a frame just received is
-        // rarely in the cache.
-        detail::Stepper ahead = rows;
-        ahead.next();
-        const BYTE* next = ty + 1 < area.bottom && ahead.index() != rows.index() ? src + stride * ahead.index() : nullptr;
-        if (straight) {
-            detail::yuy2_row_to_bgra(row, first, columns, out, next);
-        } else if (one_by_one) {
-            for (int i = 0; i < columns; ++i)
-                out[i] = detail::yuy2_pixel(row, map[i]);
-        } else {
-            detail::yuy2_row_to_bgra(row, first, span, line, next);
-            picker.pick(out, line);
-        }
-        last_row = rows.index();
-        last_out = out;
+        stream_row(out, row_made, columns);
     }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
     return TRUE;
 }
 

@@ -130,7 +130,11 @@ TEST_F(MemoryDcTest, Yuy2PicturesDrawnScaledShowTheConvertedPixelUnderEachCentre
         { "odd upscale", 3, 2, { 1, 1, 38, 30 } },
         { "same size from an odd column", 9, 7, { 3, 2, 12, 9 }, { 4, 0, 40, 30 } },
         { "upscale from an odd column", 13, 5, { 0, 0, 40, 30 }, { 10, 3, 31, 27 } },
+        // Rows start at each alignment: aligned rows take the streamed shuffles.
         { "mild downscale", 47, 35, { 1, 0, 39, 29 } },
+        { "mild downscale from column 0", 47, 35, { 0, 0, 38, 29 } },
+        { "mild downscale from column 2", 47, 35, { 2, 1, 40, 30 } },
+        { "mild downscale from column 3", 47, 35, { 3, 0, 40, 29 } },
         { "video downscale", 720, 576, { 2, 1, 35, 28 } },
         { "partly off the surface", 7, 5, { -5, 25, 8, 36 } },
         { "one-pixel source", 1, 1, { 4, 4, 9, 7 } },

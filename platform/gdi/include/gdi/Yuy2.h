@@ -10,7 +10,9 @@
 //
 // draw_yuy2 gives the pixels of yuy2_to_bgra followed by StretchDIBits with SRCCOPY, but converts
 // only the source rows and columns that show, each once per destination row that is not a copy
-// of the row above: a live picture costs one pass over the pixels drawn.
+// of the row above: a live picture costs one pass over the pixels drawn. Its rows reach the
+// surface through streaming stores, which bypass this thread's cache: the surface is for the
+// display to read.
 
 #include <gdi/DeviceContext.h>
 #include <gdi/Surface.h>
