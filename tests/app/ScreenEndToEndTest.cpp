@@ -897,6 +897,36 @@ TEST_F(LargeScreenEndToEnd, TheWindowComesBackAtItsSavedPlaceAndWidthBeyondTheBu
     EXPECT_EQ(wait_exit(program), 0);
 }
 
+// A screen of its own for a test that ends its X server.
+class EndedScreenEndToEnd : public ScreenEndToEnd {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_server = new XvfbServer;
+        if (!s_server->start(460, "1024x768x24")) {
+            delete s_server;
+            s_server = nullptr;
+        }
+    }
+};
+
+TEST_F(EndedScreenEndToEnd, TheXServerEndingUnderLiveTvClosesTheProgramWithItsSettingsSaved)
+{
+    desktop_settings(14);
+    machine_settings({ byte_setting("TvStart", 1) });
+    pid_t program = start_program();
+    ASSERT_TRUE(main_window());
+    Window id = 0;
+    ASSERT_TRUE(eventually([&] { return (id = x_window("Orbivane")) != 0; }));
+    EXPECT_EQ(shown(id, sim::PictureSource::channel(14)), sim::PictureSource::channel(14));
+    // Frames keep coming while the server goes: their puts meet a closed connection.
+    s_server->stop();
+    display = nullptr;
+    EXPECT_EQ(wait_exit(program), 0);
+    registry::forget_hives();
+    EXPECT_EQ(saved_text("Channel"), "14") << "saved as at the session's end";
+}
+
 struct ArchiveSpots {
     RECT tree;
     POINT first_row, first_button, open;

@@ -89,6 +89,19 @@ public:
         return m_display != nullptr;
     }
 
+    // Ends the server, as at the end of an X session; this test's connection is closed first.
+    void stop()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        m_display = nullptr;
+        if (m_server > 0) {
+            kill(m_server, SIGTERM);
+            waitpid(m_server, nullptr, 0);
+        }
+        m_server = 0;
+    }
+
     // This test's connection to the server.
     Display* display() const { return m_display; }
     // The display name, ":N".

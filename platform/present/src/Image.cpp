@@ -106,7 +106,7 @@ Image::~Image()
     XDestroyImage(m_image);
 }
 
-void Image::put(Drawable target, GC gc, const RECT& r, int dx, int dy)
+void Image::put(Display* display, Drawable target, GC gc, const RECT& r, int dx, int dy)
 {
     if (!m_image || r.right <= r.left || r.bottom <= r.top)
         return;
@@ -119,9 +119,9 @@ void Image::put(Drawable target, GC gc, const RECT& r, int dx, int dy)
             left = 0;
             width = static_cast<unsigned>(m_image->width);
         }
-        XShmPutImage(m_display, target, gc, m_image, left, r.top, left - dx, r.top - dy, width, height, False);
+        XShmPutImage(display, target, gc, m_image, left, r.top, left - dx, r.top - dy, width, height, False);
     } else {
-        XPutImage(m_display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height);
+        XPutImage(display, target, gc, m_image, r.left, r.top, r.left - dx, r.top - dy, width, height);
     }
 }
 

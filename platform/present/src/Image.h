@@ -9,7 +9,8 @@
 // A shared image must not be written while the server may still be reading it: after shared puts
 // the display thread syncs with the server (Session::shm_busy) before it copies into one again.
 // An image may also be made over the segment a window's surface already is (SharedSurfaces.h):
-// it then only puts what the surface shows, and nothing is copied into it.
+// it then only puts what the surface shows, and nothing is copied into it; a drawing thread may
+// put it too, through a connection of its own (DirectPuts.h).
 
 #include "SharedSurfaces.h"
 
@@ -44,7 +45,9 @@ public:
     bool shared() const { return m_shared; }
     gdi::Surface& pixels() { return m_pixels; }
     // Puts the image's rectangle `r` on the drawable at (r.left - dx, r.top - dy).
-    void put(Drawable target, GC gc, const RECT& r, int dx, int dy);
+    void put(Drawable target, GC gc, const RECT& r, int dx, int dy) { put(m_display, target, gc, r, dx, dy); }
+    // The same through another connection to the server (a GC of that connection's).
+    void put(Display* display, Drawable target, GC gc, const RECT& r, int dx, int dy);
 
 private:
     bool make_shared(Visual* visual, int depth, int width, int height);

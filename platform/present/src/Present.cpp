@@ -8,6 +8,7 @@
 #include <user/SystemMetrics.h>
 #include <user/Window.h>
 
+#include "DirectPuts.h"
 #include "MessageBoxWindow.h"
 #include "PopupMenuWindow.h"
 #include "Session.h"
@@ -98,6 +99,9 @@ XErrorHandler s_previous_handler = nullptr;
 // A tray manager may go away between finding it and writing to it: such a window error is not fatal.
 int on_x_error(Display* display, XErrorEvent* error)
 {
+    // A drawing thread's put that met a window or segment just let go (DirectPuts.h).
+    if (detail::is_direct_display(display))
+        return 0;
     if (error->error_code == BadWindow)
         return 0;
     // A shared-memory segment the server cannot attach (another machine, another IPC namespace):
@@ -126,8 +130,10 @@ bool headless()
 
 // The X connection is gone (the X server ended): the program is closed as at the session's end.
 // Xlib ends the process when this returns, so the display thread stays here instead.
-int on_x_io_error(Display*)
+int on_x_io_error(Display* display)
 {
+    if (detail::is_direct_display(display))
+        return 0; // its exit handler returns too: the display thread's connection ends the program
     user::end_session();
     s_lost.store(true);
     s_finished.store(true);
@@ -228,8 +234,11 @@ bool start()
     user::set_display_observer(wake);
     // With shared memory the windows' surfaces are segments the server reads (SharedSurfaces.h).
     s->shared_surfaces = s->shm;
-    if (s->shared_surfaces)
+    if (s->shared_surfaces) {
         user::set_surface_maker(detail::make_shared_surface);
+        if (detail::open_direct_puts(DisplayString(display)))
+            user::set_paint_presenter(detail::put_direct);
+    }
     // The tray's observer wakes the thread too; the one installed before still hears every change.
     s_previous_tray = shell::set_tray_observer({});
     shell::set_tray_observer([previous = s_previous_tray](shell::TrayEvent event, const shell::TrayIcon& icon) {
@@ -250,6 +259,7 @@ void stop()
         return;
     user::set_message_box_presenter(nullptr);
     user::set_popup_menu_presenter(nullptr);
+    user::set_paint_presenter(nullptr);
     user::set_display_observer(nullptr);
     user::set_surface_maker(nullptr);
     shell::set_tray_observer(std::move(s_previous_tray));
@@ -266,6 +276,7 @@ void stop()
         s_thread.detach();
     else
         s_thread.join();
+    detail::close_direct_puts();
     user::set_screen_size(0, 0);
     s_running.store(false);
 }
@@ -278,6 +289,11 @@ bool running()
 void use_shared_memory(bool use)
 {
     s_use_shm.store(use);
+}
+
+unsigned long direct_puts()
+{
+    return detail::direct_puts();
 }
 
 }

@@ -4,6 +4,7 @@
 #include <user/NonClient.h>
 #include <user/Paint.h>
 
+#include "DirectPuts.h"
 #include "Session.h"
 #include "SharedSurfaces.h"
 
@@ -249,6 +250,26 @@ void put_changed(Session& s, XWin& w)
     }
 }
 
+// Lets the window's image go, once the drawing threads can no longer put through it.
+void drop_image(XWin& w)
+{
+    withdraw_direct(w.hwnd);
+    w.image.reset();
+    w.surface_segment.reset();
+}
+
+// Hands the drawing threads (DirectPuts.h) what they need to put the window's surface, while it
+// is a shared segment on a window shown as it is; otherwise withdraws it.
+void publish(const XWin& w)
+{
+    if (w.image && w.surface_segment && w.mapped && !w.iconic && w.asked == XWin::Asked::Nothing) {
+        publish_direct(w.hwnd,
+            { w.id, w.image.get(), w.surface_segment.get(), visible_part(w, w.image->pixels()), w.inset.left, w.inset.top });
+    } else {
+        withdraw_direct(w.hwnd);
+    }
+}
+
 // A surface in shared memory (SharedSurfaces.h) is put from where it is: true when it was. When
 // the server cannot attach one, surfaces are plain memory from then on, shown through copies.
 bool show_shared_surface(Session& s, XWin& w)
@@ -261,8 +282,7 @@ bool show_shared_surface(Session& s, XWin& w)
         put_changed(s, w);
         return true;
     }
-    w.image.reset();
-    w.surface_segment.reset();
+    drop_image(w);
     std::unique_ptr<Image> image;
     if (segment)
         image = std::make_unique<Image>(s.display, s.visual, s.depth, segment);
@@ -282,10 +302,8 @@ void show_surface(Session& s, XWin& w)
 {
     if (s.shared_surfaces && show_shared_surface(s, w))
         return;
-    if (w.surface_segment) {
-        w.surface_segment.reset();
-        w.image.reset();
-    }
+    if (w.surface_segment)
+        drop_image(w);
     // A surface resized between asking its size and taking its damage is tried again.
     for (int attempt = 0; attempt < 3; ++attempt) {
         SIZE size = user::window_surface_size(w.hwnd);
@@ -403,6 +421,7 @@ void sync_windows(Session& s)
         if (!minimised) {
             RECT inset = inset_for(s, t);
             if (!same_rect(inset, w.inset)) { // a manager came or went
+                withdraw_direct(w.hwnd);
                 w.inset = inset;
                 move_x_window(s, w, t);
                 repaint(s, w);
@@ -421,8 +440,10 @@ void sync_windows(Session& s)
                 XIconifyWindow(s.display, w.id, s.screen);
             }
         } else {
-            if (w.asked == XWin::Asked::Minimise)
+            if (w.asked == XWin::Asked::Minimise) {
+                withdraw_direct(w.hwnd);
                 continue;
+            }
             if (!w.mapped || w.iconic) {
                 w.iconic = false;
                 w.mapped = true;
@@ -430,12 +451,14 @@ void sync_windows(Session& s)
             }
             show_surface(s, w);
         }
+        publish(w);
     }
     for (auto it = s.windows.begin(); it != s.windows.end();) {
         if (present.count(it->first)) {
             ++it;
             continue;
         }
+        withdraw_direct(it->first);
         XDestroyWindow(s.display, it->second.id);
         it = s.windows.erase(it);
     }
@@ -443,8 +466,10 @@ void sync_windows(Session& s)
 
 void destroy_all(Session& s)
 {
-    for (auto& [hwnd, w] : s.windows)
+    for (auto& [hwnd, w] : s.windows) {
+        withdraw_direct(hwnd);
         XDestroyWindow(s.display, w.id);
+    }
     s.windows.clear();
 }
 

@@ -21,6 +21,7 @@ namespace {
 
 thread_local bool t_whole_window = false;
 std::atomic<DisplayObserver> s_display_observer { nullptr };
+std::atomic<PaintPresenter> s_paint_presenter { nullptr };
 std::atomic<SurfaceMaker> s_surface_maker { nullptr };
 
 // A top-level window's surface, white: in the display's memory where it offers some.
@@ -508,10 +509,13 @@ std::shared_ptr<gdi::Surface> window_surface(HWND window)
 bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)>& paint)
 {
     const bool outer = !t_hold_display;
+    HWND top = nullptr;
     {
         Guard guard(lock());
         if (!IsWindowVisible(window))
             return false;
+        if (Window* root = root_of(window))
+            top = root->handle;
         HDC dc = GetDC(window);
         if (!dc)
             return false;
@@ -522,8 +526,11 @@ bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)
         ReleaseDC(window, dc);
         t_hold_display = !outer;
     }
-    if (outer && std::exchange(t_display_held, false))
-        display_changed();
+    if (outer && std::exchange(t_display_held, false)) {
+        PaintPresenter presenter = s_paint_presenter.load();
+        if (!presenter || !top || !presenter(top))
+            display_changed();
+    }
     return true;
 }
 
@@ -539,6 +546,11 @@ bool copy_window_surface(HWND window, gdi::Surface& out)
     // A copy of the pixels, also where a plain copy would share the display's memory.
     out = surface.owns_memory() ? surface : surface.copy(RECT { 0, 0, surface.width(), surface.height() });
     return true;
+}
+
+void set_paint_presenter(PaintPresenter presenter)
+{
+    s_paint_presenter.store(presenter);
 }
 
 void set_display_observer(DisplayObserver observer)

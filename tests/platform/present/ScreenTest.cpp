@@ -9,6 +9,7 @@
 #include <shell/TrayIcon.h>
 #include <gdi/Icons.h>
 #include <user/NonClient.h>
+#include <user/Paint.h>
 #include <user/User.h>
 #include <gdi/Gdi.h>
 #include <gdi/Surface.h>
@@ -339,6 +340,76 @@ TEST_F(ScreenTest, ASmallDrawingPutsOnlyItsRectangleOnScreenWithOrWithoutSharedM
         DestroyWindow(window);
         window = nullptr;
         pump_until([] { return find_x_window("Screen damage") == 0; });
+    }
+    present::use_shared_memory(true);
+}
+
+TEST_F(ScreenTest, AFrameDrawnWithPaintNowGoesOnScreenFromItsOwnThreadAlsoAfterAResize)
+{
+    constexpr unsigned long kScribble = 0x00FF00; // drawn on the X window behind the program's back
+    for (bool shared : { true, false }) {
+        SCOPED_TRACE(shared ? "shared memory" : "XPutImage");
+        present::stop();
+        present::use_shared_memory(shared);
+        ASSERT_TRUE(present::start());
+        ASSERT_TRUE(make("Screen frames", 40, 50, 300, 180));
+        Window id = 0;
+        ASSERT_TRUE(pump_until([&] { return (id = find_x_window("Screen frames")) != 0 && viewable(id); }));
+        for (int size : { 180, 220 }) {
+            SCOPED_TRACE(size);
+            if (size != 180)
+                SetWindowPos(window, nullptr, 0, 0, 300, size, SWP_NOMOVE | SWP_NOZORDER);
+            ASSERT_TRUE(pump_until([&] { return x_geometry(id).bottom - x_geometry(id).top == size && pixels_match(id, window); }));
+            GC gc = XCreateGC(s_display, id, 0, nullptr);
+            XSetForeground(s_display, gc, kScribble);
+            XFillRectangle(s_display, id, gc, 0, 0, 300, size);
+            XFreeGC(s_display, gc);
+            XSync(s_display, False);
+
+            // Frames as a renderer draws them, from a thread of its own, each in a colour of its own.
+            RECT frame;
+            GetWindowRect(window, &frame);
+            POINT client { 0, 0 };
+            ClientToScreen(window, &client);
+            const RECT picture { 10, 12, 31, 19 };
+            const RECT on_x { client.x - frame.left + picture.left, client.y - frame.top + picture.top,
+                client.x - frame.left + picture.right, client.y - frame.top + picture.bottom };
+            unsigned long direct_before = present::direct_puts();
+            auto frame_shows = [&](unsigned long colour) {
+                XImage* image = XGetImage(s_display, id, 0, 0, 300, static_cast<unsigned>(size - 30), AllPlanes, ZPixmap);
+                if (!image)
+                    return false;
+                int wrong = 0;
+                for (int y = 0; y < size - 30; ++y)
+                    for (int x = 0; x < 300; ++x) {
+                        bool inside = x >= on_x.left && x < on_x.right && y >= on_x.top && y < on_x.bottom;
+                        wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != (inside ? colour : kScribble);
+                    }
+                XDestroyImage(image);
+                return wrong == 0;
+            };
+            for (unsigned long colour : { 0xFF0000ul, 0x0000FFul, 0xFFFF00ul }) {
+                bool painted = false;
+                std::thread([&] {
+                    painted = user::paint_now(window, [&](HDC dc, const RECT&) {
+                        HBRUSH brush = CreateSolidBrush(RGB(colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF));
+                        FillRect(dc, &picture, brush);
+                        DeleteObject(brush);
+                    });
+                }).join();
+                EXPECT_TRUE(painted);
+                EXPECT_TRUE(pump_until([&] { return frame_shows(colour); })) << std::hex << colour;
+            }
+            // Through shared memory the frames after a new surface's first go straight from the
+            // drawing thread; otherwise the display thread copies and puts each.
+            if (shared)
+                EXPECT_GE(present::direct_puts() - direct_before, 2u);
+            else
+                EXPECT_EQ(present::direct_puts(), direct_before);
+        }
+        DestroyWindow(window);
+        window = nullptr;
+        pump_until([] { return find_x_window("Screen frames") == 0; });
     }
     present::use_shared_memory(true);
 }

@@ -7,7 +7,9 @@
 // per visible top-level window: created, moved, resized, retitled, iconified and hidden with it,
 // showing the window's surface: only the rectangles that drawing changed are put on screen, through
 // MIT shared memory where the server offers it, and the thread sleeps while nothing changes (no
-// periodic wake-ups; it waits for X events and for the window area's and tray's observers). X
+// periodic wake-ups; it waits for X events and for the window area's and tray's observers). With
+// shared memory the frames drawn with user::paint_now (the video renderer's) are put by the
+// thread that drew them, over a connection of its own, without waking the display thread. X
 // input comes back as the messages the windows expect: mouse buttons and motion are posted to
 // the window under the pointer, keys go through user::key_input, focus activates, moving and
 // resizing the X window moves and resizes the window.
@@ -46,5 +48,9 @@ bool running();
 // Whether later start()s put pictures through the X server's shared memory where it offers it
 // (the default), or always with plain XPutImage; tests check both ways.
 void use_shared_memory(bool use);
+// How many frames drawn with user::paint_now (the video renderer's) the drawing thread put on
+// screen itself, over a connection of its own, since the process started; the others went
+// through the display thread.
+unsigned long direct_puts();
 
 }

@@ -26,7 +26,9 @@
 //
 // A display whose server can read the program's memory gives the surfaces memory of its own
 // (set_surface_maker) and shows each such surface where it is: take_surface_damage hands out the
-// surface with its changed rectangles and copies nothing.
+// surface with its changed rectangles and copies nothing. Such a display may also put what
+// paint_now drew (a renderer's frames) from the drawing thread itself (set_paint_presenter), so
+// that a frame does not wake it.
 
 #include <user/Window.h>
 
@@ -90,6 +92,13 @@ bool paint_now(HWND window, const std::function<void(HDC dc, const RECT& client)
 // Copies a top-level window's surface into `out`, safe against the window's own thread resizing
 // it meanwhile (pixels being drawn at that moment may be half old). False when there is none yet.
 bool copy_window_surface(HWND window, gdi::Surface& out);
+
+// Puts a top-level window's damage on screen from the thread that drew it with paint_now, true
+// when it did; false leaves it to the display observer's wake. Called outside the window area's
+// lock, once per outermost paint_now that changed the window.
+using PaintPresenter = bool (*)(HWND top_level);
+// Installs (or with nullptr removes) the presenter of paint_now's drawing.
+void set_paint_presenter(PaintPresenter presenter);
 
 using DisplayObserver = void (*)();
 // Installs (or with nullptr removes) the display observer. It is called on any thread, possibly
