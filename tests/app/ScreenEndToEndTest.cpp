@@ -80,10 +80,13 @@ class ScreenEndToEnd : public program::ProgramTest {
 protected:
     static inline XvfbServer* s_server = nullptr;
 
-    static void SetUpTestSuite()
+    static void SetUpTestSuite() { start_server(400, "1024x768x24"); }
+
+    // The suite's own Xvfb, from display number `first_number` on; none when it does not start.
+    static void start_server(int first_number, const char* screen)
     {
         s_server = new XvfbServer;
-        if (!s_server->start(400, "1024x768x24")) {
+        if (!s_server->start(first_number, screen)) {
             delete s_server;
             s_server = nullptr;
         }
@@ -867,14 +870,7 @@ TEST_F(ManagedScreenEndToEnd, OneTitleBarAVisibleTrayIconAndTheManagersMinimiseA
 // A screen larger than the platform's built-in one (1280 x 1024).
 class LargeScreenEndToEnd : public ScreenEndToEnd {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = new XvfbServer;
-        if (!s_server->start(430, "1920x1080x24")) {
-            delete s_server;
-            s_server = nullptr;
-        }
-    }
+    static void SetUpTestSuite() { start_server(430, "1920x1080x24"); }
 };
 
 TEST_F(LargeScreenEndToEnd, TheWindowComesBackAtItsSavedPlaceAndWidthBeyondTheBuiltInScreen)
@@ -900,20 +896,14 @@ TEST_F(LargeScreenEndToEnd, TheWindowComesBackAtItsSavedPlaceAndWidthBeyondTheBu
 // A screen of its own for a test that ends its X server.
 class EndedScreenEndToEnd : public ScreenEndToEnd {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = new XvfbServer;
-        if (!s_server->start(460, "1024x768x24")) {
-            delete s_server;
-            s_server = nullptr;
-        }
-    }
+    static void SetUpTestSuite() { start_server(460, "1024x768x24"); }
 };
 
 TEST_F(EndedScreenEndToEnd, TheXServerEndingUnderLiveTvClosesTheProgramWithItsSettingsSaved)
 {
     desktop_settings(14);
-    machine_settings({ byte_setting("TvStart", 1) });
+    machine_settings({ byte_setting("TvStart", 1), no_setting("WindowX"), no_setting("WindowY"), no_setting("WindowW"),
+        no_setting("WindowH") });
     pid_t program = start_program();
     ASSERT_TRUE(main_window());
     Window id = 0;

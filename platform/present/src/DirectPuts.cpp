@@ -4,7 +4,6 @@
 
 #include <X11/extensions/XShm.h>
 
-#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -101,12 +100,7 @@ bool put_direct(HWND top_level)
     // A new surface (the window was resized): the display thread shows it whole.
     if (segment_of(*surface).get() != w.segment)
         return false;
-    for (const RECT& r : s_changed) {
-        RECT part { std::max(r.left, w.visible.left), std::max(r.top, w.visible.top),
-            std::min(r.right, w.visible.right), std::min(r.bottom, w.visible.bottom) };
-        if (part.right > part.left && part.bottom > part.top)
-            w.image->put(display, w.id, s_gc, part, w.dx, w.dy);
-    }
+    w.image->put_shown(display, w.id, s_gc, s_changed, w.visible, w.dx, w.dy);
     XFlush(display); // xcb writes without SIGPIPE: a server gone shows as an I/O error
     s_puts.fetch_add(1);
     return true;

@@ -2,6 +2,8 @@
 
 #include <X11/Xutil.h>
 
+#include <algorithm>
+
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -104,6 +106,21 @@ Image::~Image()
     }
     m_image->data = nullptr; // the pixels are the segment's or m_memory's
     XDestroyImage(m_image);
+}
+
+bool Image::put_shown(Display* display, Drawable target, GC gc, const std::vector<RECT>& changed, const RECT& shown,
+    int dx, int dy)
+{
+    bool put_any = false;
+    for (const RECT& r : changed) {
+        RECT part { std::max(r.left, shown.left), std::max(r.top, shown.top), std::min(r.right, shown.right),
+            std::min(r.bottom, shown.bottom) };
+        if (part.right > part.left && part.bottom > part.top) {
+            put(display, target, gc, part, dx, dy);
+            put_any = true;
+        }
+    }
+    return put_any;
 }
 
 void Image::put(Display* display, Drawable target, GC gc, const RECT& r, int dx, int dy)

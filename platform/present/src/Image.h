@@ -48,6 +48,10 @@ public:
     void put(Drawable target, GC gc, const RECT& r, int dx, int dy) { put(m_display, target, gc, r, dx, dy); }
     // The same through another connection to the server (a GC of that connection's).
     void put(Display* display, Drawable target, GC gc, const RECT& r, int dx, int dy);
+    // Puts the part of each changed rectangle inside `shown`, the part of the image the drawable
+    // shows (from dx, dy); true when any was put.
+    bool put_shown(Display* display, Drawable target, GC gc, const std::vector<RECT>& changed, const RECT& shown,
+        int dx, int dy);
 
 private:
     bool make_shared(Visual* visual, int depth, int width, int height);

@@ -239,15 +239,9 @@ RECT visible_part(const XWin& w, const gdi::Surface& pixels)
 // Puts the changed rectangles that the X window shows.
 void put_changed(Session& s, XWin& w)
 {
-    RECT visible = visible_part(w, w.image->pixels());
-    for (const RECT& r : s.changed) {
-        RECT part { std::max(r.left, visible.left), std::max(r.top, visible.top), std::min(r.right, visible.right),
-            std::min(r.bottom, visible.bottom) };
-        if (part.right > part.left && part.bottom > part.top) {
-            w.image->put(w.id, s.gc, part, w.inset.left, w.inset.top);
-            s.shm_busy = s.shm_busy || w.image->shared();
-        }
-    }
+    if (w.image->put_shown(s.display, w.id, s.gc, s.changed, visible_part(w, w.image->pixels()), w.inset.left,
+            w.inset.top))
+        s.shm_busy = s.shm_busy || w.image->shared();
 }
 
 // Lets the window's image go, once the drawing threads can no longer put through it.

@@ -231,6 +231,47 @@ protected:
         return same;
     }
 
+    // Fills the X window's top-left width x height pixels with `colour`, behind the program's back.
+    static void scribble(Window id, int width, int height, unsigned long colour)
+    {
+        GC gc = XCreateGC(s_display, id, 0, nullptr);
+        XSetForeground(s_display, gc, colour);
+        XFillRectangle(s_display, id, gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XFreeGC(s_display, gc);
+        XSync(s_display, False);
+    }
+
+    // A rectangle of the window's client area where its X window shows it (no window manager).
+    static RECT on_x_window(HWND hwnd, const RECT& client_rect)
+    {
+        RECT frame;
+        GetWindowRect(hwnd, &frame);
+        POINT client { 0, 0 };
+        ClientToScreen(hwnd, &client);
+        return { client.x - frame.left + client_rect.left, client.y - frame.top + client_rect.top,
+            client.x - frame.left + client_rect.right, client.y - frame.top + client_rect.bottom };
+    }
+
+    // Whether the X window's top-left width x height pixels are `inside` in `r` and, unless
+    // `inside_only`, `outside` elsewhere.
+    static bool shows(Window id, int width, int height, const RECT& r, unsigned long inside, unsigned long outside,
+        bool inside_only = false)
+    {
+        XImage* image = XGetImage(s_display, id, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+            AllPlanes, ZPixmap);
+        if (!image)
+            return false;
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                if (in || !inside_only)
+                    wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != (in ? inside : outside);
+            }
+        XDestroyImage(image);
+        return wrong == 0;
+    }
+
     static RECT x_geometry(Window id)
     {
         XWindowAttributes a {};
@@ -302,41 +343,18 @@ TEST_F(ScreenTest, ASmallDrawingPutsOnlyItsRectangleOnScreenWithOrWithoutSharedM
         pump_until([&] { return std::chrono::steady_clock::now() > quiet_until; });
         ASSERT_TRUE(pixels_match(id, window));
 
-        GC gc = XCreateGC(s_display, id, 0, nullptr);
-        XSetForeground(s_display, gc, kScribble);
-        XFillRectangle(s_display, id, gc, 0, 0, 240, 180);
-        XFreeGC(s_display, gc);
-        XSync(s_display, False);
+        scribble(id, 240, 180, kScribble);
 
-        RECT frame;
-        GetWindowRect(window, &frame);
-        POINT client { 0, 0 };
-        ClientToScreen(window, &client);
         RECT small { 10, 12, 31, 19 };
-        RECT on_x { client.x - frame.left + small.left, client.y - frame.top + small.top,
-            client.x - frame.left + small.right, client.y - frame.top + small.bottom };
+        const RECT on_x = on_x_window(window, small);
         HDC dc = GetDC(window);
         HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
         FillRect(dc, &small, red);
         DeleteObject(red);
         ReleaseDC(window, dc);
 
-        auto shows_only_the_rectangle = [&](bool whole) {
-            XImage* image = XGetImage(s_display, id, 0, 0, 240, 180, AllPlanes, ZPixmap);
-            if (!image)
-                return false;
-            int wrong = 0;
-            for (int y = 0; y < 180; ++y)
-                for (int x = 0; x < 240; ++x) {
-                    bool inside = x >= on_x.left && x < on_x.right && y >= on_x.top && y < on_x.bottom;
-                    if (inside || whole)
-                        wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != (inside ? 0xFF0000u : kScribble);
-                }
-            XDestroyImage(image);
-            return wrong == 0;
-        };
-        EXPECT_TRUE(pump_until([&] { return shows_only_the_rectangle(false); }));
-        EXPECT_TRUE(shows_only_the_rectangle(true));
+        EXPECT_TRUE(pump_until([&] { return shows(id, 240, 180, on_x, 0xFF0000, kScribble, true); }));
+        EXPECT_TRUE(shows(id, 240, 180, on_x, 0xFF0000, kScribble));
         DestroyWindow(window);
         window = nullptr;
         pump_until([] { return find_x_window("Screen damage") == 0; });
@@ -360,34 +378,12 @@ TEST_F(ScreenTest, AFrameDrawnWithPaintNowGoesOnScreenFromItsOwnThreadAlsoAfterA
             if (size != 180)
                 SetWindowPos(window, nullptr, 0, 0, 300, size, SWP_NOMOVE | SWP_NOZORDER);
             ASSERT_TRUE(pump_until([&] { return x_geometry(id).bottom - x_geometry(id).top == size && pixels_match(id, window); }));
-            GC gc = XCreateGC(s_display, id, 0, nullptr);
-            XSetForeground(s_display, gc, kScribble);
-            XFillRectangle(s_display, id, gc, 0, 0, 300, size);
-            XFreeGC(s_display, gc);
-            XSync(s_display, False);
+            scribble(id, 300, size, kScribble);
 
             // Frames as a renderer draws them, from a thread of its own, each in a colour of its own.
-            RECT frame;
-            GetWindowRect(window, &frame);
-            POINT client { 0, 0 };
-            ClientToScreen(window, &client);
             const RECT picture { 10, 12, 31, 19 };
-            const RECT on_x { client.x - frame.left + picture.left, client.y - frame.top + picture.top,
-                client.x - frame.left + picture.right, client.y - frame.top + picture.bottom };
+            const RECT on_x = on_x_window(window, picture);
             unsigned long direct_before = present::direct_puts();
-            auto frame_shows = [&](unsigned long colour) {
-                XImage* image = XGetImage(s_display, id, 0, 0, 300, static_cast<unsigned>(size - 30), AllPlanes, ZPixmap);
-                if (!image)
-                    return false;
-                int wrong = 0;
-                for (int y = 0; y < size - 30; ++y)
-                    for (int x = 0; x < 300; ++x) {
-                        bool inside = x >= on_x.left && x < on_x.right && y >= on_x.top && y < on_x.bottom;
-                        wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != (inside ? colour : kScribble);
-                    }
-                XDestroyImage(image);
-                return wrong == 0;
-            };
             for (unsigned long colour : { 0xFF0000ul, 0x0000FFul, 0xFFFF00ul }) {
                 bool painted = false;
                 std::thread([&] {
@@ -398,7 +394,8 @@ TEST_F(ScreenTest, AFrameDrawnWithPaintNowGoesOnScreenFromItsOwnThreadAlsoAfterA
                     });
                 }).join();
                 EXPECT_TRUE(painted);
-                EXPECT_TRUE(pump_until([&] { return frame_shows(colour); })) << std::hex << colour;
+                EXPECT_TRUE(pump_until([&] { return shows(id, 300, size - 30, on_x, colour, kScribble); }))
+                    << std::hex << colour;
             }
             // Through shared memory the frames after a new surface's first go straight from the
             // drawing thread; otherwise the display thread copies and puts each.
